@@ -1,0 +1,3 @@
+#include "settings/TBallSettings.h"
+
+TBallSettings BallSettings;
