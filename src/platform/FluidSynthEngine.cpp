@@ -2,6 +2,9 @@
 
 #include <fluidsynth.h>
 
+#include <array>
+#include <cstring>
+#include <fstream>
 #include <mutex>
 #include <stdexcept>
 
@@ -28,6 +31,17 @@ void QuietFluidLogging()
     });
 }
 
+// An SF2 file is a RIFF file of form "sfbk". Checked here rather than with
+// fluid_is_soundfont, which hands any other RIFF file to libinstpatch's
+// identifiers, and those leak.
+bool HasSoundFontHeader(const std::string& path)
+{
+    std::array<char, 12> header{};
+    std::ifstream file(path, std::ios::binary);
+    return file.read(header.data(), header.size()) && std::memcmp(header.data(), "RIFF", 4) == 0
+        && std::memcmp(header.data() + 8, "sfbk", 4) == 0;
+}
+
 }
 
 const std::vector<std::string>& DefaultGmSoundFonts()
@@ -45,7 +59,7 @@ const std::vector<std::string>& DefaultGmSoundFonts()
 std::optional<std::string> FindGmSoundFont(const std::vector<std::string>& candidates)
 {
     for (const auto& path : candidates)
-        if (fluid_is_soundfont(path.c_str()))
+        if (HasSoundFontHeader(path))
             return path;
     return std::nullopt;
 }

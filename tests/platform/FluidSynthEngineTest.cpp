@@ -124,11 +124,18 @@ TEST(FindGmSoundFont, TakesTheFirstRealSoundFont)
     const auto real = FindGmSoundFont();
     if (!real)
         GTEST_SKIP() << "no General MIDI soundfont installed";
-    const auto fake = std::filesystem::temp_directory_path() / "tessaly-not-a-soundfont.sf2";
-    std::ofstream(fake) << "RIFF but not really";
-    EXPECT_EQ(FindGmSoundFont({"/nonexistent/gm.sf2", fake.string(), *real}), real);
-    EXPECT_EQ(FindGmSoundFont({"/nonexistent/gm.sf2", fake.string()}), std::nullopt);
-    std::filesystem::remove(fake);
+    const auto temp = std::filesystem::temp_directory_path();
+    const auto wave = temp / "tessaly-wave-named.sf2";
+    const auto shortFile = temp / "tessaly-short.sf2";
+    std::ofstream(wave) << "RIFF\x10\0\0\0WAVEfmt ";
+    std::ofstream(shortFile) << "RIFF";
+    const std::vector<std::string> none = {"/nonexistent/gm.sf2", wave.string(), shortFile.string(), temp.string()};
+    auto withReal = none;
+    withReal.push_back(*real);
+    EXPECT_EQ(FindGmSoundFont(withReal), real);
+    EXPECT_EQ(FindGmSoundFont(none), std::nullopt);
+    std::filesystem::remove(wave);
+    std::filesystem::remove(shortFile);
 }
 
 TEST(FluidSynthEngine, DamagedSoundFontThrows)
