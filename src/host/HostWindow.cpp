@@ -1,0 +1,3 @@
+#include "host/HostWindow.h"
+
+void RunHost(const TSaverCallbacks&, TSaverMode, const std::string&) {}
