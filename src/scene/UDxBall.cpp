@@ -275,3 +275,5 @@ bool TFDxBall::HandleWindowMessage(uint32_t message, uintptr_t wParam, intptr_t 
         return false;
     }
 }
+
+void TFDxBall::PrepareTextures() {}
