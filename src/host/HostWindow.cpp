@@ -1,3 +1,9 @@
 #include "host/HostWindow.h"
 
-void RunHost(const TSaverCallbacks&, TSaverMode, const std::string&) {}
+#include "host/CommandLine.h"
+
+void RunHost(const TSaverCallbacks&, TSaverMode mode, const std::string& secondArgument)
+{
+    if (mode == smPreview)
+        StrToInt(secondArgument);
+}
