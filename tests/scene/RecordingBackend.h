@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ public:
     int Presents = 0;
     bool Lost = false;
     bool RestoreWorks = true;
+    // Whether exclusive full screen gets the display mode it asks for.
+    bool ModesSettable = true;
+    // A clear that fails hard, as a broken driver might.
+    bool ClearThrows = false;
 
     void Forget()
     {
@@ -38,7 +43,7 @@ public:
     }
 
     std::vector<TDisplayMode> DisplayModes(void*) override { return {}; }
-    bool SetDisplayMode(void*, const TDisplayMode&) override { return false; }
+    bool SetDisplayMode(void*, const TDisplayMode&) override { return ModesSettable; }
     TTargetResult CreateTarget(const TTargetRequest&) override { return {}; }
     void ReleaseTarget() override {}
     bool IsLost() override { return Lost; }
@@ -60,6 +65,8 @@ public:
     bool UploadTexture(IBackendTexture&, const void*, int, const uint32_t*) override { return true; }
     bool Clear(const TRect& rect, uint32_t) override
     {
+        if (ClearThrows)
+            throw std::runtime_error("clear failed");
         Calls.push_back("Clear");
         Clears.push_back(rect);
         return true;
