@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iostream>
 #include <limits>
 
 #include "platform/TickCount.h"
@@ -86,7 +87,12 @@ void TFDxBall::Show()
 {
     SceneWindow->Show(true);
     SceneWindow->TakeFocus();
-    DXDraw.FormShown();
+    try {
+        DXDraw.FormShown();
+    } catch (const std::exception& error) {
+        // The scene stays black, as the host window is; the saver still ends on input.
+        std::cerr << "tessaly: the drawing device cannot be initialised: " << error.what() << '\n';
+    }
 }
 
 void TFDxBall::Close()
