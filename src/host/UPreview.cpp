@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/Screen.h"
+#include "platform/x11/DesktopCapture.h"
 #include "render/backends/sdl/SdlDrawWindow.h"
 #include "scene/TSceneWindow.h"
 #include "scene/UDxBall.h"
@@ -26,7 +27,7 @@ constexpr double HighestRadius = INT32_MAX;
 void CreateSceneWindow()
 {
     if (!Scene)
-        Scene = new TFDxBall(std::make_unique<TSceneWindow>(), MakeSdlRenderBackend());
+        Scene = new TFDxBall(std::make_unique<TSceneWindow>(), MakeSdlRenderBackend(), CaptureDesktop);
 }
 void ParentSceneWindow(THostWindow window) { Scene->SetParentWindow(window); }
 void ShowSceneWindow() { Scene->Show(); }

@@ -75,7 +75,7 @@ void DrawBubble(TDirect3DDevice7& d3d, const TFrameSources& sources, int32_t pla
 
     const TSquareCorners picture = SquareCorners(pictureHalf, turn, ball.X, ball.Y, ViewScale,
                                                  PictureRounding(BallSettings.BubbleStyle));
-    if (place <= PictureSlots) {
+    if (place <= PictureSlotCount) {
         if (TDirect3DTexture2* pictureTexture = sources.PictureTextures[static_cast<size_t>(place - 1)])
             DrawSquare(d3d, *pictureTexture, picture, OpaqueWhite, TBlendStates::Set);
     }

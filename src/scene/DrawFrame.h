@@ -1,11 +1,11 @@
 #pragma once
 #include <array>
 
+#include "pictures/PictureSlots.h"
+
 class TDXDraw;
 class TDirectDrawSurface;
 class TDirect3DTexture2;
-
-constexpr int PictureSlots = 10;
 
 // What a frame draws with: the background at surface size and the textures of the
 // bubble style and the pictures. Any of them may be missing; a missing one only
@@ -16,7 +16,7 @@ struct TFrameSources {
     TDirect3DTexture2* FrontTexture = nullptr;
     TDirect3DTexture2* ShadowTexture = nullptr;
     // Slot i (1..10) at index i - 1; bubble i shows slot i.
-    std::array<TDirect3DTexture2*, PictureSlots> PictureTextures{};
+    std::array<TDirect3DTexture2*, PictureSlotCount> PictureTextures{};
 };
 
 // One frame: background, one physics step at the measured frame rate, every bubble

@@ -32,8 +32,9 @@ uint32_t SlideInterval(int32_t seconds)
 
 TFDxBall* Scene = nullptr;
 
-TFDxBall::TFDxBall(std::unique_ptr<ISceneWindow> window, std::unique_ptr<IRenderBackend> backend)
-    : DXDraw(std::move(backend)), SceneWindow(std::move(window))
+TFDxBall::TFDxBall(std::unique_ptr<ISceneWindow> window, std::unique_ptr<IRenderBackend> backend,
+                   TDesktopCapture captureDesktop)
+    : DXDraw(std::move(backend)), SceneWindow(std::move(window)), CaptureDesktop(std::move(captureDesktop))
 {
     DXDraw.SetOptions(SceneDeviceOptions);
     DXDraw.AutoInitialize = true;
@@ -69,11 +70,7 @@ TFDxBall::~TFDxBall()
     DXDraw.OnFinalizeSurface = nullptr;
     DXDraw.OnFinalize = nullptr;
     DXDraw.SetControl(nullptr);
-    BallTexture.reset();
-    FrontTexture.reset();
-    ShadowTexture.reset();
-    for (auto& texture : PictureTextures)
-        texture.reset();
+    Pictures.ReleaseTextures();
     SceneWindow->SetMessageHandler(nullptr);
 }
 
@@ -214,8 +211,9 @@ void TFDxBall::DXDrawInitializeSurface()
     const int width = control ? control->ClientWidth() : DXDraw.SurfaceWidth();
     const int height = control ? control->ClientHeight() : DXDraw.SurfaceHeight();
     BackSurface = std::make_unique<TDirectDrawSurface>();
-    if (BackImage.Width() > 0 && BackImage.Height() > 0)
-        BackSurface->StretchPicture(BackImage, width, height, TRect{0, 0, BackImage.Width(), BackImage.Height()});
+    const TDIB& picture = Pictures.BackImage;
+    if (picture.Width() > 0 && picture.Height() > 0)
+        BackSurface->StretchPicture(picture, width, height, TRect{0, 0, picture.Width(), picture.Height()});
     else
         BackSurface->SetSurfaceSize(width, height);
     MakeStyleTextures();
@@ -225,9 +223,9 @@ void TFDxBall::DXDrawFinalizeSurface() { BackSurface.reset(); }
 
 void TFDxBall::DXDrawFinalize()
 {
-    BallTexture.reset();
-    FrontTexture.reset();
-    ShadowTexture.reset();
+    Pictures.BallTexture.reset();
+    Pictures.FrontTexture.reset();
+    Pictures.ShadowTexture.reset();
 }
 
 void TFDxBall::MakeStyleTextures()
@@ -238,20 +236,20 @@ void TFDxBall::MakeStyleTextures()
         if (!texture && holder.DIB().Width() > 0)
             texture = std::make_unique<TDirect3DTexture2>(DXDraw, &holder.DIB(), false);
     };
-    remake(BallTexture, DXDIB1);
-    remake(FrontTexture, DXDIB2);
-    remake(ShadowTexture, DXDIB3);
+    remake(Pictures.BallTexture, Pictures.DXDIB1);
+    remake(Pictures.FrontTexture, Pictures.DXDIB2);
+    remake(Pictures.ShadowTexture, Pictures.DXDIB3);
 }
 
 TFrameSources TFDxBall::FrameSources() const
 {
     TFrameSources sources;
     sources.BackSurface = BackSurface.get();
-    sources.BallTexture = BallTexture.get();
-    sources.FrontTexture = FrontTexture.get();
-    sources.ShadowTexture = ShadowTexture.get();
-    for (size_t i = 0; i < PictureTextures.size(); ++i)
-        sources.PictureTextures[i] = PictureTextures[i].get();
+    sources.BallTexture = Pictures.BallTexture.get();
+    sources.FrontTexture = Pictures.FrontTexture.get();
+    sources.ShadowTexture = Pictures.ShadowTexture.get();
+    for (size_t slot = 1; slot <= sources.PictureTextures.size(); ++slot)
+        sources.PictureTextures[slot - 1] = Pictures.PictureTextures[slot].get();
     return sources;
 }
 
@@ -282,4 +280,4 @@ bool TFDxBall::HandleWindowMessage(uint32_t message, uintptr_t wParam, intptr_t 
     }
 }
 
-void TFDxBall::PrepareTextures() {}
+void TFDxBall::PrepareTextures() { ::PrepareTextures(Pictures, DXDraw, BallSettings, CaptureDesktop); }

@@ -1,15 +1,12 @@
 #pragma once
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 
 #include "platform/Messages.h"
 #include "platform/WindowTimer.h"
-#include "render/TDIB.h"
-#include "render/TDXDIB.h"
+#include "pictures/PrepareTextures.h"
 #include "render/TDXDraw.h"
-#include "render/TDirect3DTexture2.h"
 #include "render/TDirectDrawSurface.h"
 #include "scene/DrawFrame.h"
 #include "scene/ISceneWindow.h"
@@ -33,8 +30,10 @@ class TFDxBall {
 public:
     // Builds the components and runs FormCreate: textures and background are
     // prepared, the bubbles built again and the wind started. The window stays
-    // hidden and without a parent until the host places it.
-    TFDxBall(std::unique_ptr<ISceneWindow> window, std::unique_ptr<IRenderBackend> backend);
+    // hidden and without a parent until the host places it. captureDesktop is
+    // asked for the background when the settings want the desktop.
+    TFDxBall(std::unique_ptr<ISceneWindow> window, std::unique_ptr<IRenderBackend> backend,
+             TDesktopCapture captureDesktop);
     ~TFDxBall();
     TFDxBall(const TFDxBall&) = delete;
     TFDxBall& operator=(const TFDxBall&) = delete;
@@ -70,20 +69,14 @@ public:
     // Components, in the form's order.
     TDXDraw DXDraw;
     TWindowTimer Timer1;
-    TDXDIB DXDIB1;
-    TDXDIB DXDIB2;
-    TDXDIB DXDIB3;
-    TDIB BackImage;
+    // The image holders DXDIB1..3 and BackImage, with the style textures, the
+    // picture textures and the bitmaps behind them: each texture reads its
+    // bitmap again on every restore, so they are kept together.
+    TSceneTextures Pictures;
     TWindowTimer Timer2;
 
     TPoint FirstMouse;
     std::unique_ptr<TDirectDrawSurface> BackSurface;
-    std::unique_ptr<TDirect3DTexture2> BallTexture;
-    std::unique_ptr<TDirect3DTexture2> FrontTexture;
-    std::unique_ptr<TDirect3DTexture2> ShadowTexture;
-    // Slot i (1..10) at index i - 1; each texture reads its bitmap beside it.
-    std::array<std::unique_ptr<TDirect3DTexture2>, PictureSlots> PictureTextures;
-    std::array<std::unique_ptr<TDIB>, PictureSlots> PictureDIBs;
     std::unique_ptr<TWind> Wind;
     int32_t PictureIndex = 0;
 
@@ -94,6 +87,7 @@ private:
     TFrameSources FrameSources() const;
 
     std::unique_ptr<ISceneWindow> SceneWindow;
+    TDesktopCapture CaptureDesktop;
     std::optional<TWindowPlacement> StoredPlacement;
 };
 

@@ -126,7 +126,7 @@ protected:
     std::unique_ptr<TDirect3DTexture2> Ball;
     std::unique_ptr<TDirect3DTexture2> Front;
     std::unique_ptr<TDirect3DTexture2> Shadow;
-    std::array<std::unique_ptr<TDirect3DTexture2>, PictureSlots> Pictures;
+    std::array<std::unique_ptr<TDirect3DTexture2>, PictureSlotCount> Pictures;
     TDirectDrawSurface Background;
 };
 

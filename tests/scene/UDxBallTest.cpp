@@ -14,6 +14,8 @@ namespace {
 
 constexpr TWindow HostWindow = 77;
 
+std::optional<TBgrPixels> NoDesktop() { return std::nullopt; }
+
 class UDxBallTest : public testing::Test {
 protected:
     void SetUp() override
@@ -43,16 +45,10 @@ protected:
         auto backend = std::make_unique<RecordingBackend>();
         Window = window.get();
         Backend = backend.get();
-        Scene = std::make_unique<TFDxBall>(std::move(window), std::move(backend));
+        Scene = std::make_unique<TFDxBall>(std::move(window), std::move(backend), NoDesktop);
         Scene->SetParentWindow(HostWindow);
         if (show)
             Scene->Show();
-    }
-
-    static void FillStyleBitmaps(TFDxBall& scene)
-    {
-        for (TDXDIB* holder : {&scene.DXDIB1, &scene.DXDIB2, &scene.DXDIB3})
-            holder->DIB().SetSize(256, 256, 32);
     }
 
     bool Key(uint32_t key, bool alt = false)
@@ -144,14 +140,7 @@ TEST_F(UDxBallTest, EscapeClosesTheSceneOnlyAndASecondCloseReleasesNothingTwice)
 
 TEST_F(UDxBallTest, AltEnterTwiceReturnsToTheFirstPlacementWithUsableStyleTextures)
 {
-    auto window = std::make_unique<FakeSceneWindow>();
-    Window = window.get();
-    auto backend = std::make_unique<RecordingBackend>();
-    Backend = backend.get();
-    Scene = std::make_unique<TFDxBall>(std::move(window), std::move(backend));
-    FillStyleBitmaps(*Scene);
-    Scene->SetParentWindow(HostWindow);
-    Scene->Show();
+    MakeScene();
     const TWindowPlacement first = Window->Placement;
 
     EXPECT_TRUE(Key(VK_RETURN, true));
@@ -171,7 +160,8 @@ TEST_F(UDxBallTest, AltEnterTwiceReturnsToTheFirstPlacementWithUsableStyleTextur
     EXPECT_TRUE(Window->SizeableBorder);
 
     // The style textures went with the device's finalisation and came back with it.
-    for (auto* texture : {Scene->BallTexture.get(), Scene->FrontTexture.get(), Scene->ShadowTexture.get()}) {
+    for (auto* texture : {Scene->Pictures.BallTexture.get(), Scene->Pictures.FrontTexture.get(),
+                          Scene->Pictures.ShadowTexture.get()}) {
         ASSERT_NE(texture, nullptr);
         EXPECT_NE(texture->Surface(), nullptr);
     }
