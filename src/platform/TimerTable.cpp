@@ -1,0 +1,76 @@
+#include "platform/TimerTable.h"
+
+#include <algorithm>
+#include <utility>
+
+std::vector<TTimerTable::TEntry>::iterator TTimerTable::Find(TWindow owner, uintptr_t id)
+{
+    return std::find_if(Entries.begin(), Entries.end(),
+                        [&](const TEntry& entry) { return entry.Owner == owner && entry.Id == id; });
+}
+
+std::vector<TTimerTable::TEntry>::const_iterator TTimerTable::Find(TWindow owner, uintptr_t id) const
+{
+    return std::find_if(Entries.begin(), Entries.end(),
+                        [&](const TEntry& entry) { return entry.Owner == owner && entry.Id == id; });
+}
+
+void TTimerTable::Set(TWindow owner, uintptr_t id, uint32_t intervalMs, TTimerProc proc, uint64_t now)
+{
+    TEntry entry{owner, id, intervalMs, now + intervalMs, NextOrder++, std::move(proc)};
+    if (auto found = Find(owner, id); found != Entries.end())
+        *found = std::move(entry);
+    else
+        Entries.push_back(std::move(entry));
+}
+
+bool TTimerTable::Kill(TWindow owner, uintptr_t id)
+{
+    auto found = Find(owner, id);
+    if (found == Entries.end())
+        return false;
+    Entries.erase(found);
+    return true;
+}
+
+void TTimerTable::KillAll(TWindow owner)
+{
+    std::erase_if(Entries, [&](const TEntry& entry) { return entry.Owner == owner; });
+}
+
+bool TTimerTable::Exists(TWindow owner, uintptr_t id) const { return Find(owner, id) != Entries.end(); }
+
+TTimerProc TTimerTable::Proc(TWindow owner, uintptr_t id) const
+{
+    auto found = Find(owner, id);
+    return found == Entries.end() ? TTimerProc{} : found->Proc;
+}
+
+std::optional<TTimerTick> TTimerTable::TakeDue(uint64_t now)
+{
+    TEntry* first = nullptr;
+    for (auto& entry : Entries) {
+        if (entry.Interval == 0 || entry.Due > now)
+            continue;
+        if (!first || entry.Due < first->Due || (entry.Due == first->Due && entry.Order < first->Order))
+            first = &entry;
+    }
+    if (!first)
+        return std::nullopt;
+    first->Due = now + first->Interval;
+    first->Order = NextOrder++;
+    return TTimerTick{first->Owner, first->Id};
+}
+
+std::optional<uint64_t> TTimerTable::TimeToNext(uint64_t now) const
+{
+    std::optional<uint64_t> next;
+    for (const auto& entry : Entries) {
+        if (entry.Interval == 0)
+            continue;
+        const uint64_t wait = entry.Due > now ? entry.Due - now : 0;
+        if (!next || wait < *next)
+            next = wait;
+    }
+    return next;
+}

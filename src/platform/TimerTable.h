@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/Messages.h"
+
+using TTimerProc = std::function<void()>;
+
+// Which timer fired: its owner window and identifier.
+struct TTimerTick {
+    TWindow Owner = 0;
+    uintptr_t Id = 0;
+};
+
+// The window timers of one event loop and their rules, apart from any clock:
+// - a timer whose time has come fires once, however late the loop is: there is
+//   no burst of queued ticks to catch up;
+// - its next tick is counted from when it fired;
+// - an interval of 0 never fires;
+// - setting a timer that exists (same owner and identifier) replaces it and
+//   starts its count again;
+// - a stopped timer is gone at once, so nothing of it can fire afterwards.
+class TTimerTable {
+public:
+    void Set(TWindow owner, uintptr_t id, uint32_t intervalMs, TTimerProc proc, uint64_t now);
+    bool Kill(TWindow owner, uintptr_t id);
+    void KillAll(TWindow owner);
+    bool Exists(TWindow owner, uintptr_t id) const;
+    // The handler given with the timer (empty: the tick goes to the owner's
+    // window procedure as WM_TIMER). A copy, so a handler may stop its own timer.
+    TTimerProc Proc(TWindow owner, uintptr_t id) const;
+
+    // The due timer that has waited longest, re-armed from `now`.
+    std::optional<TTimerTick> TakeDue(uint64_t now);
+    // Milliseconds until the next timer is due (0 when one is due now); none
+    // when no timer will ever fire.
+    std::optional<uint64_t> TimeToNext(uint64_t now) const;
+
+private:
+    struct TEntry {
+        TWindow Owner;
+        uintptr_t Id;
+        uint32_t Interval;
+        uint64_t Due;
+        uint64_t Order;   // breaks ties between timers due at the same moment
+        TTimerProc Proc;
+    };
+
+    std::vector<TEntry>::iterator Find(TWindow owner, uintptr_t id);
+    std::vector<TEntry>::const_iterator Find(TWindow owner, uintptr_t id) const;
+
+    std::vector<TEntry> Entries;
+    uint64_t NextOrder = 0;
+};
