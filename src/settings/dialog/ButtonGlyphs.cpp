@@ -39,8 +39,10 @@ QIcon AddPictureGlyph()
     painter.setClipRect(scene);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(kSun);
-    painter.drawEllipse(QRect(9, 4, 4, 4));
+    // A round sun at this size is a square with its corners cut.
+    painter.fillRect(10, 4, 2, 1, kSun);
+    painter.fillRect(9, 5, 4, 2, kSun);
+    painter.fillRect(10, 7, 2, 1, kSun);
     QPainterPath farHill;
     farHill.moveTo(3, 12);
     farHill.lineTo(3, 9);

@@ -8,6 +8,7 @@
 #include "settings/dialog/ButtonGlyphs.h"
 #include "settings/dialog/DialogFont.h"
 #include "settings/dialog/PicturePreview.h"
+#include "settings/dialog/TCompactButtonStyle.h"
 #include "settings/dialog/TDialogServices.h"
 #include "ui_UBallpara.h"
 
@@ -81,6 +82,13 @@ TFBallPara::TFBallPara(const TBallSettings& settings, TDialogServices* services,
     setFont(ChooseDialogFont(CollectFormTexts(this) + FromStd(std::string(kBallParaCaption))));
     for (QLabel* mark : {ui->Label8, ui->Label9, ui->Label10})
         mark->setFont(SliderMarkFont());
+    // Made after the controls, so as a child of the form it outlives them.
+    auto* buttonStyle = new TCompactButtonStyle;
+    buttonStyle->setParent(this);
+    for (QWidget* button : findChildren<QCheckBox*>())
+        button->setStyle(buttonStyle);
+    for (QWidget* button : findChildren<QRadioButton*>())
+        button->setStyle(buttonStyle);
     ui->btnBall->setIcon(AddPictureGlyph());
     ui->btnBack->setIcon(AddPictureGlyph());
     ui->SpeedButton1->setIcon(RemovePictureGlyph());
