@@ -4,7 +4,6 @@
 
 #include "settings/GmInstrumentNames.h"
 #include "settings/PictureFilter.h"
-#include "settings/PreviewPictureKind.h"
 
 TEST(PictureFilter, ConvertsToQtForm)
 {
@@ -24,27 +23,6 @@ TEST(PictureFilter, OddFiltersStayUsable)
     EXPECT_EQ(ToQtFilter("Plain|*.bmp"), "Plain (*.bmp)");
     EXPECT_EQ(ToQtFilter("A|*.a|dangling"), "A (*.a)");
     EXPECT_EQ(ToQtFilter(""), "");
-}
-
-TEST(PreviewKind, ChosenByExtensionWithoutCase)
-{
-    const std::pair<const char*, TPreviewKind> cases[] = {
-        {"/p/a.ico", TPreviewKind::pkIcon},      {"/p/A.ICO", TPreviewKind::pkIcon},
-        {"/p/a.emf", TPreviewKind::pkMetafile},  {"/p/a.WmF", TPreviewKind::pkMetafile},
-        {"/p/a.png", TPreviewKind::pkPicture},   {"/p/a.gif", TPreviewKind::pkPicture},
-        {"/p.ico/noext", TPreviewKind::pkPicture}, {"/p/a.ico.jpg", TPreviewKind::pkPicture},
-    };
-    for (const auto& [path, kind] : cases)
-        EXPECT_EQ(PreviewKindOf(path), kind) << path;
-}
-
-TEST(PreviewKind, ExtensionOfTheFileNameOnly)
-{
-    EXPECT_EQ(ExtensionOf("/p/a.b.JPG"), "JPG");
-    EXPECT_EQ(ExtensionOf("/dir.d/file"), "");
-    EXPECT_EQ(ExtensionOf("/p/.png"), "png");
-    EXPECT_EQ(ExtensionOf("/p/trailing."), "");
-    EXPECT_EQ(ExtensionOf("plain.gif"), "gif");
 }
 
 TEST(GmInstrumentNames, EveryProgramInOrderWithBothNames)
