@@ -15,8 +15,21 @@ constexpr int32_t ProgramChange = 192;
 constexpr int32_t ControlChange = 176;
 constexpr int32_t NoteOn = 144;
 constexpr int32_t ModulationWheel = 1;
+constexpr int32_t ModulationDepth = 80;
+constexpr int32_t NoteVelocity = 127;
+constexpr int32_t LowestNumber = 1;
+constexpr int32_t HighestNumber = 15;
+// A program number must fit a 7-bit data byte; anything else (the settings
+// dialog never stores one) falls back to the instrument a fresh install has.
+constexpr int32_t DefaultInstrument = 4;
+constexpr int32_t HighestInstrument = 127;
 
-int32_t FoldIntoTable(int32_t number) { return number > 15 ? number % 15 + 1 : number; }
+int32_t FoldIntoTable(int32_t number) { return number > HighestNumber ? number % HighestNumber + 1 : number; }
+
+int32_t Instrument(int32_t soundType)
+{
+    return soundType >= 0 && soundType <= HighestInstrument ? soundType : DefaultInstrument;
+}
 
 }
 
@@ -27,8 +40,8 @@ TWindBell::TWindBell()
     Enabled = true;
     try {
         midiOutOpen(&MidiOut, 0, 0, 0, CALLBACK_WINDOW);
-        SendShortMsg(ProgramChange, BallSettings.SoundType, 0);
-        SendShortMsg(ControlChange, ModulationWheel, 80);
+        SendShortMsg(ProgramChange, Instrument(BallSettings.SoundType), 0);
+        SendShortMsg(ControlChange, ModulationWheel, ModulationDepth);
     } catch (...) {
         // A chime that cannot sound leaves the saver silent, nothing more.
     }
@@ -44,9 +57,11 @@ void TWindBell::Ring(int32_t FirstNumber, int32_t SecondNumber)
     const int32_t second = FoldIntoTable(SecondNumber);
     try {
         const int32_t index = Random(2) == 0 ? first : second;
-        if (index >= 1 && index <= 15)
-            SendShortMsg(NoteOn, BellNotes[static_cast<size_t>(index)], 127);
+        // Bubble numbers start at 1; a number below that has no note.
+        if (index >= LowestNumber && index <= HighestNumber)
+            SendShortMsg(NoteOn, BellNotes[static_cast<size_t>(index)], NoteVelocity);
     } catch (...) {
+        // A note that cannot be played must not stop the frame that rang it.
     }
 }
 

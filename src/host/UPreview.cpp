@@ -1,0 +1,87 @@
+#include "host/UPreview.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "platform/Screen.h"
+#include "settings/TBallSettings.h"
+#include "sound/Uwindbell.h"
+#if TESSALY_HAVE_DIALOG
+#include "settings/dialog/RunSettingsDialog.h"
+#endif
+
+namespace {
+
+constexpr double RadiusAtSizeOne = 78.0;
+constexpr double LowestRadius = INT32_MIN;
+constexpr double HighestRadius = INT32_MAX;
+
+// The scene window's share of set-up and tear-down.
+void CreateSceneWindow() {}
+void ParentSceneWindow(THostWindow) {}
+void ShowSceneWindow() {}
+void StopSceneFrameTimer() {}
+void StopSceneWind() {}
+void CloseSceneWindow() {}
+
+}
+
+int32_t BallRadiusFor(float sizeFactor)
+{
+    // A hand-edited size can ask for any radius; keep it a valid integer.
+    const double wanted = std::clamp(static_cast<double>(sizeFactor) * RadiusAtSizeOne, LowestRadius, HighestRadius);
+    if (std::isnan(wanted))
+        return 0;
+    const double below = std::floor(wanted);
+    const double fraction = wanted - below;
+    double rounded = below;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0))
+        rounded = below + 1.0;
+    return static_cast<int32_t>(std::min(rounded, HighestRadius));
+}
+
+float ViewScaleFor(const TRect& hostRect, const TRect& screenRect)
+{
+    if (screenRect.Right <= 0)
+        return 1.0f;
+    return static_cast<float>(static_cast<double>(hostRect.Right - hostRect.Left) / screenRect.Right);
+}
+
+void CreateScene(THostWindow window, TSaverMode)
+{
+    LoadSettings();
+    BallRadius = BallRadiusFor(BallSettings.SizeFactor);
+    const TPixelSize screen = PrimaryScreenSize();
+    ScreenRect = {0, 0, screen.Width, screen.Height};
+    if (BallSettings.SoundOpen && !WindBell)
+        WindBell = new TWindBell();
+    BuildBalls(BallSettings.BallsCount);
+    const TPixelSize client = WindowClientSize(window);
+    HostRect = {0, 0, client.Width, client.Height};
+    ViewScale = ViewScaleFor(HostRect, ScreenRect);
+    CreateSceneWindow();
+    ParentSceneWindow(window);
+    ShowSceneWindow();
+}
+
+void DestroyScene(THostWindow, TSaverMode)
+{
+    if (BallSettings.SoundOpen) {
+        delete WindBell;
+        WindBell = nullptr;
+    }
+    StopSceneFrameTimer();
+    StopSceneWind();
+    CloseSceneWindow();
+}
+
+void ShowSettings(THostWindow)
+{
+    LoadSettings();
+#if TESSALY_HAVE_DIALOG
+    RunSettingsDialog();
+#else
+    throw std::runtime_error("this build has no settings dialog");
+#endif
+}

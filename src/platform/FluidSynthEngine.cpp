@@ -1,0 +1,142 @@
+#include "platform/FluidSynthEngine.h"
+
+#include <fluidsynth.h>
+
+#include <array>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <stdexcept>
+
+#include "platform/PeakLimiter.h"
+
+namespace {
+
+// One electric-piano note at full velocity peaks near -10 dBFS with this gain:
+// plainly audible over a quiet room, with room left for a few notes at once.
+constexpr double SynthGain = 1.0;
+// Chords of many notes are held under -1 dBFS by the limiter.
+constexpr float LimiterCeiling = 0.89f;
+constexpr double LimiterReleaseSeconds = 0.25;
+
+void QuietFluidLogging()
+{
+    // FluidSynth prints its warnings to the terminal the saver was started
+    // from; only real errors are worth that.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+        fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+        fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+    });
+}
+
+// An SF2 file is a RIFF file of form "sfbk". Checked here rather than with
+// fluid_is_soundfont, which hands any other RIFF file to libinstpatch's
+// identifiers, and those leak.
+bool HasSoundFontHeader(const std::string& path)
+{
+    std::array<char, 12> header{};
+    std::ifstream file(path, std::ios::binary);
+    return file.read(header.data(), header.size()) && std::memcmp(header.data(), "RIFF", 4) == 0
+        && std::memcmp(header.data() + 8, "sfbk", 4) == 0;
+}
+
+}
+
+const std::vector<std::string>& DefaultGmSoundFonts()
+{
+    static const std::vector<std::string> paths = {
+        "/usr/share/sounds/sf2/default-GM.sf2",
+        "/usr/share/sounds/sf2/TimGM6mb.sf2",
+        "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+        "/usr/share/soundfonts/default.sf2",
+        "/usr/share/soundfonts/FluidR3_GM.sf2",
+    };
+    return paths;
+}
+
+std::optional<std::string> FindGmSoundFont(const std::vector<std::string>& candidates)
+{
+    for (const auto& path : candidates)
+        if (HasSoundFontHeader(path))
+            return path;
+    return std::nullopt;
+}
+
+struct TFluidSynthEngine::TImpl {
+    fluid_settings_t* Settings = nullptr;
+    fluid_synth_t* Synth = nullptr;
+    TPeakLimiter Limiter;
+
+    explicit TImpl(double sampleRate)
+        : Limiter(LimiterCeiling, sampleRate, LimiterReleaseSeconds)
+    {
+    }
+    ~TImpl()
+    {
+        if (Synth)
+            delete_fluid_synth(Synth);
+        if (Settings)
+            delete_fluid_settings(Settings);
+    }
+};
+
+TFluidSynthEngine::TFluidSynthEngine(const std::string& soundFontPath, double sampleRate)
+    : Impl(std::make_unique<TImpl>(sampleRate))
+{
+    QuietFluidLogging();
+    Impl->Settings = new_fluid_settings();
+    if (!Impl->Settings)
+        throw std::runtime_error("FluidSynth settings could not be created");
+    fluid_settings_setnum(Impl->Settings, "synth.sample-rate", sampleRate);
+    fluid_settings_setnum(Impl->Settings, "synth.gain", SynthGain);
+    Impl->Synth = new_fluid_synth(Impl->Settings);
+    if (!Impl->Synth)
+        throw std::runtime_error("FluidSynth could not be started");
+    if (fluid_synth_sfload(Impl->Synth, soundFontPath.c_str(), 1) == FLUID_FAILED)
+        throw std::runtime_error("Soundfont " + soundFontPath + " could not be loaded");
+}
+
+TFluidSynthEngine::~TFluidSynthEngine() = default;
+
+void TFluidSynthEngine::Send(const TMidiShortMsg& msg)
+{
+    fluid_synth_t* synth = Impl->Synth;
+    const int channel = msg.Channel;
+    switch (msg.Kind) {
+    case MidiNoteOff:
+        fluid_synth_noteoff(synth, channel, msg.Data1);
+        break;
+    case MidiNoteOn:
+        // Velocity 0 is a note-off by MIDI's own rule; FluidSynth knows it.
+        fluid_synth_noteon(synth, channel, msg.Data1, msg.Data2);
+        break;
+    case MidiKeyPressure:
+        fluid_synth_key_pressure(synth, channel, msg.Data1, msg.Data2);
+        break;
+    case MidiControlChange:
+        fluid_synth_cc(synth, channel, msg.Data1, msg.Data2);
+        break;
+    case MidiProgramChange:
+        fluid_synth_program_change(synth, channel, msg.Data1);
+        break;
+    case MidiChannelPressure:
+        fluid_synth_channel_pressure(synth, channel, msg.Data1);
+        break;
+    case MidiPitchBend:
+        fluid_synth_pitch_bend(synth, channel, msg.Data1 | msg.Data2 << 7);
+        break;
+    default:
+        break;
+    }
+}
+
+void TFluidSynthEngine::Render(float* interleavedStereo, int frames)
+{
+    if (fluid_synth_write_float(Impl->Synth, frames, interleavedStereo, 0, 2, interleavedStereo, 1, 2) != FLUID_OK) {
+        std::fill(interleavedStereo, interleavedStereo + 2 * frames, 0.0f);
+        return;
+    }
+    Impl->Limiter.Process(interleavedStereo, frames);
+}

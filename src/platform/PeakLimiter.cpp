@@ -1,0 +1,28 @@
+#include "platform/PeakLimiter.h"
+
+#include <algorithm>
+#include <cmath>
+
+TPeakLimiter::TPeakLimiter(float ceiling, double sampleRate, double releaseSeconds)
+    : Ceiling(ceiling)
+    , ReleaseStep(static_cast<float>(1.0 - std::exp(-1.0 / (std::max(releaseSeconds, 1e-6) * sampleRate))))
+{
+}
+
+void TPeakLimiter::Process(float* interleavedStereo, int frames)
+{
+    for (int i = 0; i < frames; ++i) {
+        float* frame = interleavedStereo + 2 * i;
+        CurrentGain += (1.0f - CurrentGain) * ReleaseStep;
+        const float peak = std::max(std::fabs(frame[0]), std::fabs(frame[1]));
+        if (!std::isfinite(peak)) {
+            // A broken sample would poison the gain for good; drop it instead.
+            frame[0] = frame[1] = 0.0f;
+            continue;
+        }
+        if (peak * CurrentGain > Ceiling)
+            CurrentGain = Ceiling / peak;
+        frame[0] *= CurrentGain;
+        frame[1] *= CurrentGain;
+    }
+}

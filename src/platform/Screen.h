@@ -1,0 +1,22 @@
+#pragma once
+#include <cstdint>
+#include <stdexcept>
+
+// Sizes from the window system (X11 on this build).
+
+struct TPixelSize {
+    int32_t Width = 0;
+    int32_t Height = 0;
+};
+
+// The window system cannot be reached, or the window it was asked about does
+// not exist; what() says which.
+class EScreenError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The primary screen in pixels.
+TPixelSize PrimaryScreenSize();
+// The client area of a window given by its window-system id.
+TPixelSize WindowClientSize(uintptr_t window);
