@@ -60,8 +60,12 @@ void TSceneWindow::Show(bool visible)
 
 void TSceneWindow::TakeFocus()
 {
-    if (Handle != 0)
-        WindowSystem().SetFocus(Handle);
+    if (Handle == 0)
+        return;
+    WindowSystem().SetFocus(Handle);
+    // The host brings its window to the foreground after the scene is shown,
+    // which gives it the keyboard; ask again once the message loop runs.
+    UiLoop().PostMessage(Handle, WM_SETFOCUS, 0, 0);
 }
 
 void TSceneWindow::PostToParent(uint32_t message, uintptr_t wParam, intptr_t lParam)
@@ -104,6 +108,10 @@ intptr_t TSceneWindow::WindowProc(TWindow window, uint32_t message, uintptr_t wP
         // The scene sees every key first; what it does not keep is the host's.
         if (!(Handler && Handler(message, wParam, lParam)) && Parent != 0)
             UiLoop().SendMessage(Parent, message, wParam, lParam);
+        return 0;
+    case WM_SETFOCUS:
+        if (IsVisible)
+            WindowSystem().SetFocus(Handle);
         return 0;
     case WM_MOUSEMOVE:
         if (Handler)
