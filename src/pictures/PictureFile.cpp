@@ -36,7 +36,7 @@ struct TFileClose {
 
 TDIB FromBmp(std::span<const uint8_t> bytes)
 {
-    TPlainPixels pixels;
+    TBgrPixels pixels;
     try {
         pixels = ReadBmpFile(bytes, TDIB::MaxPixels);
     } catch (const EBmpFileError& error) {

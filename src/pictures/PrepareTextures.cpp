@@ -42,7 +42,7 @@ std::optional<TPngImage> MaskImage(int32_t useMask)
     return DecodePng(data);
 }
 
-TDIB FromPlainPixels(const TPlainPixels& pixels)
+TDIB FromBgrPixels(const TBgrPixels& pixels)
 {
     TDIB dib;
     dib.SetSize(pixels.Width, pixels.Height, 24);
@@ -74,11 +74,11 @@ std::optional<TDIB> DesktopBackground(const TBallSettings& settings, const TDesk
     if (settings.BackType != BackDesktop || !captureDesktop) {
         return std::nullopt;
     }
-    std::optional<TPlainPixels> pixels = captureDesktop();
+    std::optional<TBgrPixels> pixels = captureDesktop();
     if (!pixels || pixels->Width <= 0 || pixels->Height <= 0) {
         return std::nullopt;
     }
-    return FromPlainPixels(*pixels);
+    return FromBgrPixels(*pixels);
 }
 
 }
@@ -96,6 +96,9 @@ void PreparePictures(TScenePictures& scene, const TBallSettings& settings, const
 {
     TBitmap scratch;
     TMemoryStream stream;
+    for (auto& slot : scene.PictureDIBs) {
+        slot.reset();
+    }
 
     TStyleNames names = StyleImageNames(settings.BubbleStyle);
     ConvertStyleImage(names.Body, scratch, stream, scene.DXDIB1);
@@ -111,5 +114,30 @@ void PreparePictures(TScenePictures& scene, const TBallSettings& settings, const
         scene.BackImage = std::move(*desktop);
     } else {
         scene.BackImage = DecodeJpeg(FindResourceData(BuiltInBackground, JpgType));
+    }
+}
+
+void TSceneTextures::ReleaseTextures()
+{
+    for (auto& texture : PictureTextures) {
+        texture.reset();
+    }
+    ShadowTexture.reset();
+    FrontTexture.reset();
+    BallTexture.reset();
+}
+
+void PrepareTextures(TSceneTextures& scene, TDXDraw& device, const TBallSettings& settings,
+                     const TDesktopCapture& captureDesktop)
+{
+    scene.ReleaseTextures();
+    PreparePictures(scene, settings, captureDesktop);
+    scene.BallTexture = std::make_unique<TDirect3DTexture2>(device, &scene.DXDIB1.DIB(), false);
+    scene.FrontTexture = std::make_unique<TDirect3DTexture2>(device, &scene.DXDIB2.DIB(), false);
+    scene.ShadowTexture = std::make_unique<TDirect3DTexture2>(device, &scene.DXDIB3.DIB(), false);
+    for (int slot = 1; slot <= PictureSlotCount; ++slot) {
+        if (TDIB* dib = scene.PictureDIBs[size_t(slot)].get()) {
+            scene.PictureTextures[size_t(slot)] = std::make_unique<TDirect3DTexture2>(device, dib, false);
+        }
     }
 }

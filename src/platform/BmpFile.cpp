@@ -45,7 +45,7 @@ using TSurface = std::unique_ptr<SDL_Surface, TSurfaceFree>;
 
 }
 
-TPlainPixels ReadBmpFile(std::span<const uint8_t> bytes, uint64_t maxPixels)
+TBgrPixels ReadBmpFile(std::span<const uint8_t> bytes, uint64_t maxPixels)
 {
     CheckClaimedSize(bytes, maxPixels);
     SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
@@ -62,7 +62,7 @@ TPlainPixels ReadBmpFile(std::span<const uint8_t> bytes, uint64_t maxPixels)
     if (!converted) {
         throw EBmpFileError(SDL_GetError());
     }
-    TPlainPixels pixels;
+    TBgrPixels pixels;
     pixels.Width = converted->w;
     pixels.Height = converted->h;
     size_t rowBytes = size_t(converted->w) * 3;

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/PlainPixels.h"
+#include "platform/BgrPixels.h"
 
 // A Windows bitmap file (BMP or DIB) that cannot be read.
 class EBmpFileError : public std::runtime_error {
@@ -14,4 +14,4 @@ public:
 
 // Decodes a bitmap file image of any depth and compression the reader knows.
 // Pictures larger than maxPixels are refused before any pixel is allocated.
-TPlainPixels ReadBmpFile(std::span<const uint8_t> bytes, uint64_t maxPixels);
+TBgrPixels ReadBmpFile(std::span<const uint8_t> bytes, uint64_t maxPixels);

@@ -169,15 +169,15 @@ TEST_F(PreparePicturesTest, StyleImagesFollowTheBubbleStyle)
 TEST_F(PreparePicturesTest, BackgroundRules)
 {
     int captures = 0;
-    TDesktopCapture desktop = [&]() -> std::optional<TPlainPixels> {
+    TDesktopCapture desktop = [&]() -> std::optional<TBgrPixels> {
         ++captures;
-        TPlainPixels pixels;
+        TBgrPixels pixels;
         pixels.Width = 8;
         pixels.Height = 6;
         pixels.Bgr.assign(8 * 6 * 3, 0x11);
         return pixels;
     };
-    TDesktopCapture none = []() -> std::optional<TPlainPixels> { return std::nullopt; };
+    TDesktopCapture none = []() -> std::optional<TBgrPixels> { return std::nullopt; };
     std::string photo = OpaqueJpeg();
 
     // 1: the built-in picture.

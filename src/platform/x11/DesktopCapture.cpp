@@ -37,7 +37,7 @@ uint8_t Channel(unsigned long pixel, unsigned long mask)
 
 }
 
-std::optional<TPlainPixels> CaptureDesktop()
+std::optional<TBgrPixels> CaptureDesktop()
 {
     std::unique_ptr<Display, TDisplayClose> display(XOpenDisplay(nullptr));
     if (!display) {
@@ -54,7 +54,7 @@ std::optional<TPlainPixels> CaptureDesktop()
     if (!image) {
         return std::nullopt;
     }
-    TPlainPixels pixels;
+    TBgrPixels pixels;
     pixels.Width = width;
     pixels.Height = height;
     pixels.Bgr.resize(size_t(width) * size_t(height) * 3);
