@@ -190,20 +190,26 @@ private slots:
         QCOMPARE(*BallSettings.BackPicList, ToStd({mGreen, gif, missing, metafile, damaged}));
     }
 
-    void iconsPreviewThroughQt()
+    void iconsAndOtherSpellingsPreview()
     {
-        const QString icon = mPictures + "/mark.ico";
+        const QString icon = mPictures + "/mark.ICO";
         QImage image(16, 16, QImage::Format_ARGB32);
         image.fill(Qt::yellow);
         QVERIFY(image.save(icon, "ICO"));
+        const QString dib = mPictures + "/blue.Dib";
+        QVERIFY(QFile::copy(mBlue, dib));
         TStoredSettings stored;
-        stored.BallPic = WriteCommaText({icon.toStdString()});
+        stored.BallPic = WriteCommaText(ToStd({icon, dib}));
         mHive.Store(stored);
         TFakeServices services;
         auto dialog = OpenDialog(services);
-        Control<QListWidget>(dialog.get(), "lstBalls")->setCurrentRow(0);
+        auto* list = Control<QListWidget>(dialog.get(), "lstBalls");
+        auto* preview = Control<QLabel>(dialog.get(), "Image2");
+        list->setCurrentRow(0);
+        QCOMPARE(PreviewColor(preview), QColor(Qt::yellow));
+        list->setCurrentRow(1);
+        QCOMPARE(PreviewColor(preview), QColor(Qt::blue));
         QVERIFY2(services.Errors.isEmpty(), qPrintable(services.Errors.join('\n')));
-        QCOMPARE(PreviewColor(Control<QLabel>(dialog.get(), "Image2")), QColor(Qt::yellow));
     }
 
     void longPathsCanBeScrolledIntoView()
