@@ -1,0 +1,17 @@
+#pragma once
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/BgrPixels.h"
+
+// A Windows bitmap file (BMP or DIB) that cannot be read.
+class EBmpFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Decodes a bitmap file image of any depth and compression the reader knows.
+// Pictures larger than maxPixels are refused before any pixel is allocated.
+TBgrPixels ReadBmpFile(std::span<const uint8_t> bytes, uint64_t maxPixels);

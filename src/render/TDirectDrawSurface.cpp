@@ -1,0 +1,188 @@
+#include "render/TDirectDrawSurface.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <new>
+
+#include "render/RenderErrors.h"
+#include "render/TDIB.h"
+#include "render/TDXDraw.h"
+
+namespace {
+
+// Larger sides than this are refused rather than attempted.
+constexpr int32_t MaxSurfaceSide = 16384;
+constexpr int32_t PlainBitCount = 32;
+
+// Names plain surfaces for the backend's copy cache; surfaces are made on
+// more than one thread.
+std::atomic<uint64_t> NextSurfaceId{1};
+
+bool Inside(const TRect& rect, int32_t width, int32_t height) {
+  return rect.Left >= 0 && rect.Top >= 0 && rect.Right <= width && rect.Bottom <= height && rect.Left < rect.Right &&
+         rect.Top < rect.Bottom;
+}
+
+// Nearest source index for a destination index, sampling at pixel centres.
+int32_t NearestSource(int32_t dest, int32_t destLength, int32_t sourceLength) {
+  return static_cast<int32_t>(((2 * int64_t{dest} + 1) * sourceLength) / (2 * int64_t{destLength}));
+}
+
+// A row of a DIB as 0x00RRGGBB, quickly for the 24- and 32-bit layouts the
+// pictures use and through the DIB's own colour reading otherwise.
+void ReadDIBRow(const TDIB& dib, int32_t y, std::vector<uint32_t>& row) {
+  row.resize(static_cast<size_t>(dib.Width()));
+  const uint8_t* bits = dib.ScanLine(y);
+  const bool standardMasks = dib.RedMask() == 0xFF0000 && dib.GreenMask() == 0xFF00 && dib.BlueMask() == 0xFF;
+  if (dib.BitCount() == 24) {
+    for (int32_t x = 0; x < dib.Width(); ++x, bits += 3) {
+      row[x] = bits[0] | (uint32_t{bits[1]} << 8) | (uint32_t{bits[2]} << 16);
+    }
+  } else if (dib.BitCount() == 32 && standardMasks) {
+    for (int32_t x = 0; x < dib.Width(); ++x, bits += 4) {
+      row[x] = bits[0] | (uint32_t{bits[1]} << 8) | (uint32_t{bits[2]} << 16);
+    }
+  } else {
+    for (int32_t x = 0; x < dib.Width(); ++x) row[x] = dib.GetColor(x, y) & 0xFFFFFF;
+  }
+}
+
+}  // namespace
+
+TDirectDrawSurface::TDirectDrawSurface() : id_(NextSurfaceId.fetch_add(1)) {}
+
+TDirectDrawSurface::TDirectDrawSurface(TDXDraw& backOf) : backOf_(&backOf), id_(NextSurfaceId.fetch_add(1)) {}
+
+TDirectDrawSurface::~TDirectDrawSurface() = default;
+
+void TDirectDrawSurface::Allocate(int32_t width, int32_t height) {
+  if (backOf_ || width > MaxSurfaceSide || height > MaxSurfaceSide) {
+    throw EDirectDrawSurfaceError(FormatWord(SCannotMade, SSurface));
+  }
+  try {
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    pixels_.swap(pixels);
+  } catch (const std::bad_alloc&) {
+    throw EDirectDrawSurfaceError(FormatWord(SCannotMade, SSurface));
+  }
+  width_ = width;
+  height_ = height;
+  colorKey_ = 0;
+  ++version_;
+}
+
+void TDirectDrawSurface::SetSurfaceSize(int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) {
+    if (backOf_) return;
+    std::vector<uint32_t>().swap(pixels_);
+    width_ = 0;
+    height_ = 0;
+    ++version_;
+    return;
+  }
+  Allocate(width, height);
+}
+
+void TDirectDrawSurface::StretchPicture(const TDIB& picture, int32_t width, int32_t height, const TRect& sourceRect) {
+  if (backOf_ || !Inside(sourceRect, picture.Width(), picture.Height())) {
+    throw EDirectDrawSurfaceError(FormatWord(SCannotMade, SSurface));
+  }
+  const int32_t targetWidth = width != 0 ? width : sourceRect.Width();
+  const int32_t targetHeight = height != 0 ? height : sourceRect.Height();
+  SetSurfaceSize(targetWidth, targetHeight);
+  if (!HasPixels()) return;
+
+  std::vector<uint32_t> sourceRow;
+  int32_t rowRead = -1;
+  for (int32_t y = 0; y < height_; ++y) {
+    const int32_t sy = sourceRect.Top + NearestSource(y, height_, sourceRect.Height());
+    if (sy != rowRead) {
+      ReadDIBRow(picture, sy, sourceRow);
+      rowRead = sy;
+    }
+    uint32_t* out = ScanLine(y);
+    if (width_ == sourceRect.Width()) {
+      std::memcpy(out, sourceRow.data() + sourceRect.Left, sizeof(uint32_t) * static_cast<size_t>(width_));
+      continue;
+    }
+    for (int32_t x = 0; x < width_; ++x) {
+      out[x] = sourceRow[sourceRect.Left + NearestSource(x, width_, sourceRect.Width())];
+    }
+  }
+  ++version_;
+}
+
+void TDirectDrawSurface::CopyPicture(const TDIB& picture) {
+  StretchPicture(picture, picture.Width(), picture.Height(),
+                 TRect{0, 0, picture.Width(), picture.Height()});
+}
+
+bool TDirectDrawSurface::BltFast(int32_t x, int32_t y, const TDirectDrawSurface& source, const TRect& sourceRect,
+                                 uint32_t flags) {
+  if (flags != 0 || !HasPixels() || source.backOf_ || !source.HasPixels()) return false;
+  if (!Inside(sourceRect, source.width_, source.height_)) return false;
+  const TRect destRect{x, y, x + sourceRect.Width(), y + sourceRect.Height()};
+  if (!Inside(destRect, Width(), Height())) return false;
+
+  if (backOf_) return backOf_->Backend().CopyPlainSurface(source.PlainPixels(), sourceRect, x, y);
+
+  const size_t rowBytes = sizeof(uint32_t) * static_cast<size_t>(sourceRect.Width());
+  std::vector<uint32_t> overlap;
+  const uint32_t* from = nullptr;
+  size_t fromStride = static_cast<size_t>(source.width_);
+  if (&source == this) {
+    // A copy within one surface reads a snapshot, so overlapping rectangles
+    // come out as if copied through a separate buffer.
+    overlap.resize(static_cast<size_t>(sourceRect.Width()) * static_cast<size_t>(sourceRect.Height()));
+    for (int32_t row = 0; row < sourceRect.Height(); ++row) {
+      std::memcpy(overlap.data() + static_cast<size_t>(row) * sourceRect.Width(),
+                  source.ScanLine(sourceRect.Top + row) + sourceRect.Left, rowBytes);
+    }
+    from = overlap.data();
+    fromStride = static_cast<size_t>(sourceRect.Width());
+  } else {
+    from = source.ScanLine(sourceRect.Top) + sourceRect.Left;
+  }
+  for (int32_t row = 0; row < sourceRect.Height(); ++row) {
+    std::memcpy(ScanLine(y + row) + x, from + static_cast<size_t>(row) * fromStride, rowBytes);
+  }
+  ++version_;
+  return true;
+}
+
+bool TDirectDrawSurface::FillColor(uint32_t color) {
+  if (!HasPixels()) return false;
+  if (backOf_) return backOf_->Backend().Clear(ClientRect(), color);
+  std::fill(pixels_.begin(), pixels_.end(), color);
+  ++version_;
+  return true;
+}
+
+bool TDirectDrawSurface::HasPixels() const { return backOf_ ? backOf_->Initialized() : !pixels_.empty(); }
+
+int32_t TDirectDrawSurface::Width() const {
+  if (backOf_) return backOf_->Initialized() ? backOf_->SurfaceWidth() : 0;
+  return width_;
+}
+
+int32_t TDirectDrawSurface::Height() const {
+  if (backOf_) return backOf_->Initialized() ? backOf_->SurfaceHeight() : 0;
+  return height_;
+}
+
+int32_t TDirectDrawSurface::BitCount() const { return PlainBitCount; }
+
+uint32_t TDirectDrawSurface::Pixel(int32_t x, int32_t y) const { return ScanLine(y)[x]; }
+
+const uint32_t* TDirectDrawSurface::ScanLine(int32_t y) const {
+  return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_);
+}
+
+uint32_t* TDirectDrawSurface::ScanLine(int32_t y) {
+  return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_);
+}
+
+TPlainPixels TDirectDrawSurface::PlainPixels() const {
+  return TPlainPixels{id_, version_, width_, height_, pixels_.data()};
+}
