@@ -37,6 +37,9 @@ class TDXDraw {
   // last initialisation really obtained.
   TDXDrawOptions NowOptions() const { return nowOptions_; }
 
+  // The back surface's size while initialised, the stored size otherwise. A
+  // stored size set while initialised takes effect at the next initialisation
+  // (unless AutoSize replaces it with the control's).
   int SurfaceWidth() const;
   int SurfaceHeight() const;
   void SetSurfaceWidth(int width);
