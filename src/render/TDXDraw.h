@@ -27,7 +27,8 @@ class TDXDraw {
   TDXDraw(const TDXDraw&) = delete;
   TDXDraw& operator=(const TDXDraw&) = delete;
 
-  // The window to draw into; the control must outlive its use here.
+  // The window to draw into; the control must outlive its use here. A new
+  // control takes effect at the next initialisation.
   void SetControl(IDrawControl* control);
   IDrawControl* Control() const { return control_; }
 
