@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
 #include <QPixmap>
 #include <QRegularExpression>
 
@@ -86,4 +89,48 @@ QColor PreviewColor(const QLabel* preview)
         return {};
     const QImage image = pixmap.toImage();
     return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+TPictureFiles MakePictureFiles(const QString& root)
+{
+    TPictureFiles files;
+    files.Folder = root + "/图片 folder";
+    QDir().mkpath(files.Folder);
+    files.Red = MakePicture(files.Folder, "red.png", Qt::red);
+    files.Blue = MakePicture(files.Folder, "blue one.bmp", Qt::blue);
+    files.Green = MakePicture(files.Folder, "绿色.jpg", Qt::green);
+    return files;
+}
+
+QStringList Entries(const QListWidget* list)
+{
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i)
+        entries << list->item(i)->text();
+    return entries;
+}
+
+int SelectedRow(const QListWidget* list)
+{
+    const auto selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.front());
+}
+
+TStringList ToStd(const QStringList& list)
+{
+    TStringList result;
+    for (const auto& s : list)
+        result.push_back(s.toStdString());
+    return result;
+}
+
+bool Near(const QColor& actual, const QColor& expected)
+{
+    return actual.isValid() && std::abs(actual.red() - expected.red()) < 8
+           && std::abs(actual.green() - expected.green()) < 8 && std::abs(actual.blue() - expected.blue()) < 8;
+}
+
+void Save(TFBallPara& dialog)
+{
+    QTest::mouseClick(Control<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
 }

@@ -11,6 +11,7 @@
 #include "settings/dialog/UBallpara.h"
 
 class QLabel;
+class QListWidget;
 
 // Answers the dialog's file dialogs from a queue and records its error boxes.
 class TFakeServices final : public TDialogServices {
@@ -48,6 +49,26 @@ QString MakePicture(const QString& dir, const QString& name, const QColor& color
 
 // The colour in the middle of a preview, invalid when it shows nothing.
 QColor PreviewColor(const QLabel* preview);
+
+// Small picture files of the tests, in a folder whose name has a space and
+// Chinese characters.
+struct TPictureFiles {
+    QString Folder;
+    QString Red;     // PNG
+    QString Blue;    // BMP, its name with a space
+    QString Green;   // JPEG, its name in Chinese
+};
+TPictureFiles MakePictureFiles(const QString& root);
+
+QStringList Entries(const QListWidget* list);
+int SelectedRow(const QListWidget* list);
+TStringList ToStd(const QStringList& list);
+
+// Colours read back from a JPEG are close, not exact.
+bool Near(const QColor& actual, const QColor& expected);
+
+// Presses "保存".
+void Save(TFBallPara& dialog);
 
 template <class T>
 T* Control(const QWidget* form, const char* name)

@@ -56,6 +56,8 @@ TEST(TextureFormatChoice, PaletteFormatsServeOnlyPaletteImages) {
   TTexturePixelFormat luminance = FormatX888(7);
   luminance.Rgb = false;
   EXPECT_EQ(ChooseTextureFormat(ImageOf(24), {luminance}), -1);
+  // Nor are layouts no upload could write.
+  EXPECT_EQ(ChooseTextureFormat(ImageOf(24), {RgbFormat(0, 0xFF0000, 0xFF00, 0xFF, 0, 1)}), -1);
 }
 
 TEST(TextureFormatChoice, SizeRules) {
