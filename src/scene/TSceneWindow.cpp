@@ -9,6 +9,8 @@
 
 namespace {
 constexpr int32_t SizeableBorderWidth = 4;
+// Asks the window, through the loop, to report the pointer it appeared under.
+constexpr uint32_t PointerCheckMessage = WM_USER + 1;
 
 TWindowSystem& WindowSystem()
 {
@@ -53,6 +55,10 @@ void TSceneWindow::Show(bool visible)
     TWindowSystem& system = WindowSystem();
     system.ShowWindow(Handle, visible);
     IsVisible = visible;
+    // A window that appears under the pointer hears of it at once, as if the
+    // pointer had moved there; X reports nothing until the pointer really moves.
+    if (visible)
+        UiLoop().PostMessage(Handle, PointerCheckMessage, 0, 0);
     // A hidden scene hands the keyboard back, so keys reach the host again.
     if (!visible && system.GetFocus() == Handle)
         system.SetFocus(Parent);
@@ -117,6 +123,12 @@ intptr_t TSceneWindow::WindowProc(TWindow window, uint32_t message, uintptr_t wP
         if (Handler)
             Handler(message, wParam, lParam);
         return 0;
+    case PointerCheckMessage: {
+        TPoint pointer;
+        if (IsVisible && Handler && GetPointerInWindow(Handle, pointer))
+            Handler(WM_MOUSEMOVE, 0, MakePointParam(pointer.X, pointer.Y));
+        return 0;
+    }
     case WM_DESTROY:
         // The device lets go of the window first, then SDL does, then X.
         if (Handler)

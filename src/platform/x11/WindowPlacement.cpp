@@ -69,3 +69,24 @@ void ShowDefaultCursor(TWindow window)
         return;
     Trapped(display, [&] { XUndefineCursor(display, window); });
 }
+
+bool GetPointerInWindow(TWindow window, TPoint& point)
+{
+    Display* display = Connection();
+    TWindowRect rect;
+    if (!display || !GetWindowRect(window, rect))
+        return false;
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int x = 0;
+    int y = 0;
+    unsigned int mask = 0;
+    bool sameScreen = false;
+    Trapped(display, [&] { sameScreen = XQueryPointer(display, window, &root, &child, &rootX, &rootY, &x, &y, &mask); });
+    if (!sameScreen || x < 0 || y < 0 || x >= rect.Width || y >= rect.Height)
+        return false;
+    point = {x, y};
+    return true;
+}
