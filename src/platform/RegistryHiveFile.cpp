@@ -138,6 +138,11 @@ THiveSnapshot THiveFile::Read() const
         bytes.append(chunk, static_cast<size_t>(got));
     }
     close(fd);
+    // An empty file (made by hand, say) holds nothing that could be lost.
+    if (bytes.empty()) {
+        snapshot.State = THiveState::hsParsed;
+        return snapshot;
+    }
     try {
         snapshot.Hive = ParseHive(bytes);
         snapshot.State = THiveState::hsParsed;

@@ -26,12 +26,15 @@ TDXDraw::TDXDraw(std::unique_ptr<IRenderBackend> backend)
     : backend_(std::move(backend)), backSurface_(new TDirectDrawSurface(*this)) {}
 
 TDXDraw::~TDXDraw() {
+  // A handler's failure cannot leave a destructor; the objects are released regardless.
   try {
     FinalizeDevice();
   } catch (...) {
-    // A handler's failure cannot leave a destructor; the objects are released regardless.
   }
-  Notify(deDestroying);
+  try {
+    Notify(deDestroying);
+  } catch (...) {
+  }
   receivers_.clear();
 }
 

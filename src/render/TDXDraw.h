@@ -27,7 +27,8 @@ class TDXDraw {
   TDXDraw(const TDXDraw&) = delete;
   TDXDraw& operator=(const TDXDraw&) = delete;
 
-  // The window to draw into; the control must outlive its use here.
+  // The window to draw into; the control must outlive its use here. A new
+  // control takes effect at the next initialisation.
   void SetControl(IDrawControl* control);
   IDrawControl* Control() const { return control_; }
 
@@ -37,6 +38,9 @@ class TDXDraw {
   // last initialisation really obtained.
   TDXDrawOptions NowOptions() const { return nowOptions_; }
 
+  // The back surface's size while initialised, the stored size otherwise. A
+  // stored size set while initialised takes effect at the next initialisation
+  // (unless AutoSize replaces it with the control's).
   int SurfaceWidth() const;
   int SurfaceHeight() const;
   void SetSurfaceWidth(int width);

@@ -28,8 +28,17 @@ int Distance(const TTexturePixelFormat& format, const TChannelBits& bits) {
          squared(std::popcount(format.BlueMask), bits.Blue) + squared(std::popcount(format.AlphaMask), bits.Alpha);
 }
 
+// Layouts the upload can write: whole bytes up to 32 bits, or palette indices.
+bool Writable(const TTexturePixelFormat& format) {
+  if (format.IsPalette()) {
+    return format.BitCount == format.PaletteBits &&
+           (format.BitCount == 1 || format.BitCount == 2 || format.BitCount == 4 || format.BitCount == 8);
+  }
+  return format.BitCount != 0 && format.BitCount % 8 == 0 && format.BitCount <= 32;
+}
+
 bool Acceptable(const TDXTextureImage& image, const TTexturePixelFormat& format) {
-  if (!format.Rgb) return false;
+  if (!format.Rgb || !Writable(format)) return false;
   if (!format.IsPalette()) return true;
   return image.ImageType == TDXTextureImageType::Palette &&
          static_cast<int>(format.PaletteBits) >= image.BitCount;

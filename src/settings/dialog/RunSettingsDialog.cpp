@@ -1,5 +1,19 @@
 #include "settings/dialog/RunSettingsDialog.h"
 
-#include <cstdio>
+#include <QApplication>
 
-void RunSettingsDialog() { std::fputs("tessaly: the settings dialog is not built yet\n", stderr); }
+#include "settings/dialog/UBallpara.h"
+
+void RunSettingsDialog()
+{
+    int argc = 1;
+    char programName[] = "tessaly";
+    char* argv[] = {programName, nullptr};
+    QApplication application(argc, argv);
+    TFBallPara dialog(BallSettings);
+    FBallPara = &dialog;
+    // The dialog is the only window: closing it ends the loop.
+    dialog.show();
+    QApplication::exec();
+    FBallPara = nullptr;
+}

@@ -389,6 +389,14 @@ bool TSdlRenderBackend::ReadBackSurface(std::vector<uint32_t>& pixels, int& widt
   return SDL_RenderReadPixels(renderer_, nullptr, TargetFormat, pixels.data(), width_ * 4) == 0;
 }
 
+bool TSdlRenderBackend::Finish() {
+  if (!renderer_ || !target_) return false;
+  // Reading a pixel back cannot finish before the drawing queued ahead of it.
+  const SDL_Rect one{0, 0, 1, 1};
+  uint32_t pixel = 0;
+  return SDL_RenderReadPixels(renderer_, &one, TargetFormat, &pixel, 4) == 0;
+}
+
 std::string TSdlRenderBackend::RendererName() const {
   SDL_RendererInfo info;
   if (!renderer_ || SDL_GetRendererInfo(renderer_, &info) != 0) return {};

@@ -50,6 +50,8 @@ class TSdlRenderBackend : public IRenderBackend {
   // The back surface's pixels as 0xAARRGGBB, top row first; false when there
   // is no target.
   bool ReadBackSurface(std::vector<uint32_t>& pixels, int& width, int& height);
+  // Waits until every drawing call so far has reached the back surface.
+  bool Finish();
   // The SDL name of the renderer in use ("opengl", "software"), empty when none.
   std::string RendererName() const;
 

@@ -1,0 +1,87 @@
+#include "platform/x11/SdlWindow.h"
+
+#include <SDL_syswm.h>
+
+#include <X11/Xlib.h>
+
+#include <map>
+
+#include "platform/EventLoop.h"
+
+namespace {
+
+// SDL's queue as an event source of the user-interface loop. Most of its
+// events are produced on this thread while drawing, so pumping it before the
+// loop sleeps is enough; its own X connection is watched as well.
+class TSdlEventSource : public IEventSource {
+public:
+    int WaitHandle() const override { return Handle; }
+
+    void PumpEvents() override
+    {
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            if (event.type == SDL_QUIT) {
+                UiLoop().RequestTerminate();
+                continue;
+            }
+            for (const auto& [key, listener] : std::map<int, TSdlEventListener>(Listeners))
+                listener(event);
+        }
+    }
+
+    int Handle = -1;
+    std::map<int, TSdlEventListener> Listeners;
+    int NextKey = 1;
+};
+
+TSdlEventSource& SdlEvents()
+{
+    static TSdlEventSource source;
+    return source;
+}
+
+bool StartVideo()
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        return true;
+    // Signals end the program through the loop (TerminationSignals), not
+    // through SDL's quit event.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return false;
+    UiLoop().AddEventSource(&SdlEvents());
+    return true;
+}
+
+}
+
+SDL_Window* CreateSdlWindowFrom(TWindow window)
+{
+    if (!StartVideo())
+        return nullptr;
+    SDL_Window* sdlWindow = SDL_CreateWindowFrom(reinterpret_cast<const void*>(window));
+    if (!sdlWindow)
+        return nullptr;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(sdlWindow, &info) && info.subsystem == SDL_SYSWM_X11) {
+        SdlEvents().Handle = ConnectionNumber(info.info.x11.display);
+        // Keys and buttons must travel on to the parent window, and pointer
+        // motion reaches us on our own connection.
+        XSelectInput(info.info.x11.display, info.info.x11.window, NoEventMask);
+        XFlush(info.info.x11.display);
+    }
+    return sdlWindow;
+}
+
+int AddSdlEventListener(TSdlEventListener listener)
+{
+    TSdlEventSource& source = SdlEvents();
+    const int key = source.NextKey++;
+    source.Listeners[key] = std::move(listener);
+    return key;
+}
+
+void RemoveSdlEventListener(int key) { SdlEvents().Listeners.erase(key); }

@@ -1,0 +1,26 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The modal boxes the settings dialog opens. Kept behind an interface so the
+// dialog can be driven without a person answering them.
+class TDialogServices {
+public:
+    virtual ~TDialogServices() = default;
+
+    // The files the user chose in a file-open dialog for pictures, in the
+    // order the dialog returns them; empty when the user cancelled.
+    virtual QStringList OpenPictures(QWidget* parent, const QString& filter, bool multiSelect) = 0;
+
+    // An error message box with the given text.
+    virtual void ShowError(QWidget* parent, const QString& text) = 0;
+};
+
+// The real boxes: QFileDialog and QMessageBox.
+class TQtDialogServices final : public TDialogServices {
+public:
+    QStringList OpenPictures(QWidget* parent, const QString& filter, bool multiSelect) override;
+    void ShowError(QWidget* parent, const QString& text) override;
+};

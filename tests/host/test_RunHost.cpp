@@ -1,0 +1,85 @@
+#include "HostTestSupport.h"
+#include "host/CommandLine.h"
+
+namespace {
+
+using TCalls = std::vector<std::string>;
+
+class RunHostTest : public HostRules {
+protected:
+    void SetUp() override
+    {
+        HostRules::SetUp();
+        HostPlatform = nullptr;   // RunHost sets it for its run
+        // The loop ends as soon as it starts: the window is closed from outside.
+        Platform.LoopBody = [this] {
+            Platform.Loop.DestroyWindow(Platform.NextWindow - 1);
+            Platform.Loop.Run();
+        };
+    }
+};
+
+TEST_F(RunHostTest, FullScreenRunsInOrderAndReleasesThePasswordCheckLast)
+{
+    Platform.Win9x = true;
+    Platform.UsePasswordValue = {1};
+    RunHost(Platform, RecordingCallbacks(), smSaver, "");
+    EXPECT_EQ(Platform.Calls,
+              (TCalls{"OpenDesktopKey", "Query ScreenSaveUsePassword", "LoadLibrary PASSWORD.CPL",
+                      "GetVerifyEntry VerifyScreenSavePwd", "SystemParametersInfo 97 4294967295", "CloseDesktopKey",
+                      "FindWindow WindowsScreenSaverClass/Screen Saver", "RegisterClass WindowsScreenSaverClass",
+                      "CreateWindow Screen Saver", "SetTimer 1 40", "SetForegroundWindow", "RunMessageLoop",
+                      "KillTimer 1", "PostQuitMessage 0", "FreeLibrary 77", "SystemParametersInfo 97 0"}));
+    EXPECT_EQ(Platform.Created.Width, 1024);
+    EXPECT_EQ(Platform.Created.Height, 768);
+    EXPECT_TRUE(Platform.Created.TopMost);
+    EXPECT_EQ(Platform.Created.Parent, 0u);
+    EXPECT_EQ(CallbackLog, (std::vector<std::string>{"OnCreate 3", "OnDestroy 3"}));
+    EXPECT_EQ(HostPlatform, nullptr);
+}
+
+TEST_F(RunHostTest, SecondFullScreenSaverEndsAtOnceWithoutAWindow)
+{
+    Platform.ExistingSaver = 0x1200001;
+    RunHost(Platform, RecordingCallbacks(), smSaver, "");
+    EXPECT_EQ(Platform.Calls, (TCalls{"FindWindow WindowsScreenSaverClass/Screen Saver"}));
+    EXPECT_TRUE(CallbackLog.empty());
+}
+
+TEST_F(RunHostTest, PreviewSitsInTheParentsClientAreaAndIsNotBroughtForward)
+{
+    Platform.ClientRects[0x1A2B] = {152, 112};
+    RunHost(Platform, RecordingCallbacks(), smPreview, "0x1A2B");
+    EXPECT_EQ(Platform.Created.Parent, 0x1A2Bu);
+    EXPECT_EQ(Platform.Created.Width, 152);
+    EXPECT_EQ(Platform.Created.Height, 112);
+    EXPECT_EQ(Platform.Created.Title, "Preview");
+    EXPECT_FALSE(Platform.Created.TopMost);
+    for (const auto& call : Platform.Calls) {
+        EXPECT_NE(call, "SetForegroundWindow");
+        EXPECT_EQ(call.find("FindWindow"), std::string::npos);
+    }
+    EXPECT_EQ(CallbackLog, (std::vector<std::string>{"OnCreate 1", "OnDestroy 1"}));
+
+    CallbackLog.clear();
+    Platform.Calls.clear();
+    Platform.ClientRects[6699] = {200, 150};
+    RunHost(Platform, RecordingCallbacks(), smPreview, "6699");
+    EXPECT_EQ(Platform.Created.Parent, 6699u);
+}
+
+TEST_F(RunHostTest, PreviewWithoutAValidParentMakesNoWindowAndStillReleasesTheCheck)
+{
+    Platform.Win9x = true;
+    Platform.UsePasswordValue = {1};
+    EXPECT_THROW(RunHost(Platform, RecordingCallbacks(), smPreview, "12ab"), EConvertError);
+    EXPECT_EQ(Platform.Calls.back(), "SystemParametersInfo 97 0");
+    EXPECT_EQ(HostPlatform, nullptr);
+
+    Platform.Calls.clear();
+    RunHost(Platform, RecordingCallbacks(), smPreview, "777");   // no such window
+    EXPECT_EQ(Platform.Calls.back(), "SystemParametersInfo 97 0");
+    EXPECT_TRUE(CallbackLog.empty());
+}
+
+}

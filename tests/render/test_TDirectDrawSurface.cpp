@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "render/RenderErrors.h"
+#include "render/TDIB.h"
+#include "render/TDirectDrawSurface.h"
+
+namespace {
+
+TEST(TDirectDrawSurface, SizingMakesAndReleasesPixels) {
+  TDirectDrawSurface surface;
+  EXPECT_FALSE(surface.HasPixels());
+  surface.SetSurfaceSize(40, 30);
+  EXPECT_TRUE(surface.HasPixels());
+  EXPECT_EQ(surface.ClientRect(), (TRect{0, 0, 40, 30}));
+  EXPECT_EQ(surface.BitCount(), 32);
+  EXPECT_EQ(surface.ColorKey(), 0u);
+  surface.SetSurfaceSize(0, 30);
+  EXPECT_FALSE(surface.HasPixels());
+  EXPECT_EQ(surface.Width(), 0);
+  surface.SetSurfaceSize(-1, -1);
+  EXPECT_FALSE(surface.HasPixels());
+  EXPECT_THROW(surface.SetSurfaceSize(100000, 10), EDirectDrawSurfaceError);
+}
+
+TEST(TDirectDrawSurface, BltFastRefusesWithoutChanging) {
+  TDirectDrawSurface source, empty, target;
+  source.SetSurfaceSize(8, 8);
+  source.FillColor(0x123456);
+  // Onto a surface without pixels: false.
+  EXPECT_FALSE(empty.BltFast(0, 0, source, source.ClientRect(), 0));
+  EXPECT_FALSE(empty.FillColor(1));
+  EXPECT_FALSE(empty.HasPixels());
+
+  target.SetSurfaceSize(8, 8);
+  target.FillColor(0xABCDEF);
+  EXPECT_FALSE(target.BltFast(0, 0, empty, TRect{0, 0, 1, 1}, 0));
+  EXPECT_FALSE(target.BltFast(1, 0, source, source.ClientRect(), 0));
+  EXPECT_FALSE(target.BltFast(0, 0, source, TRect{-1, 0, 4, 4}, 0));
+  EXPECT_FALSE(target.BltFast(0, 0, source, TRect{4, 4, 4, 8}, 0));
+  EXPECT_FALSE(target.BltFast(0, 0, source, source.ClientRect(), 1));
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) ASSERT_EQ(target.Pixel(x, y), 0xABCDEFu);
+  }
+
+  EXPECT_TRUE(target.BltFast(2, 3, source, TRect{0, 0, 2, 2}, 0));
+  EXPECT_EQ(target.Pixel(2, 3), 0x123456u);
+  EXPECT_EQ(target.Pixel(3, 4), 0x123456u);
+  EXPECT_EQ(target.Pixel(4, 3), 0xABCDEFu);
+}
+
+TEST(TDirectDrawSurface, OverlappingCopyWithinOneSurface) {
+  TDirectDrawSurface surface;
+  surface.SetSurfaceSize(4, 1);
+  for (int x = 0; x < 4; ++x) surface.ScanLine(0)[x] = uint32_t(x + 1);
+  EXPECT_TRUE(surface.BltFast(1, 0, surface, TRect{0, 0, 3, 1}, 0));
+  EXPECT_EQ(surface.Pixel(1, 0), 1u);
+  EXPECT_EQ(surface.Pixel(2, 0), 2u);
+  EXPECT_EQ(surface.Pixel(3, 0), 3u);
+}
+
+TEST(TDirectDrawSurface, PicturesAreCopiedAndStretched) {
+  TDIB dib;
+  dib.SetSize(3, 2, 24);
+  dib.SetColor(0, 0, 0x00FF0000);
+  dib.SetColor(2, 1, 0x000000FF);
+  TDirectDrawSurface surface;
+  surface.CopyPicture(dib);
+  EXPECT_EQ(surface.ClientRect(), (TRect{0, 0, 3, 2}));
+  EXPECT_EQ(surface.ColorKey(), 0u);
+  // Top-left stays top-left although the bitmap stores its rows bottom-up.
+  EXPECT_EQ(surface.Pixel(0, 0), 0xFF0000u);
+  EXPECT_EQ(surface.Pixel(2, 1), 0x0000FFu);
+
+  surface.StretchPicture(dib, 6, 4, TRect{0, 0, 3, 2});
+  EXPECT_EQ(surface.Width(), 6);
+  EXPECT_EQ(surface.Pixel(1, 1), 0xFF0000u);
+  EXPECT_EQ(surface.Pixel(5, 3), 0x0000FFu);
+
+  // 0 takes the source rectangle's size; a part of the picture fills the whole surface.
+  surface.StretchPicture(dib, 0, 0, TRect{2, 1, 3, 2});
+  EXPECT_EQ(surface.ClientRect(), (TRect{0, 0, 1, 1}));
+  EXPECT_EQ(surface.Pixel(0, 0), 0x0000FFu);
+
+  // Alpha and palette pictures give their colours.
+  TDIB palette;
+  palette.SetSize(2, 1, 8);
+  palette.ColorTable()[3] = TRGBQuad{1, 2, 3, 0};
+  palette.SetPixelValue(1, 0, 3);
+  surface.CopyPicture(palette);
+  EXPECT_EQ(surface.Pixel(1, 0), 0x030201u);
+  EXPECT_THROW(surface.StretchPicture(palette, 4, 4, TRect{0, 0, 5, 1}), EDirectDrawSurfaceError);
+}
+
+}  // namespace
