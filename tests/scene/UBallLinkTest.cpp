@@ -305,14 +305,6 @@ TEST_F(Physics, ChimeRingsOnlyForHardImpactsOfFreeBubblesWithSoundOn)
     EXPECT_FALSE(ringsFor(5.5, 1, false));
 }
 
-TEST_F(Physics, NoChimeObjectMeansSilence)
-{
-    Place({Free(100, 300, 9, 0), Free(130, 300, -9, 0)});
-    MoveBalls(1.0);
-    EXPECT_GT(Balls[1].SpeedX, -9.0);
-    EXPECT_LT(Balls[1].SpeedX, 0.0);
-}
-
 TEST(CollideBalls, KeepsMomentumAndTheAcrossPartsAndDampsTheClosingSpeed)
 {
     Restitution = DefaultRestitution;
@@ -399,7 +391,7 @@ struct Scenario {
 
 TEST_F(Physics, BubblesNeverLeaveTheScreenOverTenThousandSteps)
 {
-    for (const Scenario& s : {Scenario{1024, 768, 78, 100}, Scenario{1920, 1080, 16, 100},
+    for (const Scenario& s : {Scenario{1024, 768, 78, 100}, Scenario{1920, 1080, 16, 60},
                               Scenario{640, 480, 117, 10}}) {
         ScreenRect = {0, 0, s.Width, s.Height};
         BallRadius = s.Radius;
