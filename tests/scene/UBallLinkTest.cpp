@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "platform/MidiRecorder.h"
 #include "platform/Random.h"
 #include "scene/UBallLink.h"
 #include "settings/TBallSettings.h"
@@ -289,15 +290,16 @@ TEST_F(Physics, HugeTimeFactorKeepsTintsInRange)
 
 TEST_F(Physics, ChimeRingsOnlyForHardImpactsOfFreeBubblesWithSoundOn)
 {
+    const TMidiRecorder recorder;
     WindBell = new TWindBell();
-    WindBell->Enabled = true;
-    auto ringsFor = [](double speed, uint8_t secondCanCollide, bool soundOpen) {
+    auto ringsFor = [&recorder](double speed, uint8_t secondCanCollide, bool soundOpen) {
         Place({Free(100, 300, speed, 0), Free(130, 300, -speed, 0)});
         Balls[2].CanCollide = secondCanCollide;
         BallSettings.SoundOpen = soundOpen;
-        WindBell->LastMsg = 0;
+        const size_t before = recorder.Messages().size();
         MoveBalls(1.0);
-        return (WindBell->LastMsg & 0xF0u) == 0x90u;
+        const auto messages = recorder.Messages();
+        return messages.size() > before && (messages.back() & 0xF0u) == 0x90u;
     };
     EXPECT_TRUE(ringsFor(5.5, 1, true));
     EXPECT_FALSE(ringsFor(5.0, 1, true));     // shrinks by exactly 500
