@@ -23,22 +23,32 @@ constexpr std::array<uint8_t, BlockBytes> MakeBlockPhase()
 }
 constexpr std::array<uint8_t, BlockBytes> BlockPhase = MakeBlockPhase();
 
+// weight × next + (256 − weight) × current is at most 256 × 255, so the sum
+// fits 16 bits; saying so lets the vector code use 16-bit lanes.
 inline uint8_t Mix(uint8_t next, uint8_t current, uint16_t weight)
 {
-    return uint8_t((weight * next + (256 - weight) * current) >> 8);
+    const uint16_t incoming = uint16_t(weight * next);
+    const uint16_t remaining = uint16_t((256 - weight) * current);
+    return uint8_t(uint16_t(incoming + remaining) >> 8);
 }
 
-// One byte of a block. Rather than gathering each pixel's three bytes (which
-// the vectoriser cannot do without shuffles), every byte looks at its
-// neighbours two to either side and its phase picks the window that is its
-// own pixel. The caller guarantees those neighbours exist.
-inline uint8_t BlendByte(const uint8_t* at, uint8_t current, uint8_t phase, uint16_t weight)
+// A block that holds the key's red somewhere. Rather than gathering each
+// pixel's three bytes (which the vectoriser cannot do without shuffles), the
+// first loop marks the bytes where a key pixel starts, looking two bytes
+// ahead, and the second lets every byte see the marks of its own pixel. The
+// caller guarantees the two bytes after the block exist.
+void BlendKeyedBlock(uint8_t* __restrict current, const uint8_t* __restrict next, uint16_t weight)
 {
-    const bool keyAsBlue = (phase == 0) & (at[0] == FadeKeyBlue) & (at[1] == FadeKeyGreen) & (at[2] == FadeKeyRed);
-    const bool keyAsGreen = (phase == 1) & (at[-1] == FadeKeyBlue) & (at[0] == FadeKeyGreen) & (at[1] == FadeKeyRed);
-    const bool keyAsRed = (phase == 2) & (at[-2] == FadeKeyBlue) & (at[-1] == FadeKeyGreen) & (at[0] == FadeKeyRed);
-    const uint16_t own = (keyAsBlue | keyAsGreen | keyAsRed) ? 0 : weight;
-    return Mix(at[0], current, own);
+    // keyStarts[i + 2]: a key pixel begins at byte i.
+    uint8_t keyStarts[BlockBytes + 2] = {};
+    for (int32_t i = 0; i < BlockBytes; ++i) {
+        keyStarts[i + 2] = uint8_t((BlockPhase[i] == 0) & (next[i] == FadeKeyBlue) & (next[i + 1] == FadeKeyGreen) &
+                                   (next[i + 2] == FadeKeyRed));
+    }
+    for (int32_t i = 0; i < BlockBytes; ++i) {
+        const bool key = (keyStarts[i + 2] | keyStarts[i + 1] | keyStarts[i]) != 0;
+        current[i] = Mix(next[i], current[i], key ? 0 : weight);
+    }
 }
 
 void BlendPixel(uint8_t* current, const uint8_t* next, uint16_t weight)
@@ -56,17 +66,22 @@ void BlendPixel(uint8_t* current, const uint8_t* next, uint16_t weight)
 void BlendRow(uint8_t* __restrict current, const uint8_t* __restrict next, int32_t pixels, int32_t weight)
 {
     const uint16_t w = uint16_t(std::clamp(weight, 0, 256));
-    if (pixels <= 0) {
-        return;
-    }
-    // The first pixel has no bytes before it and the last none after, so
-    // blocks run from pixel 1 and stop a pixel short of the end.
-    BlendPixel(current, next, w);
-    int32_t x = 1;
+    // Blocks stop a pixel short of the end: the key test looks two bytes on.
+    int32_t x = 0;
     for (; x + BlockPixels < pixels; x += BlockPixels) {
-        const int32_t base = x * PixelBytes;
+        uint8_t* to = current + x * PixelBytes;
+        const uint8_t* from = next + x * PixelBytes;
+        // Most blocks hold no byte of the key's red at all.
+        uint8_t keyRed = 0;
         for (int32_t i = 0; i < BlockBytes; ++i) {
-            current[base + i] = BlendByte(next + base + i, current[base + i], BlockPhase[i], w);
+            keyRed |= uint8_t(from[i] == FadeKeyRed);
+        }
+        if (keyRed) {
+            BlendKeyedBlock(to, from, w);
+            continue;
+        }
+        for (int32_t i = 0; i < BlockBytes; ++i) {
+            to[i] = Mix(from[i], to[i], w);
         }
     }
     for (; x < pixels; ++x) {
