@@ -151,10 +151,10 @@ saver_window() {
 # keyboard focus, then watches it for a moment so that it has taken its
 # activation (and the cursor position to measure from) before the test moves.
 saver_ready() {
-    wait_for "the saver window" 15 saver_window
+    wait_for "the saver window" 30 saver_window
     SAVER_WINDOW=$(saver_window)
     wait_for "the saver to take the focus" 10 has_focus "$SAVER_WINDOW"
-    expect_running "$SAVER_PID" 0.5 "the saver ended on its own"
+    expect_running "$SAVER_PID" 1 "the saver ended on its own"
 }
 
 has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }

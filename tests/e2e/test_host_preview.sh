@@ -13,7 +13,7 @@ parent_centre="$((WIN_X + 160)) $((WIN_Y + 120))"
 parent_is() { screenshot "$E2E_TMP/screen.png" && [ "$(pixel "$E2E_TMP/screen.png" $parent_centre)" = "$1" ]; }
 wait_for "the grey parent on screen" 10 parent_is "64,64,64"
 saver_start /p "$PARENT_WINDOW"
-wait_for "the preview window" 15 preview_child
+wait_for "the preview window" 30 preview_child
 child=$(preview_child)
 window_geometry "$child"
 [ "$WIN_WIDTH x $WIN_HEIGHT" = "320 x 240" ] || fail "preview is ${WIN_WIDTH}x$WIN_HEIGHT, not the parent's 320x240"
@@ -35,7 +35,7 @@ wait_exit "$SAVER_PID" 5 || fail "the preview outlived its parent"
 # XScreenSaver's window: the full-screen mode draws inside it, sized to it.
 parent_window_start 400 300
 XSCREENSAVER_WINDOW=$(printf '0x%x' "$PARENT_WINDOW") saver_start /s
-wait_for "the saver inside XScreenSaver's window" 15 bash -c \
+wait_for "the saver inside XScreenSaver's window" 30 bash -c \
     "xwininfo -children -id $PARENT_WINDOW | grep -q 'Screen Saver'"
 xwininfo -children -id "$PARENT_WINDOW" | grep 'Screen Saver' | grep -q '400x300+0+0' ||
     fail "not sized to XScreenSaver's window"

@@ -509,7 +509,9 @@ void TWindowSystem::SetForegroundWindow(TWindow window)
     event.xclient.data.l[0] = 1;   // from an ordinary application
     XSendEvent(impl.Dpy, impl.Root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(impl.Dpy);
-    impl.Focus = window;
+    // A child that took the focus while the window was made keeps it.
+    if (!impl.IsOurs(impl.Focus) || !impl.IsWithin(impl.Focus, window))
+        impl.Focus = window;
 }
 
 void TWindowSystem::SetTopmost(TWindow window, bool topmost)
@@ -539,11 +541,23 @@ TWindow TWindowSystem::SetFocus(TWindow window)
 
 TWindow TWindowSystem::GetFocus() const { return Impl->Focus; }
 
-intptr_t TWindowSystem::DefWindowProc(TWindow window, uint32_t message, uintptr_t, intptr_t)
+intptr_t TWindowSystem::DefWindowProc(TWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
-    if (message == WM_CLOSE)
+    switch (message) {
+    case WM_CLOSE:
         Impl->Loop.DestroyWindow(window);
-    return 0;
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        // A key the focused child leaves alone is its parent's to judge.
+        if (const TWindow parent = Impl->Loop.GetParent(window))
+            return Impl->Loop.SendMessage(parent, message, wParam, lParam);
+        return 0;
+    default:
+        return 0;
+    }
 }
 
 void* TWindowSystem::NativeDisplay() const { return Impl->Dpy; }
