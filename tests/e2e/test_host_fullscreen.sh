@@ -14,9 +14,14 @@ window_geometry "$SAVER_WINDOW"
 xprop -id "$SAVER_WINDOW" WM_CLASS | grep -q '"WindowsScreenSaverClass"' || fail "wrong WM_CLASS"
 xprop -id "$SAVER_WINDOW" WM_NAME | grep -q '"Screen Saver"' || fail "wrong title"
 
-# Nothing draws into it yet that is not black.
-screenshot "$E2E_TMP/screen.png"
-[ "$(brightest "$E2E_TMP/screen.png")" -eq 0 ] || fail "the screen is not black"
+# The host window itself is black; what a drawing window inside it shows is
+# for the scene's own tests.
+if xwininfo -children -id "$SAVER_WINDOW" | grep -q '^ *0 children'; then
+    screenshot "$E2E_TMP/screen.png"
+    [ "$(brightest "$E2E_TMP/screen.png")" -eq 0 ] || fail "the screen is not black"
+else
+    note "a drawing window covers the host window"
+fi
 
 # A second full-screen start ends at once, without a window of its own.
 "$TESSALY" /s >>"$E2E_TMP/saver.log" 2>&1 &
