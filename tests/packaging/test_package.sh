@@ -10,6 +10,11 @@ build=$(realpath "$2")
 source=$(realpath "$3")
 version=$4
 
+# Root-mean-square difference (0..1) allowed between a committed small icon
+# and the program icon scaled now: room for another scaler's rounding, far
+# below what a changed picture gives.
+ICON_TOLERANCE=0.02
+
 failures=0
 check() {                       # check DESCRIPTION COMMAND...
     local what=$1
@@ -23,7 +28,7 @@ check() {                       # check DESCRIPTION COMMAND...
 }
 die() { echo "FAIL: $*" >&2; exit 1; }
 
-for tool in dpkg-deb dpkg-shlibdeps apt-get file man xmllint desktop-file-validate; do
+for tool in dpkg-deb dpkg-shlibdeps apt-get file man xmllint desktop-file-validate convert compare; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/install-deps)"; exit 77; }
 done
 
@@ -115,6 +120,17 @@ for size in 16 24 32 48 64 128 256; do
 done
 check "the 256x256 icon is the program's own" \
     cmp "$root/usr/share/icons/hicolor/256x256/apps/tessaly.png" "$source/resources/MAINICON.png"
+# The smaller ones are committed; after the icon changes they must be made
+# again (packaging/make-icons), or the menus show the old one.
+same_picture() {                # same_picture PNG SIZE: matches the icon scaled to SIZE
+    convert "$source/resources/MAINICON.png" -filter Lanczos -resize "$2x$2" "PNG32:$work/scaled.png" &&
+        awk -v e="$(compare -metric RMSE "$work/scaled.png" "$1" null: 2>&1 | sed 's/.*(\(.*\))/\1/')" \
+            -v most="$ICON_TOLERANCE" 'BEGIN { exit !(e != "" && e <= most) }'
+}
+for size in 16 24 32 48 64 128; do
+    check "the ${size}x${size} icon is the program icon, scaled" \
+        same_picture "$root/usr/share/icons/hicolor/${size}x${size}/apps/tessaly.png" "$size"
+done
 
 echo "manual page"
 page=$root/usr/share/man/man1/tessaly.1.gz
