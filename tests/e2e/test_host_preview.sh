@@ -19,8 +19,9 @@ window_geometry "$child"
 [ "$WIN_WIDTH x $WIN_HEIGHT" = "320 x 240" ] || fail "preview is ${WIN_WIDTH}x$WIN_HEIGHT, not the parent's 320x240"
 xwininfo -children -id "$PARENT_WINDOW" | grep -q "$(printf '0x%x' "$child")" || fail "the preview is not inside its parent"
 
-# Its black covers the grey parent.
-wait_for "the black preview over the parent" 10 parent_is "0,0,0"
+# It covers the grey parent with the scene.
+parent_hidden() { ! parent_is "64,64,64"; }
+wait_for "the preview over the parent" 10 parent_hidden
 
 # Keys, buttons and movement over it change nothing.
 xdotool mousemove $((WIN_X + 100)) $((WIN_Y + 100))
