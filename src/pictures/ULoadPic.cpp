@@ -62,6 +62,7 @@ void TLoadPic::Resume()
     {
         std::lock_guard guard(lock_);
         suspendRequested_ = false;
+        waitingForName_ = false;
         ++wakes_;
     }
     wake_.notify_all();
