@@ -148,7 +148,7 @@ for run in 1 2; do
     wait_for "a picture on the screen" "$DRAW_SECONDS" drawn
     wait_for "moving bubbles" "$DRAW_SECONDS" moving
     [ "$run" -eq 1 ] && [ -n "${TESSALY_E2E_SCREENSHOT:-}" ] && cp "$E2E_TMP/screen.png" "$TESSALY_E2E_SCREENSHOT"
-    kill -0 "$pid" 2>/dev/null || fail "the hack ended while the screen was blanked"
+    ! ended "$pid" || fail "the hack ended while the screen was blanked"
 
     xss -deactivate >/dev/null || fail "xscreensaver-command -deactivate failed"
     started=$(now_ms)
@@ -157,7 +157,4 @@ for run in 1 2; do
     wait_for "the saver's process to be gone" "$REAP_SECONDS" no_process_left
 done
 
-if grep -n '^tessaly: ' "$E2E_TMP/saver.log" >&2; then
-    fail "the hack reported errors"
-fi
 pass
