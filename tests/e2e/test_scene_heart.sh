@@ -1,5 +1,5 @@
 # In the heart style a bubble turns as it moves; in the sphere style it keeps its
-# shape. One bubble, shots over four seconds, its shapes laid over each other:
+# shape. One bubble, shots over eight seconds, its shapes laid over each other:
 # the sphere's keep matching, the heart's do not.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/scene_lib.sh"
@@ -15,10 +15,11 @@ background_shot() {
     wait_exit "$SAVER_PID" 5 || fail "a key did not end the saver"
 }
 
-# overlap_in_style STYLE: runs one bubble in that style for four seconds and
+# overlap_in_style STYLE: runs one bubble in that style for eight seconds and
 # sets OVERLAP to the least overlap of its shapes over that time (see
 # scene_shapes.py). The spin is 0.005 turns a frame, backwards or forwards as
-# the tint goes, so a heart turns by tens of degrees in that time.
+# the tint goes, so even on a slow machine a heart turns by tens of degrees in
+# that time.
 overlap_in_style() {
     write_settings BallsCount=1 SoundOpen=0 BubbleStyle="$1"
     saver_start /s
@@ -27,7 +28,7 @@ overlap_in_style() {
     for shot in $(seq 1 9); do
         screenshot "$E2E_TMP/style$1-$shot.png"
         shots+=("$E2E_TMP/style$1-$shot.png")
-        sleep 0.5   # what is tested: the turn over time
+        sleep 1   # what is tested: the turn over time
     done
     keep_shots "${shots[@]}"
     xdotool key a
@@ -42,7 +43,7 @@ overlap_in_style 0
 sphere=$OVERLAP
 overlap_in_style 1
 heart=$OVERLAP
-note "shapes over four seconds overlap by at least $sphere (sphere) and $heart (heart)"
+note "shapes over eight seconds overlap by at least $sphere (sphere) and $heart (heart)"
 # A sphere's outline only wavers with what lies behind it; a heart's turns.
 awk -v s="$sphere" 'BEGIN { exit !(s > 0.7) }' || fail "the sphere changed its shape ($sphere)"
 awk -v s="$sphere" -v h="$heart" 'BEGIN { exit !(h < s - 0.08) }' || fail "the heart did not turn ($heart against $sphere)"
