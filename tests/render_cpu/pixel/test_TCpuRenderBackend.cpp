@@ -124,6 +124,29 @@ TEST_F(CpuDevice, AFrameEqualsTheReferenceAndReachesTheWindow) {
   }
 }
 
+TEST_F(CpuDevice, LaterFramesSendOnlyTheirChangesAndTheWindowKeepsUp) {
+  device_->InitializeDevice();
+  MakeBackground();
+  SDL_Surface* shown = SDL_GetWindowSurface(window_);
+  ASSERT_NE(shown, nullptr);
+  for (int frame = 0; frame < 30; ++frame) {
+    DrawFrame();
+    // The bubble moves between frames, as it does in the saver.
+    TD3DTLVertex v[4];
+    fixtures::Square(v, float(10 + frame * 3), 20.0f, 31, 0.0f, 0xFFFFFFFF);
+    device_->D3DDevice7()->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, v, 4, D3DDP_WAIT);
+    device_->PresentFrame();
+    const auto back = BackSurface();
+    shown = SDL_GetWindowSurface(window_);
+    for (int y = 0; y < Height; ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(shown->pixels) + y * shown->pitch);
+      for (int x = 0; x < Width; ++x) {
+        ASSERT_EQ(row[x] & 0xFFFFFF, back[size_t(y) * Width + size_t(x)]) << "frame " << frame << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST_F(CpuDevice, TexturesComeBackAfterAFinaliseAndInitialiseCycle) {
   device_->InitializeDevice();
   MakeBackground();

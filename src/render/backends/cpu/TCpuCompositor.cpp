@@ -63,6 +63,23 @@ void TCpuCompositor::Resize(int width, int height) {
   height_ = std::max(height, 0);
   pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0);
   viewport_ = TRect{0, 0, width_, height_};
+  lastCopy_ = TCopyKey{};
+  sinceCopy_.Resize(width_, height_);
+  sincePresent_.Resize(width_, height_);
+}
+
+// Pending work counts as a change once it is certain to run: a copy may
+// still drop it unseen.
+void TCpuCompositor::Commit() {
+  for (const TCommand& command : commands_) {
+    sinceCopy_.Add(command.Bounds);
+    sincePresent_.Add(command.Bounds);
+  }
+}
+
+TDamageGrid& TCpuCompositor::PresentDamage() {
+  Commit();
+  return sincePresent_;
 }
 
 void TCpuCompositor::SetViewport(const TRect& viewport) { viewport_ = viewport; }
@@ -72,11 +89,12 @@ void TCpuCompositor::Clear(const TRect& rect, uint32_t color) {
   command.Kind = TKind::Clear;
   command.Bounds = Intersect(Intersect(rect, viewport_), TRect{0, 0, width_, height_});
   command.Color = color & ColourMask;
-  if (!Empty(command.Bounds)) commands_.push_back(std::move(command));
+  if (Empty(command.Bounds)) return;
+  commands_.push_back(std::move(command));
 }
 
 bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHeight, const TRect& sourceRect, int x,
-                          int y) {
+                          int y, uint64_t sourceId, uint64_t sourceVersion) {
   if (!source) return false;
   const TRect from = Intersect(sourceRect, TRect{0, 0, sourceWidth, sourceHeight});
   // Where the readable part of the source lands, cut to the surface.
@@ -85,19 +103,32 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   const TRect to = Intersect(TRect{from.Left + dx, from.Top + dy, from.Right + dx, from.Bottom + dy},
                              TRect{0, 0, width_, height_});
   if (Empty(to)) return false;
-  // Clears still waiting under the copy would only be overwritten.
-  const bool onlyHiddenClears = std::all_of(commands_.begin(), commands_.end(), [&](const TCommand& c) {
-    return c.Kind == TKind::Clear && Intersect(c.Bounds, to) == c.Bounds;
-  });
-  if (onlyHiddenClears) commands_.clear();
+  // Whatever is still waiting entirely under the copy would only be
+  // overwritten; what sticks out is drawn first, as it was asked for.
+  std::erase_if(commands_, [&](const TCommand& c) { return Intersect(c.Bounds, to) == c.Bounds; });
+  Commit();
+  const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
+  copyRects_.clear();
+  if (sourceId != 0 && key == lastCopy_ && !sinceCopy_.All()) {
+    for (const TRect& changed : sinceCopy_.Rects()) {
+      const TRect part = Intersect(changed, to);
+      if (!Empty(part)) copyRects_.push_back(part);
+    }
+  } else {
+    copyRects_.push_back(to);
+  }
+  for (const TRect& part : copyRects_) sincePresent_.Add(part);
   Flush([&](int top, int bottom, int) {
-    const int first = std::max(top, to.Top);
-    const int last = std::min(bottom, to.Bottom);
-    for (int row = first; row < last; ++row) {
-      const uint32_t* src = source + static_cast<size_t>(row - dy) * static_cast<size_t>(sourceWidth) + (to.Left - dx);
-      CopySpanMasked(MutableRow(row) + to.Left, src, to.Width());
+    for (const TRect& part : copyRects_) {
+      for (int row = std::max(top, part.Top); row < std::min(bottom, part.Bottom); ++row) {
+        const uint32_t* src =
+            source + static_cast<size_t>(row - dy) * static_cast<size_t>(sourceWidth) + (part.Left - dx);
+        CopySpanMasked(MutableRow(row) + part.Left, src, part.Width());
+      }
     }
   });
+  lastCopy_ = sourceId != 0 ? key : TCopyKey{};
+  sinceCopy_.Reset();
   return true;
 }
 
@@ -175,7 +206,8 @@ void TCpuCompositor::AddTriangle(const TFixedVertex& a, const TFixedVertex& b, c
   command.Kind = TKind::Triangle;
   if (!SetUpTriangle(a, b, c, command.Texels->Width, command.Texels->Height, command.Triangle)) return;
   command.Bounds = Intersect(Intersect(command.Triangle.Bounds, viewport_), TRect{0, 0, width_, height_});
-  if (!Empty(command.Bounds)) commands_.push_back(std::move(command));
+  if (Empty(command.Bounds)) return;
+  commands_.push_back(std::move(command));
 }
 
 int TCpuCompositor::BandCount() const {
@@ -189,6 +221,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
     columns_.clear();
     return;
   }
+  Commit();
   const size_t rowScratch = static_cast<size_t>(width_) * 2;
   for (auto& scratch : scratch_) {
     if (scratch.size() < rowScratch) scratch.resize(rowScratch);

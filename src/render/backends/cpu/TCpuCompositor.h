@@ -10,6 +10,7 @@
 #include "render/backends/cpu/CpuSpan.h"
 #include "render/backends/cpu/TCpuTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
+#include "render/backends/cpu/TDamageGrid.h"
 
 // Composes a back surface in system memory: clears, 1:1 copies and textured
 // triangle strips. Draws are collected and carried out together, the surface
@@ -33,7 +34,11 @@ class TCpuCompositor {
   void Clear(const TRect& rect, uint32_t color);
   // Copies sourceRect of a source of 0x..RRGGBB pixels to (x, y), clipped to
   // the surface but not to the viewport. False when nothing could be copied.
-  bool Copy(const uint32_t* source, int sourceWidth, int sourceHeight, const TRect& sourceRect, int x, int y);
+  // A source named by a nonzero id, whose version changes with its pixels, is
+  // copied again only where the surface changed since it was last copied the
+  // same way: the background under last frame's bubbles, not the screen.
+  bool Copy(const uint32_t* source, int sourceWidth, int sourceHeight, const TRect& sourceRect, int x, int y,
+            uint64_t sourceId = 0, uint64_t sourceVersion = 0);
   // A triangle strip; without texels the diffuse colour is drawn with its own
   // alpha. Only source-alpha / inverse-source-alpha blending and no blending
   // take the fast paths; other factors are drawn pixel by pixel.
@@ -45,11 +50,27 @@ class TCpuCompositor {
   // that drew them.
   void Flush(const std::function<void(int top, int bottom, int worker)>& afterBand = {});
 
+  // Where the surface changed since the caller last reset this, pending
+  // work included: what a present has to show again.
+  TDamageGrid& PresentDamage();
+
   const uint32_t* Pixels() const { return pixels_.data(); }
   const uint32_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_); }
 
  private:
   enum class TKind { Clear, Rect, Triangle };
+
+  struct TCopyKey {
+    const uint32_t* Source = nullptr;
+    uint64_t Id = 0;
+    uint64_t Version = 0;
+    int Width = 0;
+    int Height = 0;
+    TRect SourceRect;
+    int X = 0;
+    int Y = 0;
+    bool operator==(const TCopyKey&) const = default;
+  };
   enum class TBlend { Alpha, Replace, Factors };
 
   struct TCommand {
@@ -72,6 +93,7 @@ class TCpuCompositor {
   bool BlendFrom(const TRenderStates& states, TCommand& command) const;
   void AddRect(const TFixedVertex* corners, TCommand command);
   void AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c, TCommand command);
+  void Commit();
   void RunBand(int top, int bottom, int worker);
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch);
@@ -88,6 +110,12 @@ class TCpuCompositor {
   std::vector<TCommand> commands_;
   std::vector<uint16_t> columns_;
   std::vector<TFixedVertex> fixed_;
+  // The last copy and what changed since, and what changed since the last
+  // present.
+  TCopyKey lastCopy_;
+  TDamageGrid sinceCopy_;
+  TDamageGrid sincePresent_;
+  std::vector<TRect> copyRects_;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
 };

@@ -7,6 +7,9 @@ namespace {
 
 constexpr uint32_t TexelFormat = SDL_PIXELFORMAT_ARGB8888;
 constexpr uint32_t BackFormat = SDL_PIXELFORMAT_RGB888;
+// Frames between two presents of the whole surface, which mend anything the
+// window lost without telling us (one a second at the frame rate).
+constexpr int FullPresentFrames = 25;
 
 class TCpuTexture : public IBackendTexture {
  public:
@@ -81,12 +84,41 @@ TTargetResult TCpuRenderBackend::CreateTarget(const TTargetRequest& request) {
   fullScreen_ = fullScreen_ && request.FullScreen;
   compositor_.Resize(std::max(request.Width, 1), std::max(request.Height, 1));
   hasTarget_ = true;
+  shownSurface_ = nullptr;
+  exposed_ = true;
+  if (!watching_) SDL_AddEventWatch(&TCpuRenderBackend::WatchEvents, this);
+  watching_ = true;
   // Everything lives in system memory and nothing is hardware.
   result.SystemMemory = true;
   return result;
 }
 
+int TCpuRenderBackend::WatchEvents(void* self, SDL_Event* event) {
+  auto* backend = static_cast<TCpuRenderBackend*>(self);
+  if (event->type != SDL_WINDOWEVENT || !backend->window_ || event->window.windowID != SDL_GetWindowID(backend->window_)) {
+    return 0;
+  }
+  switch (event->window.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      backend->exposed_ = true;
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void TCpuRenderBackend::StopWatching() {
+  if (watching_) SDL_DelEventWatch(&TCpuRenderBackend::WatchEvents, this);
+  watching_ = false;
+}
+
 void TCpuRenderBackend::ReleaseTarget() {
+  StopWatching();
+  shownSurface_ = nullptr;
   if (hasTarget_) compositor_.Resize(0, 0);
   hasTarget_ = false;
   if (window_ && fullScreen_) SDL_SetWindowFullscreen(window_, 0);
@@ -144,7 +176,7 @@ bool TCpuRenderBackend::Clear(const TRect& rect, uint32_t color) {
 
 bool TCpuRenderBackend::CopyPlainSurface(const TPlainPixels& source, const TRect& sourceRect, int x, int y) {
   if (!hasTarget_) return false;
-  return compositor_.Copy(source.Pixels, source.Width, source.Height, sourceRect, x, y);
+  return compositor_.Copy(source.Pixels, source.Width, source.Height, sourceRect, x, y, source.Id, source.Version);
 }
 
 void TCpuRenderBackend::SetViewport(const TRect& viewport) { compositor_.SetViewport(viewport); }
@@ -157,17 +189,26 @@ bool TCpuRenderBackend::DrawTriangleStrip(const TD3DTLVertex* vertices, size_t c
 }
 
 bool TCpuRenderBackend::PresentInPlace(SDL_Surface* surface, const TRect& dest) {
-  const TRect shown{std::max(dest.Left, 0), std::max(dest.Top, 0), std::min(dest.Right, surface->w),
-                    std::min(dest.Bottom, surface->h)};
+  const TRect window{0, 0, surface->w, surface->h};
+  // The changed parts of the back surface, where they land in the window.
+  windowRects_.clear();
+  for (const TRect& changed : compositor_.PresentDamage().Rects()) {
+    const TRect to{std::max(changed.Left + dest.Left, window.Left), std::max(changed.Top + dest.Top, window.Top),
+                   std::min(changed.Right + dest.Left, window.Right), std::min(changed.Bottom + dest.Top, window.Bottom)};
+    if (to.Right > to.Left && to.Bottom > to.Top) windowRects_.push_back(SDL_Rect{to.Left, to.Top, to.Width(), to.Height()});
+  }
+  compositor_.PresentDamage().Reset();
   auto* base = static_cast<uint8_t*>(surface->pixels);
   // Each band goes to the window as soon as it is final, while it is still
   // in the cache of the thread that drew it.
   compositor_.Flush([&](int top, int bottom, int) {
-    const int width = std::min(shown.Right - shown.Left, compositor_.Width() - (shown.Left - dest.Left));
-    if (width <= 0) return;
-    for (int row = std::max(top + dest.Top, shown.Top); row < std::min(bottom + dest.Top, shown.Bottom); ++row) {
-      auto* out = reinterpret_cast<uint32_t*>(base + static_cast<ptrdiff_t>(row) * surface->pitch) + shown.Left;
-      std::memcpy(out, compositor_.Row(row - dest.Top) + (shown.Left - dest.Left), static_cast<size_t>(width) * 4);
+    for (const SDL_Rect& to : windowRects_) {
+      const int first = std::max(top + dest.Top, to.y);
+      const int last = std::min(bottom + dest.Top, to.y + to.h);
+      for (int row = first; row < last; ++row) {
+        auto* out = reinterpret_cast<uint32_t*>(base + static_cast<ptrdiff_t>(row) * surface->pitch) + to.x;
+        std::memcpy(out, compositor_.Row(row - dest.Top) + (to.x - dest.Left), static_cast<size_t>(to.w) * 4);
+      }
     }
   });
   return true;
@@ -180,10 +221,23 @@ bool TCpuRenderBackend::Present(const TRect& dest, bool) {
     compositor_.Flush();
     return false;
   }
-  const bool covers = dest.Left <= 0 && dest.Top <= 0 && dest.Right >= surface->w && dest.Bottom >= surface->h;
-  if (!covers) SDL_FillRect(surface, nullptr, 0);
+  const bool fresh = surface != shownSurface_ || surface->pixels != shownPixels_ || surface->w != shownWidth_ ||
+                     surface->h != shownHeight_ || !(dest == shownDest_);
+  bool whole = fresh || exposed_.exchange(false) || ++framesSinceFull_ >= FullPresentFrames;
+  if (whole) {
+    framesSinceFull_ = 0;
+    compositor_.PresentDamage().AddAll();
+    const bool covers = dest.Left <= 0 && dest.Top <= 0 && dest.Right >= surface->w && dest.Bottom >= surface->h;
+    if (!covers) SDL_FillRect(surface, nullptr, 0);
+  }
+  shownSurface_ = surface;
+  shownPixels_ = surface->pixels;
+  shownWidth_ = surface->w;
+  shownHeight_ = surface->h;
+  shownDest_ = dest;
   if (SDL_LockSurface(surface) != 0) {
     compositor_.Flush();
+    shownSurface_ = nullptr;
     return false;
   }
   bool shown = false;
@@ -193,6 +247,8 @@ bool TCpuRenderBackend::Present(const TRect& dest, bool) {
   } else {
     SDL_UnlockSurface(surface);
     compositor_.Flush();
+    compositor_.PresentDamage().Reset();
+    whole = true;
     SDL_Surface* back = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(compositor_.Pixels()),
                                                            compositor_.Width(), compositor_.Height(), 32,
                                                            compositor_.Width() * 4, BackFormat);
@@ -203,7 +259,10 @@ bool TCpuRenderBackend::Present(const TRect& dest, bool) {
       SDL_FreeSurface(back);
     }
   }
-  return SDL_UpdateWindowSurface(window_) == 0 && shown;
+  if (whole) return SDL_UpdateWindowSurface(window_) == 0 && shown;
+  if (windowRects_.empty()) return shown;
+  return SDL_UpdateWindowSurfaceRects(window_, windowRects_.data(), static_cast<int>(windowRects_.size())) == 0 &&
+         shown;
 }
 
 bool TCpuRenderBackend::ReadBackSurface(std::vector<uint32_t>& pixels, int& width, int& height) {

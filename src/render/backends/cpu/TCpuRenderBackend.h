@@ -1,6 +1,7 @@
 #pragma once
 #include <SDL.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,8 +13,10 @@
 // composed in system memory by TCpuCompositor and shown through SDL's window
 // surface (shared-memory images on X11). Textures are plain 0xAARRGGBB
 // pixels, sampled at the nearest texel; the device never gets hardware from
-// this backend, so it never asks for filtering. The native window a control
-// hands over is an SDL_Window* without a renderer of its own.
+// this backend, so it never asks for filtering. Only what changed since the
+// last present is sent to the window, and all of it after the window was
+// exposed or every second in any case. The native window a control hands
+// over is an SDL_Window* without a renderer of its own.
 class TCpuRenderBackend : public IRenderBackend {
  public:
   explicit TCpuRenderBackend(int threads = 0, TSpanKernel kernel = TSpanKernel::Best);
@@ -45,9 +48,21 @@ class TCpuRenderBackend : public IRenderBackend {
   std::string Description() const;
 
  private:
+  static int WatchEvents(void* self, SDL_Event* event);
   bool PresentInPlace(SDL_Surface* surface, const TRect& dest);
+  void StopWatching();
 
   TCpuCompositor compositor_;
+  // What the window surface shows, so a present can send only the change.
+  SDL_Surface* shownSurface_ = nullptr;
+  void* shownPixels_ = nullptr;
+  int shownWidth_ = 0;
+  int shownHeight_ = 0;
+  TRect shownDest_;
+  int framesSinceFull_ = 0;
+  std::atomic<bool> exposed_{true};
+  bool watching_ = false;
+  std::vector<SDL_Rect> windowRects_;
   SDL_Window* window_ = nullptr;
   bool fullScreen_ = false;
   bool hasTarget_ = false;
