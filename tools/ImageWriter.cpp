@@ -48,6 +48,9 @@ void TCanvas::Over(int x, int y, float r, float g, float b, float a)
 
 void WritePng(const std::string& path, const TCanvas& canvas, bool grey)
 {
+    int channels = grey ? 2 : 4;
+    // Made before the jump point, so that an error jumping back skips no destructor.
+    std::vector<uint8_t> row(size_t(canvas.Width) * channels);
     std::FILE* file = OpenForWriting(path);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -61,8 +64,6 @@ void WritePng(const std::string& path, const TCanvas& canvas, bool grey)
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, 9);
     png_write_info(png, info);
-    int channels = grey ? 2 : 4;
-    std::vector<uint8_t> row(size_t(canvas.Width) * channels);
     for (int y = 0; y < canvas.Height; ++y) {
         for (int x = 0; x < canvas.Width; ++x) {
             size_t i = canvas.At(x, y);

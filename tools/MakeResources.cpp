@@ -54,23 +54,25 @@ void SphereBody(float x, float y, float& r, float& g, float& b, float& a)
     r = g = b = 1;
 }
 
-// The sphere's reflections: a window-shaped highlight up left, a glint on the
-// rim below right and a thin crescent along the upper left edge.
+// The sphere's reflections: a bright window bent along the sphere up left, a
+// small spark beside it, a glint on the rim below right and a thin crescent
+// along the upper left edge.
 void SphereFront(float x, float y, float& r, float& g, float& b, float& a)
 {
     float dx = x - Centre, dy = y - Centre;
     float d = std::hypot(dx, dy);
     float t = d / SphereRadius;
-    float main = SoftEllipse(x, y, Centre - 0.40f * SphereRadius, Centre - 0.45f * SphereRadius,
-                             0.24f * SphereRadius, 0.13f * SphereRadius, -0.75f, 0.45f);
-    float spark = SoftEllipse(x, y, Centre - 0.14f * SphereRadius, Centre - 0.66f * SphereRadius,
-                              0.055f * SphereRadius, 0.04f * SphereRadius, -0.3f, 0.3f);
-    float glint = SoftEllipse(x, y, Centre + 0.50f * SphereRadius, Centre + 0.55f * SphereRadius,
-                              0.11f * SphereRadius, 0.045f * SphereRadius, -0.75f, 0.2f);
     float angle = std::atan2(dy, dx);   // -3/4 pi points up left
-    float arc = std::exp(-std::pow((angle + 0.75f * Pi) / 0.55f, 2.0f));
-    float crescent = arc * std::exp(-std::pow((t - 0.90f) / 0.035f, 2.0f));
-    a = std::max({0.92f * main, 0.95f * spark, 0.55f * glint, 0.6f * crescent}) * Coverage(d - SphereRadius);
+    float fromWindow = std::fabs(angle + 0.75f * Pi);
+    float window = (1 - SmoothStep(0.24f, 0.44f, fromWindow)) * SmoothStep(0.47f, 0.60f, t) *
+                   (1 - SmoothStep(0.71f, 0.82f, t));
+    float spark = SoftEllipse(x, y, Centre - 0.10f * SphereRadius, Centre - 0.70f * SphereRadius,
+                              0.05f * SphereRadius, 0.035f * SphereRadius, -0.3f, 0.3f);
+    float glint = SoftEllipse(x, y, Centre + 0.52f * SphereRadius, Centre + 0.56f * SphereRadius,
+                              0.13f * SphereRadius, 0.05f * SphereRadius, -0.75f, 0.2f);
+    float arc = std::exp(-std::pow(fromWindow / 0.6f, 2.0f));
+    float crescent = arc * std::exp(-std::pow((t - 0.91f) / 0.03f, 2.0f));
+    a = std::max({0.85f * window, 0.95f * spark, 0.6f * glint, 0.55f * crescent}) * Coverage(d - SphereRadius);
     r = g = b = 1;
 }
 

@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <stdexcept>
 
 #include "platform/Screen.h"
+#include "platform/x11/DesktopCapture.h"
+#include "render/backends/sdl/SdlDrawWindow.h"
+#include "scene/TSceneWindow.h"
+#include "scene/UDxBall.h"
 #include "settings/TBallSettings.h"
 #include "sound/Uwindbell.h"
 #if TESSALY_HAVE_DIALOG
@@ -17,13 +22,30 @@ constexpr double RadiusAtSizeOne = 78.0;
 constexpr double LowestRadius = INT32_MIN;
 constexpr double HighestRadius = INT32_MAX;
 
-// The scene window's share of set-up and tear-down.
-void CreateSceneWindow() {}
-void ParentSceneWindow(THostWindow) {}
-void ShowSceneWindow() {}
-void StopSceneFrameTimer() {}
-void StopSceneWind() {}
-void CloseSceneWindow() {}
+// The scene window's share of set-up and tear-down. The scene is made once and
+// kept until the process ends; closing it twice releases nothing twice.
+void CreateSceneWindow()
+{
+    if (!Scene)
+        Scene = new TFDxBall(std::make_unique<TSceneWindow>(), MakeSdlRenderBackend(), CaptureDesktop);
+}
+void ParentSceneWindow(THostWindow window) { Scene->SetParentWindow(window); }
+void ShowSceneWindow() { Scene->Show(); }
+void StopSceneFrameTimer()
+{
+    if (Scene)
+        Scene->Timer1.SetEnabled(false);
+}
+void StopSceneWind()
+{
+    if (Scene && Scene->Wind)
+        Scene->Wind->Stop();
+}
+void CloseSceneWindow()
+{
+    if (Scene)
+        Scene->Close();
+}
 
 }
 

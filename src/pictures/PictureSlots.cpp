@@ -12,6 +12,7 @@
 #include "pictures/JpegDecode.h"
 #include "pictures/PictureFile.h"
 #include "pictures/PictureShaping.h"
+#include "platform/BmpFile.h"
 
 namespace {
 
@@ -191,6 +192,12 @@ public:
 
 private:
     void Work(int lookahead)
+    {
+        WorkOn(lookahead);
+        ReleaseBmpThreadState();
+    }
+
+    void WorkOn(int lookahead)
     {
         std::unique_lock lock(mutex_);
         while (true) {

@@ -8,6 +8,11 @@
 namespace {
 
 constexpr size_t SignatureSize = 8;
+// No chunk this decoder reads needs more; a damaged length must not make
+// libpng allocate and clear gigabytes.
+constexpr png_alloc_size_t ChunkMemoryLimit = 8u << 20;
+// Chunks that play no part in the picture, skipped unread.
+constexpr png_byte IgnoredChunks[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0";
 constexpr size_t HeaderEnd = 24;   // signature, chunk length and type, width, height
 constexpr uint8_t Opaque = 255;
 // What a bitmap holds where it had no pixels before it grew: a new bitmap
@@ -59,6 +64,8 @@ void ReadAll(TPngDecode* d)
 {
     png_set_read_fn(d->Png, &d->Source, ReadData);
     png_set_user_limits(d->Png, TDIB::MaxSide, TDIB::MaxSide);
+    png_set_chunk_malloc_max(d->Png, ChunkMemoryLimit);
+    png_set_keep_unknown_chunks(d->Png, PNG_HANDLE_CHUNK_NEVER, IgnoredChunks, int(sizeof IgnoredChunks / 5));
     png_read_info(d->Png, d->Info);
     png_get_IHDR(d->Png, d->Info, &d->Width, &d->Height, &d->BitDepth, &d->ColorType, nullptr, nullptr, nullptr);
     if (uint64_t(d->Width) * d->Height > TDIB::MaxPixels) {

@@ -6,6 +6,7 @@
 
 #include "pictures/PictureSlots.h"
 #include "platform/BgrPixels.h"
+#include "platform/x11/DesktopCapture.h"
 #include "render/TDIB.h"
 #include "render/TDirect3DTexture2.h"
 #include "render/TDXDIB.h"
@@ -22,7 +23,8 @@ struct TScenePictures {
     TDIB BackImage;
 };
 
-// Reads the screen as it is now; nothing when it cannot.
+// Reads the screen as it is now; nothing when it cannot. The saver passes
+// CaptureDesktop, tests a fake.
 using TDesktopCapture = std::function<std::optional<TBgrPixels>()>;
 
 // The names of the three style images (body, front, shadow) for a bubble
@@ -61,4 +63,4 @@ struct TSceneTextures : TScenePictures {
 // owning its bitmap. Textures made before the device is initialised get their
 // surfaces when it is.
 void PrepareTextures(TSceneTextures& scene, TDXDraw& device, const TBallSettings& settings,
-                     const TDesktopCapture& captureDesktop);
+                     const TDesktopCapture& captureDesktop = CaptureDesktop);

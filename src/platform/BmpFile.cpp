@@ -73,3 +73,8 @@ TBgrPixels ReadBmpFile(std::span<const uint8_t> bytes, uint64_t maxPixels)
     }
     return pixels;
 }
+
+void ReleaseBmpThreadState()
+{
+    SDL_TLSCleanup();
+}

@@ -12,9 +12,10 @@
 
 namespace {
 
-// One electric-piano note at full velocity peaks near -10 dBFS with this gain:
-// plainly audible over a quiet room, with room left for a few notes at once.
-constexpr double SynthGain = 1.0;
+// One electric-piano note at full velocity peaks near -15 dBFS with this gain:
+// plainly audible, with headroom for the handful of notes a few colliding
+// bubbles strike together before the limiter has to step in.
+constexpr double SynthGain = 0.7;
 // Chords of many notes are held under -1 dBFS by the limiter.
 constexpr float LimiterCeiling = 0.89f;
 constexpr double LimiterReleaseSeconds = 0.25;

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "render/D3DTypes.h"   // TRect
+
 // The bubble table and its physics. Positions are full-screen pixels, also in
 // the preview; velocities are pixels per step at 25 steps per second.
 
@@ -32,13 +34,6 @@ public:
 
 private:
     std::array<TBallRec, MaxBalls> Places{};
-};
-
-struct TRect {
-    int32_t Left = 0;
-    int32_t Top = 0;
-    int32_t Right = 0;
-    int32_t Bottom = 0;
 };
 
 extern TBallTable Balls;

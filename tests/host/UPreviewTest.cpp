@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "host/UPreview.h"
+#include "platform/MidiRecorder.h"
 #include "settings/TBallSettings.h"
 #include "sound/Uwindbell.h"
 
@@ -39,10 +40,12 @@ TEST(ViewScaleFor, HostWidthOverScreenWidth)
 
 TEST(DestroyScene, ReleasesTheChimeOnlyWhenSoundWasOn)
 {
+    const TMidiRecorder recorder;
     BallSettings.SoundOpen = true;
     WindBell = new TWindBell();
     DestroyScene(0, smSaver);
     EXPECT_EQ(WindBell, nullptr);
+    EXPECT_EQ(recorder.Closes(), 1);
     DestroyScene(0, smSaver);    // torn down twice: nothing left to release
     EXPECT_EQ(WindBell, nullptr);
 

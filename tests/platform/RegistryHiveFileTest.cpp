@@ -35,9 +35,11 @@ protected:
         fs::remove_all(Folder.parent_path().parent_path(), ignored);
     }
 
+    // A writer killed early may not even have made the folder.
     size_t FilesInFolder() const
     {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(Folder), fs::directory_iterator()));
+        std::error_code missing;
+        return static_cast<size_t>(std::distance(fs::directory_iterator(Folder, missing), fs::directory_iterator()));
     }
 
     void WriteText(const std::string& text) const

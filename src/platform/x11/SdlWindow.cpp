@@ -43,16 +43,14 @@ TSdlEventSource& SdlEvents()
 
 bool StartVideo()
 {
+    UiLoop().AddEventSource(&SdlEvents());
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;
     // Signals end the program through the loop (TerminationSignals), not
     // through SDL's quit event.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        return false;
-    UiLoop().AddEventSource(&SdlEvents());
-    return true;
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
 }

@@ -6,13 +6,12 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <map>
 #include <poll.h>
 #include <unistd.h>
 #include <vector>
 
-#include "platform/x11/KeyCodes.h"
 #include "platform/x11/WindowId.h"
+#include "platform/x11/WindowSystemImpl.h"
 
 namespace {
 
@@ -20,7 +19,6 @@ constexpr auto ShowTimeout = std::chrono::seconds(2);
 constexpr int ShowPollMs = 10;
 constexpr long NetWmStateRemove = 0;
 constexpr long NetWmStateAdd = 1;
-constexpr long WheelDelta = 120;
 constexpr unsigned long MotifHintsDecorations = 2;
 constexpr char ScreenSaverWindowVariable[] = "XSCREENSAVER_WINDOW";
 
@@ -44,250 +42,103 @@ int NoteXError(Display*, XErrorEvent* error)
 
 }
 
-struct TWindowSystem::TImpl : IEventSource {
-    struct TOurWindow {
-        Window Parent;
-        bool Gone = false;   // destroyed on the server already
-    };
+bool TWindowSystem::TImpl::Trapped(const std::function<void()>& request) const
+{
+    XSync(Dpy, False);
+    LastXError = 0;
+    request();
+    XSync(Dpy, False);
+    return LastXError == 0;
+}
 
-    TEventLoop& Loop;
-    Display* Dpy = nullptr;
-    int Screen = 0;
-    Window Root = 0;
-    ::Cursor Blank = 0;
-    Atom WmProtocols, WmDeleteWindow, NetWmName, Utf8String, NetWmState, NetWmStateFullscreen, NetWmStateAbove,
-        NetActiveWindow, NetWmPid, MotifWmHints;
-    std::map<Window, TOurWindow> Ours;
-    std::map<Window, std::vector<Window>> WatchedParents;   // foreign parents and our windows inside them
-    TWindow Focus = 0;
+bool TWindowSystem::TImpl::Exists(Window window) const
+{
+    XWindowAttributes attributes;
+    Status status = 0;
+    return Trapped([&] { status = XGetWindowAttributes(Dpy, window, &attributes); }) && status != 0;
+}
 
-    explicit TImpl(TEventLoop& loop) : Loop(loop) {}
-
-    int WaitHandle() const override { return ConnectionNumber(Dpy); }
-
-    void PumpEvents() override
-    {
-        while (XPending(Dpy) > 0) {
-            XEvent event;
-            XNextEvent(Dpy, &event);
-            Translate(event);
-        }
-    }
-
-    // Runs a request and answers whether the server accepted it.
-    template <typename TRequest>
-    bool Trapped(TRequest request) const
-    {
-        XSync(Dpy, False);
-        LastXError = 0;
-        request();
-        XSync(Dpy, False);
-        return LastXError == 0;
-    }
-
-    bool Exists(Window window) const
-    {
-        XWindowAttributes attributes;
-        Status status = 0;
-        return Trapped([&] { status = XGetWindowAttributes(Dpy, window, &attributes); }) && status != 0;
-    }
-
-    bool IsOurs(Window window) const { return Ours.contains(window) && Loop.IsWindow(window); }
-
-    bool IsWithin(TWindow window, TWindow ancestor) const
-    {
-        for (; window != 0; window = Loop.GetParent(window))
-            if (window == ancestor)
-                return true;
-        return false;
-    }
-
-    void Post(Window window, uint32_t message, uintptr_t wParam, intptr_t lParam)
-    {
-        if (IsOurs(window))
-            Loop.PostMessage(window, message, wParam, lParam);
-    }
-
-    void TranslateKey(XKeyEvent& key, bool pressed)
-    {
-        const uint32_t virtualKey = VirtualKeyFromKeysym(XLookupKeysym(&key, 0));
-        const bool alt = (key.state & Mod1Mask) != 0 || virtualKey == VK_MENU;
-        uint32_t message = pressed ? WM_KEYDOWN : WM_KEYUP;
-        if (alt)
-            message = pressed ? WM_SYSKEYDOWN : WM_SYSKEYUP;
-        const intptr_t lParam = 1 | (static_cast<intptr_t>(key.keycode & 0xFF) << 16) | (alt ? KF_ALTDOWN : 0);
-        const TWindow target = IsOurs(Focus) && IsWithin(Focus, key.window) ? Focus : key.window;
-        Post(target, message, virtualKey, lParam);
-    }
-
-    void TranslateButton(const XButtonEvent& button, bool pressed)
-    {
-        const intptr_t point = MakePointParam(button.x, button.y);
-        switch (button.button) {
-        case Button1:
-            Post(button.window, pressed ? WM_LBUTTONDOWN : WM_LBUTTONUP, 0, point);
-            break;
-        case Button2:
-            Post(button.window, pressed ? WM_MBUTTONDOWN : WM_MBUTTONUP, 0, point);
-            break;
-        case Button3:
-            Post(button.window, pressed ? WM_RBUTTONDOWN : WM_RBUTTONUP, 0, point);
-            break;
-        case Button4:
-        case Button5:
-            if (pressed) {
-                const long delta = button.button == Button4 ? WheelDelta : -WheelDelta;
-                Post(button.window, WM_MOUSEWHEEL, static_cast<uintptr_t>((delta & 0xFFFF) << 16),
-                     MakePointParam(button.x_root, button.y_root));
-            }
-            break;
-        default:
-            break;
-        }
-    }
-
-    void DestroyedOutside(Window window)
-    {
-        if (auto found = Ours.find(window); found != Ours.end()) {
-            found->second.Gone = true;
-            Loop.DestroyWindow(window);
-        }
-        if (auto watched = WatchedParents.find(window); watched != WatchedParents.end()) {
-            const std::vector<Window> inside = watched->second;
+void TWindowSystem::TImpl::Release(Window window)
+{
+    auto found = Ours.find(window);
+    if (found == Ours.end())
+        return;
+    const bool gone = found->second.Gone;
+    const Window parent = found->second.Parent;
+    Ours.erase(found);
+    if (auto watched = WatchedParents.find(parent); watched != WatchedParents.end()) {
+        std::erase(watched->second, window);
+        if (watched->second.empty()) {
             WatchedParents.erase(watched);
-            for (Window ours : inside)
-                DestroyedOutside(ours);
+            if (!gone)
+                Trapped([&] { XSelectInput(Dpy, parent, NoEventMask); });
         }
     }
+    if (Focus == window)
+        Focus = 0;
+    if (!gone)
+        Trapped([&] { XDestroyWindow(Dpy, window); });
+}
 
-    void Translate(XEvent& event)
-    {
-        switch (event.type) {
-        case KeyPress:
-        case KeyRelease:
-            TranslateKey(event.xkey, event.type == KeyPress);
-            break;
-        case ButtonPress:
-        case ButtonRelease:
-            TranslateButton(event.xbutton, event.type == ButtonPress);
-            break;
-        case MotionNotify:
-            Post(event.xmotion.window, WM_SETCURSOR, event.xmotion.window, HTCLIENT | (WM_MOUSEMOVE << 16));
-            Post(event.xmotion.window, WM_MOUSEMOVE, 0, MakePointParam(event.xmotion.x, event.xmotion.y));
-            break;
-        case EnterNotify:
-            Post(event.xcrossing.window, WM_SETCURSOR, event.xcrossing.window, HTCLIENT | (WM_MOUSEMOVE << 16));
-            break;
-        case FocusIn:
-        case FocusOut:
-            if (event.xfocus.detail != NotifyPointer && event.xfocus.detail != NotifyInferior) {
-                const uintptr_t active = event.type == FocusIn ? WA_ACTIVE : WA_INACTIVE;
-                Post(event.xfocus.window, WM_NCACTIVATE, active, 0);
-                Post(event.xfocus.window, WM_ACTIVATE, active, 0);
-            }
-            break;
-        case Expose:
-            if (event.xexpose.count == 0)
-                Post(event.xexpose.window, WM_PAINT, 0, 0);
-            break;
-        case ConfigureNotify:
-            Post(event.xconfigure.window, WM_SIZE, 0, MakePointParam(event.xconfigure.width, event.xconfigure.height));
-            break;
-        case ClientMessage:
-            if (event.xclient.message_type == WmProtocols &&
-                static_cast<Atom>(event.xclient.data.l[0]) == WmDeleteWindow)
-                Post(event.xclient.window, WM_CLOSE, 0, 0);
-            break;
-        case DestroyNotify:
-            DestroyedOutside(event.xdestroywindow.window);
-            break;
-        default:
-            break;
-        }
-    }
+void TWindowSystem::TImpl::SetNetWmState(Window window, long action, Atom state)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = NetWmState;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = action;
+    event.xclient.data.l[1] = static_cast<long>(state);
+    event.xclient.data.l[3] = 1;   // from an ordinary application
+    XSendEvent(Dpy, Root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
 
-    void Release(Window window)
-    {
-        auto found = Ours.find(window);
-        if (found == Ours.end())
+void TWindowSystem::TImpl::Describe(Window window, const TCreateWindowParams& params, bool topLevel, bool fullScreen)
+{
+    XClassHint classHint{};
+    std::string className = params.ClassName;
+    classHint.res_name = className.data();
+    classHint.res_class = className.data();
+    XSetClassHint(Dpy, window, &classHint);
+    XStoreName(Dpy, window, params.Title.c_str());
+    XChangeProperty(Dpy, window, NetWmName, Utf8String, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(params.Title.data()),
+                    static_cast<int>(params.Title.size()));
+    if (!topLevel)
+        return;
+    XSetWMProtocols(Dpy, window, &WmDeleteWindow, 1);
+    const long pid = static_cast<long>(getpid());
+    XChangeProperty(Dpy, window, NetWmPid, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+    XSizeHints* sizeHints = XAllocSizeHints();
+    sizeHints->flags = USPosition | USSize | PPosition | PSize;
+    sizeHints->width = params.Width;
+    sizeHints->height = params.Height;
+    XSetWMNormalHints(Dpy, window, sizeHints);
+    XFree(sizeHints);
+    if (!fullScreen)
+        return;
+    const long motifHints[5] = {static_cast<long>(MotifHintsDecorations), 0, 0, 0, 0};
+    XChangeProperty(Dpy, window, MotifWmHints, MotifWmHints, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(motifHints), 5);
+    const Atom states[2] = {NetWmStateFullscreen, NetWmStateAbove};
+    XChangeProperty(Dpy, window, NetWmState, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(states), 2);
+}
+
+void TWindowSystem::TImpl::WaitUntilViewable(Window window)
+{
+    const auto deadline = std::chrono::steady_clock::now() + ShowTimeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        XWindowAttributes attributes;
+        if (!Trapped([&] { XGetWindowAttributes(Dpy, window, &attributes); }))
             return;
-        const bool gone = found->second.Gone;
-        const Window parent = found->second.Parent;
-        Ours.erase(found);
-        if (auto watched = WatchedParents.find(parent); watched != WatchedParents.end()) {
-            std::erase(watched->second, window);
-            if (watched->second.empty()) {
-                WatchedParents.erase(watched);
-                if (!gone)
-                    Trapped([&] { XSelectInput(Dpy, parent, NoEventMask); });
-            }
-        }
-        if (Focus == window)
-            Focus = 0;
-        if (!gone)
-            Trapped([&] { XDestroyWindow(Dpy, window); });
-    }
-
-    void SetNetWmState(Window window, long action, Atom state)
-    {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = NetWmState;
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = action;
-        event.xclient.data.l[1] = static_cast<long>(state);
-        event.xclient.data.l[3] = 1;   // from an ordinary application
-        XSendEvent(Dpy, Root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    }
-
-    void Describe(Window window, const TCreateWindowParams& params, bool topLevel, bool fullScreen)
-    {
-        XClassHint classHint{};
-        std::string className = params.ClassName;
-        classHint.res_name = className.data();
-        classHint.res_class = className.data();
-        XSetClassHint(Dpy, window, &classHint);
-        XStoreName(Dpy, window, params.Title.c_str());
-        XChangeProperty(Dpy, window, NetWmName, Utf8String, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(params.Title.data()),
-                        static_cast<int>(params.Title.size()));
-        if (!topLevel)
+        if (attributes.map_state == IsViewable)
             return;
-        XSetWMProtocols(Dpy, window, &WmDeleteWindow, 1);
-        const long pid = static_cast<long>(getpid());
-        XChangeProperty(Dpy, window, NetWmPid, XA_CARDINAL, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(&pid), 1);
-        XSizeHints* sizeHints = XAllocSizeHints();
-        sizeHints->flags = USPosition | USSize | PPosition | PSize;
-        sizeHints->width = params.Width;
-        sizeHints->height = params.Height;
-        XSetWMNormalHints(Dpy, window, sizeHints);
-        XFree(sizeHints);
-        if (!fullScreen)
-            return;
-        const long motifHints[5] = {static_cast<long>(MotifHintsDecorations), 0, 0, 0, 0};
-        XChangeProperty(Dpy, window, MotifWmHints, MotifWmHints, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(motifHints), 5);
-        const Atom states[2] = {NetWmStateFullscreen, NetWmStateAbove};
-        XChangeProperty(Dpy, window, NetWmState, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(states), 2);
+        pollfd handle{ConnectionNumber(Dpy), POLLIN, 0};
+        poll(&handle, 1, ShowPollMs);
     }
-
-    void WaitUntilViewable(Window window)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + ShowTimeout;
-        while (std::chrono::steady_clock::now() < deadline) {
-            XWindowAttributes attributes;
-            if (!Trapped([&] { XGetWindowAttributes(Dpy, window, &attributes); }))
-                return;
-            if (attributes.map_state == IsViewable)
-                return;
-            pollfd handle{ConnectionNumber(Dpy), POLLIN, 0};
-            poll(&handle, 1, ShowPollMs);
-        }
-    }
-};
+}
 
 TWindowSystem::TWindowSystem(TEventLoop& loop) : Impl(std::make_unique<TImpl>(loop))
 {
@@ -509,7 +360,9 @@ void TWindowSystem::SetForegroundWindow(TWindow window)
     event.xclient.data.l[0] = 1;   // from an ordinary application
     XSendEvent(impl.Dpy, impl.Root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(impl.Dpy);
-    impl.Focus = window;
+    // A child that took the focus while the window was made keeps it.
+    if (!impl.IsOurs(impl.Focus) || !impl.IsWithin(impl.Focus, window))
+        impl.Focus = window;
 }
 
 void TWindowSystem::SetTopmost(TWindow window, bool topmost)
@@ -539,11 +392,23 @@ TWindow TWindowSystem::SetFocus(TWindow window)
 
 TWindow TWindowSystem::GetFocus() const { return Impl->Focus; }
 
-intptr_t TWindowSystem::DefWindowProc(TWindow window, uint32_t message, uintptr_t, intptr_t)
+intptr_t TWindowSystem::DefWindowProc(TWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
-    if (message == WM_CLOSE)
+    switch (message) {
+    case WM_CLOSE:
         Impl->Loop.DestroyWindow(window);
-    return 0;
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        // A key the focused child leaves alone is its parent's to judge.
+        if (const TWindow parent = Impl->Loop.GetParent(window))
+            return Impl->Loop.SendMessage(parent, message, wParam, lParam);
+        return 0;
+    default:
+        return 0;
+    }
 }
 
 void* TWindowSystem::NativeDisplay() const { return Impl->Dpy; }

@@ -74,7 +74,8 @@ public:
     // own pointer motion; keys and buttons go on to the parent.
     TWindow CreateChildWindow(TWindow parent, TWindowProc proc);
     void ShowWindow(TWindow window, bool show);
-    // Raises the window and gives it the keyboard focus once it is on screen.
+    // Raises the window and gives it the keyboard focus once it is on screen;
+    // a child of it that has the focus already keeps it.
     void SetForegroundWindow(TWindow window);
     void SetTopmost(TWindow window, bool topmost);
     // No pointer shape over the window.
@@ -83,7 +84,8 @@ public:
     TWindow SetFocus(TWindow window);
     TWindow GetFocus() const;
     // What is left when a window procedure does not handle a message:
-    // WM_CLOSE destroys the window.
+    // WM_CLOSE destroys the window; a key message goes on to the parent, so a
+    // focused child passes on the keys it has no use for.
     intptr_t DefWindowProc(TWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
     // The Xlib Display*, for backends that need the connection itself.

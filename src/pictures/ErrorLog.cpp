@@ -1,0 +1,52 @@
+#include "pictures/ErrorLog.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <system_error>
+
+#include "platform/XdgPaths.h"
+
+namespace {
+
+constexpr char LogFileName[] = "error.txt";
+constexpr char LineBreak[] = "\r\n";
+
+struct TFileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+[[noreturn]] void Fail(const std::filesystem::path& path, int error)
+{
+    throw EErrorLogWrite("Cannot write " + path.string() + ": " + std::strerror(error));
+}
+
+}
+
+std::filesystem::path ErrorLogPath()
+{
+    return XdgStateDir() / LogFileName;
+}
+
+void WriteErrorLog(const std::string& message)
+{
+    const std::filesystem::path path = ErrorLogPath();
+    std::error_code made;
+    std::filesystem::create_directories(path.parent_path(), made);
+    if (made) {
+        Fail(path, made.value());
+    }
+    std::unique_ptr<std::FILE, TFileClose> file(std::fopen(path.c_str(), "wb"));
+    if (!file) {
+        Fail(path, errno);
+    }
+    const std::string content = message + LineBreak;
+    if (std::fwrite(content.data(), 1, content.size(), file.get()) != content.size()) {
+        Fail(path, errno);
+    }
+    std::FILE* open = file.release();
+    if (std::fclose(open) != 0) {
+        Fail(path, errno);
+    }
+}

@@ -1,0 +1,35 @@
+# The entry's answers to the command line: a preview parent that is no number
+# ends the run with the conversion message and a failure status before any
+# window appears; the password-change mode ends at once with status 0.
+source "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+
+# run_program ARGS...: runs the program bounded in time; RUN_STATUS.
+run_program() {
+    RUN_STATUS=0
+    timeout 10 "$TESSALY" "$@" >"$E2E_TMP/out" 2>"$E2E_TMP/err" || RUN_STATUS=$?
+}
+
+no_saver_window() { ! xdotool search --class "$SAVER_CLASS" >/dev/null 2>&1; }
+
+for args in "/P4196|''" "/p|''" "/p 12a|'12a'" "-p 0x|'0x'" "p 99999999999|'99999999999'"; do
+    line=${args%|*}
+    shown=${args#*|}
+    # shellcheck disable=SC2086 # the arguments are split on purpose
+    run_program $line
+    [ "$RUN_STATUS" -ne 0 ] && [ "$RUN_STATUS" -lt 124 ] || fail "'$line' ended with status $RUN_STATUS"
+    grep -qF "$shown is not a valid integer value" "$E2E_TMP/err" ||
+        fail "'$line' said: $(cat "$E2E_TMP/err")"
+    [ "$(wc -l <"$E2E_TMP/err")" -eq 1 ] || fail "'$line' wrote more than one line: $(cat "$E2E_TMP/err")"
+    no_saver_window || fail "'$line' left a window"
+    note "$line: $(cat "$E2E_TMP/err")"
+done
+
+for line in "/a" "/A 4196" "-a"; do
+    # shellcheck disable=SC2086
+    run_program $line
+    [ "$RUN_STATUS" -eq 0 ] || fail "'$line' ended with status $RUN_STATUS"
+    [ ! -s "$E2E_TMP/err" ] || fail "'$line' said: $(cat "$E2E_TMP/err")"
+    no_saver_window || fail "'$line' left a window"
+done
+pass
