@@ -71,6 +71,20 @@ TEST_P(CpuSpanKernels, EveryLengthAndAlphaMixGivesThePixelRuleBitForBit) {
   }
 }
 
+TEST_P(CpuSpanKernels, GatheredTexelsAreTheColumnsAskedFor) {
+  const TGatherSpanFn gather = GatherSpanFunction(GetParam());
+  std::vector<uint32_t> row(256);
+  for (size_t i = 0; i < row.size(); ++i) row[i] = 0x01000000u * uint32_t(i) + uint32_t(i * 7);
+  for (int length = 0; length <= 19; ++length) {
+    std::vector<uint16_t> columns(static_cast<size_t>(length));
+    for (int i = 0; i < length; ++i) columns[size_t(i)] = uint16_t((i * 255) / std::max(length - 1, 1));
+    std::vector<uint32_t> out(size_t(length) + 1, 0xDEADBEEF);
+    gather(out.data(), row.data(), columns.data(), length);
+    for (int i = 0; i < length; ++i) ASSERT_EQ(out[size_t(i)], row[columns[size_t(i)]]) << length << " " << i;
+    EXPECT_EQ(out.back(), 0xDEADBEEFu);
+  }
+}
+
 TEST(CpuSpanCopy, MaskedCopyClearsTheTopByteOnly) {
   std::vector<uint32_t> source = {0xFF123456, 0x01ABCDEF, 0x00000001, 0x80FFFFFF, 0x7F000000};
   std::vector<uint32_t> copy(source.size(), 0xDEADBEEF);

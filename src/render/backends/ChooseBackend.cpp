@@ -16,8 +16,7 @@ constexpr std::array SoftwareRasterisers = {"llvmpipe", "softpipe", "swrast", "s
 
 // The OpenGL renderer string SDL's OpenGL renderer would get, empty when
 // there is no OpenGL at all. Asked of a hidden window of our own.
-std::string OpenGLRenderer() {
-  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return {};
+std::string AskOpenGL() {
   SDL_Window* window = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   if (!window) return {};
   std::string name;
@@ -29,6 +28,17 @@ std::string OpenGLRenderer() {
     SDL_GL_DeleteContext(context);
   }
   SDL_DestroyWindow(window);
+  return name;
+}
+
+// Video may not be up yet when the scene is made; it is then started for the
+// question only and left as it was found. Signals stay with the program.
+std::string OpenGLRenderer() {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) return AskOpenGL();
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return {};
+  std::string name = AskOpenGL();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
   return name;
 }
 

@@ -8,7 +8,7 @@
 // runs on graphics hardware, the CPU compositor when the only OpenGL is a
 // software rasteriser or there is none. Naming an SDL renderer in
 // SDL_RENDER_DRIVER keeps the SDL backend. Says on standard error which one
-// runs. SDL's video subsystem must be initialised.
+// runs.
 std::unique_ptr<IRenderBackend> ChooseRenderBackend();
 
 // Whether an OpenGL renderer string names a rasteriser that runs on the CPU.

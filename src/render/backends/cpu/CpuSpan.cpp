@@ -91,6 +91,14 @@ TBlendSpanFn BlendSpanFunction(TSpanKernel kernel) {
   }
 }
 
+void GatherSpanScalar(uint32_t* out, const uint32_t* row, const uint16_t* columns, int count) {
+  for (int i = 0; i < count; ++i) out[i] = row[columns[i]];
+}
+
+TGatherSpanFn GatherSpanFunction(TSpanKernel kernel) {
+  return ResolveSpanKernel(kernel) == TSpanKernel::Avx2 ? &GatherSpanAvx2 : &GatherSpanScalar;
+}
+
 const char* SpanKernelName(TSpanKernel kernel) {
   switch (ResolveSpanKernel(kernel)) {
     case TSpanKernel::Scalar:

@@ -39,15 +39,21 @@ constexpr uint32_t BlendPixel(uint32_t dst, uint32_t texel, uint32_t tint) {
   return out;
 }
 
+// out[i] = row[columns[i]]: the texels a run of pixels shows.
+using TGatherSpanFn = void (*)(uint32_t* out, const uint32_t* row, const uint16_t* columns, int count);
+
 // The kernel actually used for a request: Best and any set the processor
 // lacks fall back to the best it has.
 TSpanKernel ResolveSpanKernel(TSpanKernel wanted);
 TBlendSpanFn BlendSpanFunction(TSpanKernel kernel);
+TGatherSpanFn GatherSpanFunction(TSpanKernel kernel);
 const char* SpanKernelName(TSpanKernel kernel);
 
 void BlendSpanScalar(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint);
 void BlendSpanSse2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint);
 void BlendSpanAvx2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint);
+void GatherSpanScalar(uint32_t* out, const uint32_t* row, const uint16_t* columns, int count);
+void GatherSpanAvx2(uint32_t* out, const uint32_t* row, const uint16_t* columns, int count);
 
 // Copies pixels with the top byte cleared, as every back-surface pixel has it.
 void CopySpanMasked(uint32_t* dst, const uint32_t* src, int count);

@@ -59,3 +59,14 @@ void BlendSpanAvx2(uint32_t* dst, const uint32_t* texels, int count, uint32_t ti
     BlendAvx2<false>(dst, texels, count, tint);
   }
 }
+
+__attribute__((target("avx2"))) void GatherSpanAvx2(uint32_t* out, const uint32_t* row, const uint16_t* columns,
+                                                    int count) {
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i index = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(columns + i)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                        _mm256_i32gather_epi32(reinterpret_cast<const int*>(row), index, 4));
+  }
+  GatherSpanScalar(out + i, row + 0, columns + i, count - i);
+}

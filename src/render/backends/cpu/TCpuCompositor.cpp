@@ -52,6 +52,7 @@ int TexelIndex(int64_t quotient, int size) { return static_cast<int>(std::clamp<
 TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
     : kernel_(ResolveSpanKernel(kernel)),
       blend_(BlendSpanFunction(kernel)),
+      gather_(GatherSpanFunction(kernel)),
       pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
   scratch_.resize(static_cast<size_t>(pool_.Threads()));
 }
@@ -317,7 +318,7 @@ void TCpuCompositor::RunRect(const TCommand& command, int top, int bottom, uint3
       Put(command, dst, source + columns[begin], end - begin, scratch);
       continue;
     }
-    for (int i = begin; i < end; ++i) scratch[i - begin] = source[columns[i]];
+    gather_(scratch, source, columns + begin, end - begin);
     Put(command, dst, scratch, end - begin, scratch);
   }
 }

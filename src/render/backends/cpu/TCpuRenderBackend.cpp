@@ -82,6 +82,10 @@ TTargetResult TCpuRenderBackend::CreateTarget(const TTargetRequest& request) {
   }
   window_ = window;
   fullScreen_ = fullScreen_ && request.FullScreen;
+  // Left to itself SDL would show a window surface through an OpenGL texture,
+  // which on a software rasteriser costs more than the whole frame; the
+  // video driver's own framebuffer (shared memory on X11) is what we want.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   compositor_.Resize(std::max(request.Width, 1), std::max(request.Height, 1));
   hasTarget_ = true;
   shownSurface_ = nullptr;
