@@ -6,7 +6,7 @@
 # load average beside it. The settings live in a scratch directory; the real
 # ~/.config is never touched.
 set -euo pipefail
-binary=$(realpath "${1:-build/dev/tessaly}")
+binary=$(realpath "${1:-build/release/src/tessaly}")
 seconds=${2:-60}
 bubbles=${3:-}
 settle=3

@@ -1,0 +1,163 @@
+# The real XScreenSaver runs the installed hack: the build is installed into a
+# scratch root, XScreenSaver is set to run that root's hack link with --root,
+# "xscreensaver-command -activate" starts the saver drawing bubbles inside
+# XScreenSaver's window, and "-deactivate" ends it within two seconds with
+# nothing left behind. Twice, so that the end of one run does not stand in
+# the way of the next.
+#
+# XScreenSaver will not launch hacks as root, so as root the test makes an
+# unprivileged user of its own for the run and removes it afterwards.
+source "$(dirname "$0")/lib.sh"
+
+SKIP=77
+HACK_START_SECONDS=15
+DRAW_SECONDS=20
+END_SECONDS=2
+REAP_SECONDS=5
+# The built-in background alone has thousands of colours; a blank or
+# single-colour window has one.
+MIN_COLOURS=100
+
+skip() {
+    echo "SKIP ($E2E_NAME): $*"
+    exit $SKIP
+}
+
+for tool in xscreensaver xscreensaver-command cmake; do
+    command -v "$tool" >/dev/null || skip "$tool is missing (scripts/install-deps)"
+done
+if [ "$(id -u)" -eq 0 ]; then
+    command -v useradd >/dev/null && command -v runuser >/dev/null || skip "useradd or runuser is missing"
+fi
+
+e2e_init "$@" 800x600
+RUN_USER=
+# Ends what the test started: XScreenSaver with its helpers and hacks (the
+# other user's processes, or the ones under this test's XScreenSaver), then
+# the user itself, then the X server and the scratch folder.
+xscreensaver_cleanup() {
+    local pid
+    if [ -n "$RUN_USER" ]; then
+        for pid in $(pgrep -u "$RUN_USER"); do kill -KILL "$pid" 2>/dev/null; done
+        userdel "$RUN_USER" 2>/dev/null
+    elif [ -n "${DAEMON_PID:-}" ]; then
+        for pid in $(pgrep -P "$DAEMON_PID") $(hack_pids); do kill -KILL "$pid" 2>/dev/null; done
+        kill -KILL "$DAEMON_PID" 2>/dev/null
+    fi
+    e2e_cleanup
+}
+trap xscreensaver_cleanup EXIT
+build=$(realpath "$(dirname "$TESSALY")/..")
+[ -f "$build/cmake_install.cmake" ] || fail "no build tree around $TESSALY to install from"
+
+# Everything the other user reads or writes lives under the scratch folder.
+chmod 755 "$E2E_TMP"
+root=$E2E_TMP/root
+DESTDIR=$root cmake --install "$build" --prefix /usr >"$E2E_TMP/install.log" 2>&1 ||
+    { cat "$E2E_TMP/install.log" >&2; fail "cmake --install failed"; }
+hack=$root/usr/libexec/xscreensaver/tessaly
+[ -L "$hack" ] && [ -x "$hack" ] || fail "no hack link at $hack"
+
+as_user() { "$@"; }
+if [ "$(id -u)" -eq 0 ]; then
+    RUN_USER=tessaly-e2e-$(tr -dc 'a-z0-9' </dev/urandom | head -c 6)
+    useradd --system --no-create-home --home-dir "$HOME" --shell /usr/sbin/nologin "$RUN_USER" ||
+        fail "cannot make the user $RUN_USER"
+    as_user() { runuser -u "$RUN_USER" -- "$@"; }
+fi
+RUN_UID=$(id -u "${RUN_USER:-$(id -un)}")
+
+# The session XScreenSaver sees: its user's home, the private display, the
+# program's settings and sound kept in the scratch folder.
+user_env=(env -i "HOME=$HOME" "DISPLAY=$DISPLAY" "PATH=/usr/bin:/bin"
+          "XDG_CONFIG_HOME=$XDG_CONFIG_HOME" "XDG_STATE_HOME=$XDG_STATE_HOME"
+          "SDL_AUDIODRIVER=disk" "SDL_DISKAUDIOFILE=$E2E_TMP/audio.raw")
+xss() { as_user "${user_env[@]}" xscreensaver-command "$@"; }
+
+# One display mode, never started by the idle timer, no fading, locking,
+# splash or power saving in the way.
+cat >"$HOME/.xscreensaver" <<EOF
+mode:		one
+selected:	0
+timeout:	1:00:00
+cycle:		0:00:00
+lock:		False
+fade:		False
+unfade:		False
+splash:		False
+dpmsEnabled:	False
+grabDesktopImages:	False
+programs:	"Tessaly"  $hack --root  \n\\
+EOF
+chown -R "$RUN_UID" "$HOME" "$XDG_CONFIG_HOME" "$XDG_STATE_HOME"
+
+as_user "${user_env[@]}" xscreensaver -no-splash -verbose >"$E2E_TMP/saver.log" 2>&1 &
+DAEMON_PID=$!
+wait_for "XScreenSaver to answer" 15 xss -time
+
+# The hack's running processes (zombies excluded): pid per line.
+hack_pids() {
+    local pid
+    for pid in $(pgrep -u "$RUN_UID" -x tessaly); do
+        [ "$(ps -o stat= -p "$pid" 2>/dev/null | cut -c1)" = Z ] || echo "$pid"
+    done
+}
+one_hack() { [ "$(hack_pids | wc -l)" -eq 1 ]; }
+# Whether a process has ended (gone, or a zombie its parent has not yet
+# reaped). Read from /proc without starting a program, so that polling stays
+# quick on a busy machine.
+ended() {
+    local stat
+    read -r stat 2>/dev/null <"/proc/$1/stat" || return 0
+    stat=${stat##*) }
+    [ "${stat%% *}" = Z ]
+}
+no_process_left() { [ -z "$(pgrep -u "$RUN_UID" -x tessaly)" ]; }
+
+# The window named in the hack's XSCREENSAVER_WINDOW.
+hack_window() {
+    tr '\0' '\n' <"/proc/$1/environ" | sed -n 's/^XSCREENSAVER_WINDOW=//p'
+}
+
+colours() { convert "$1" -format '%k' info:; }
+drawn() { screenshot "$E2E_TMP/screen.png" && [ "$(colours "$E2E_TMP/screen.png")" -ge "$MIN_COLOURS" ]; }
+# The bubbles move over a still background: a later screen differs.
+moving() {
+    screenshot "$E2E_TMP/later.png" &&
+        [ "$(compare -metric AE "$E2E_TMP/screen.png" "$E2E_TMP/later.png" null: 2>&1)" != 0 ]
+}
+
+for run in 1 2; do
+    note "run $run"
+    xss -activate >/dev/null || fail "xscreensaver-command -activate failed"
+    wait_for "XScreenSaver to launch the hack" "$HACK_START_SECONDS" one_hack
+    pid=$(hack_pids)
+    tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q -- "^$hack --root" ||
+        fail "the hack runs as '$(tr '\0' ' ' <"/proc/$pid/cmdline")'"
+    window=$(hack_window "$pid")
+    [ -n "$window" ] || fail "XScreenSaver named no window for the hack"
+
+    # The saver's own window sits inside XScreenSaver's and covers it.
+    wait_for "the saver inside XScreenSaver's window" 15 bash -c \
+        "xwininfo -children -id $window | grep -q '\"Screen Saver\"'"
+    window_geometry "$window"
+    size="${WIN_WIDTH}x$WIN_HEIGHT"
+    xwininfo -children -id "$window" | grep '"Screen Saver"' | grep -q "$size+0+0" ||
+        fail "the saver does not cover XScreenSaver's $size window"
+
+    wait_for "a picture on the screen" "$DRAW_SECONDS" drawn
+    wait_for "moving bubbles" "$DRAW_SECONDS" moving
+    [ "$run" -eq 1 ] && [ -n "${TESSALY_E2E_SCREENSHOT:-}" ] && cp "$E2E_TMP/screen.png" "$TESSALY_E2E_SCREENSHOT"
+    kill -0 "$pid" 2>/dev/null || fail "the hack ended while the screen was blanked"
+
+    xss -deactivate >/dev/null || fail "xscreensaver-command -deactivate failed"
+    started=$(now_ms)
+    wait_for "the saver to end after -deactivate" "$END_SECONDS" ended "$pid"
+    note "the saver ended $(( $(now_ms) - started )) ms after -deactivate"
+    wait_for "the saver's process to be gone" "$REAP_SECONDS" no_process_left
+done
+
+if grep -n '^tessaly: ' "$E2E_TMP/saver.log" >&2; then
+    fail "the hack reported errors"
+fi
+pass
