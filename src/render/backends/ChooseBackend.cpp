@@ -56,16 +56,17 @@ bool IsSoftwareOpenGL(const std::string& renderer) {
 std::unique_ptr<IRenderBackend> ChooseRenderBackend() {
   const char* named = std::getenv("SDL_RENDER_DRIVER");
   if (named && *named) {
-    std::cerr << "tessaly: drawing with SDL's renderer \"" << named << "\" (SDL_RENDER_DRIVER)\n";
+    std::cerr << "tessaly renderer: SDL's renderer \"" << named << "\" (SDL_RENDER_DRIVER)\n";
     return std::make_unique<TSdlRenderBackend>();
   }
   const std::string renderer = OpenGLRenderer();
   if (!renderer.empty() && !IsSoftwareOpenGL(renderer)) {
-    std::cerr << "tessaly: drawing with SDL's OpenGL renderer on " << renderer << "\n";
+    std::cerr << "tessaly renderer: SDL's OpenGL renderer on " << renderer << "\n";
     return std::make_unique<TSdlRenderBackend>();
   }
   auto backend = std::make_unique<TCpuRenderBackend>();
-  std::cerr << "tessaly: drawing with the " << backend->Description() << " compositor; OpenGL: "
+  // Not "tessaly: ", which starts the program's error messages.
+  std::cerr << "tessaly renderer: " << backend->Description() << " compositor; OpenGL: "
             << (renderer.empty() ? std::string("none") : renderer) << "\n";
   return backend;
 }
