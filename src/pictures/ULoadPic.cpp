@@ -9,6 +9,7 @@
 #include "pictures/PictureFile.h"
 #include "pictures/PictureFit.h"
 #include "platform/EventLoop.h"
+#include "platform/ThreadPriority.h"
 #include "render/IDrawControl.h"
 #include "render/TDXDraw.h"
 
@@ -62,6 +63,7 @@ void TLoadPic::Resume()
     {
         std::lock_guard guard(lock_);
         suspendRequested_ = false;
+        waitingForName_ = false;
         ++wakes_;
     }
     wake_.notify_all();
@@ -93,6 +95,8 @@ void TLoadPic::Terminate()
 
 void TLoadPic::Execute()
 {
+    // Frames come first: a fade may take longer, a frame may not.
+    LowerThreadPriority();
     TDIB next;
     try {
         next.SetSize(width_, height_, ImageBits);

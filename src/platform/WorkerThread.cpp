@@ -1,5 +1,7 @@
 #include "platform/WorkerThread.h"
 
+#include <SDL.h>
+
 #include <utility>
 
 #include "platform/EventLoop.h"
@@ -16,6 +18,9 @@ void TWorkerThread::Start(std::function<void()> body)
         return;
     Thread = std::thread([this, body = std::move(body)] {
         body();
+        // SDL keeps per-thread state (its error text) for any thread that
+        // calls it, such as a picture decoder; only its own threads free it.
+        SDL_TLSCleanup();
         HasFinished = true;
         Loop.SyncCalls().Notify();
     });

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <limits>
 
+#include "platform/Random.h"
 #include "platform/TickCount.h"
 #include "render/IRenderBackend.h"
 #include "render/TDirect3DDevice7.h"
@@ -65,6 +66,7 @@ TFDxBall::~TFDxBall()
     Wind.reset();
     Timer1.SetEnabled(false);
     Timer2.SetEnabled(false);
+    ReleaseLoader();
     DXDraw.FinalizeDevice();
     DXDraw.OnInitializeSurface = nullptr;
     DXDraw.OnFinalizeSurface = nullptr;
@@ -116,6 +118,7 @@ void TFDxBall::FormClose()
     Wind.reset();
     Timer2.SetEnabled(false);
     Timer1.SetEnabled(false);
+    ReleaseLoader();
     BallSettings.BackPicList.reset();
 }
 
@@ -185,6 +188,53 @@ void TFDxBall::Timer2Timer()
 {
     if (!DXDraw.DeviceReady())
         return;
+    if (!BallSettings.BackPicList || BallSettings.BackPicList->empty())
+        return;
+    const TStringList& paths = *BallSettings.BackPicList;
+    if (!Loader) {
+        Loader = std::make_unique<TLoadPic>(&DXDraw);
+        Loader->HandOver = [this](TLoadPic& sender) { PictureReady(sender); };
+        Loader->SetFileName(BallSettings.BackPicture);
+        PictureIndex = 0;
+    }
+    const auto count = static_cast<int32_t>(paths.size());
+    if (BallSettings.RandomPlay)
+        PictureIndex = Random(count);
+    else
+        ++PictureIndex;
+    if (PictureIndex > count - 1)
+        PictureIndex = 0;
+    Loader->SetFileName(paths[static_cast<size_t>(PictureIndex)]);
+    // A loader still busy with a fade takes no notice; the name then waits
+    // for the next tick.
+    Loader->Resume();
+}
+
+void TFDxBall::PictureReady(TLoadPic&)
+{
+    if (!DXDraw.DeviceReady())
+        return;
+    // At close the loader is already gone from here while its last
+    // hand-overs are served: they must not put it back to sleep.
+    if (!Loader)
+        return;
+    TDirectDrawSurface& step = Loader->StepSurface();
+    if (BackSurface)
+        BackSurface->BltFast(0, 0, step, step.ClientRect(), 0);
+    if (Loader->Finished())
+        Loader->Suspend();
+}
+
+void TFDxBall::ReleaseLoader()
+{
+    if (!Loader)
+        return;
+    Loader->Terminate();
+    if (Loader->Suspended())
+        Loader->Resume();
+    // Cleared before the wait, so that PictureReady sees no loader.
+    std::unique_ptr<TLoadPic> ending = std::move(Loader);
+    ending.reset();
 }
 
 void TFDxBall::DXDrawMouseMove(TShiftState, int32_t x, int32_t y)

@@ -6,6 +6,7 @@
 #include "platform/Messages.h"
 #include "platform/WindowTimer.h"
 #include "pictures/PrepareTextures.h"
+#include "pictures/ULoadPic.h"
 #include "render/TDXDraw.h"
 #include "render/TDirectDrawSurface.h"
 #include "scene/DrawFrame.h"
@@ -51,6 +52,8 @@ public:
     void FormKeyDown(uint32_t key, TShiftState shift);
     void Timer1Timer();
     void Timer2Timer();
+    // The loader's hand-over of a slideshow step.
+    void PictureReady(TLoadPic& sender);
     void DXDrawMouseMove(TShiftState shift, int32_t x, int32_t y);
     void DXDrawInitializeSurface();
     void DXDrawFinalizeSurface();
@@ -78,12 +81,14 @@ public:
     TPoint FirstMouse;
     std::unique_ptr<TDirectDrawSurface> BackSurface;
     std::unique_ptr<TWind> Wind;
+    std::unique_ptr<TLoadPic> Loader;
     int32_t PictureIndex = 0;
 
 private:
     bool HandleWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void ToggleFullScreen();
     void MakeStyleTextures();
+    void ReleaseLoader();
     TFrameSources FrameSources() const;
 
     std::unique_ptr<ISceneWindow> SceneWindow;

@@ -13,7 +13,8 @@ write_settings() {
     } >"$XDG_CONFIG_HOME/tessaly/registry.reg"
 }
 
-# shot_of FILE [WINDOW]: a screenshot that is not all black (the scene has drawn).
+# shot_drawn FILE [WINDOW]: takes a screenshot; true when it is not all black
+# (the scene has drawn).
 shot_drawn() {
     import -window "${2:-root}" "$1" 2>/dev/null && [ "$(convert "$1" -format '%[fx:int(255*maxima)]' info:)" -gt 0 ]
 }

@@ -6,10 +6,11 @@ scene_shapes.py coverage BACKGROUND SHOT
 scene_shapes.py size BACKGROUND SHOT
     For a single bubble: the width and height of what it drew, or "clipped" when
     it touched an edge of the picture.
-scene_shapes.py overlap BACKGROUND SHOT1 SHOT2
-    For a single bubble: the overlap (intersection over union) of what it drew in
-    the two shots after moving one onto the other's centre, or "clipped" when the
-    bubble touched a screen edge in either shot.
+scene_shapes.py overlap BACKGROUND SHOT...
+    For a single bubble: the least overlap (intersection over union) of its
+    filled outlines in any two of the shots where it is clear of the screen's
+    edges, one moved onto the other's centre; "clipped" when fewer than two
+    shots show it clear of the edges.
 """
 import subprocess
 import sys
@@ -58,6 +59,28 @@ def touches_edge(width, height, points):
     return min(xs) < EDGE_MARGIN or min(ys) < EDGE_MARGIN or max(xs) >= width - EDGE_MARGIN or max(ys) >= height - EDGE_MARGIN
 
 
+def silhouette(points):
+    """The outline filled: every pixel between the drawn ones of its row and of its column.
+
+    A bubble's body is nearly clear inside, so only its rim, highlights and shadow
+    differ from the background, and which of them do depends on what lies behind.
+    """
+    rows = {}
+    columns = {}
+    for x, y in points:
+        low, high = rows.get(y, (x, x))
+        rows[y] = (min(low, x), max(high, x))
+        low, high = columns.get(x, (y, y))
+        columns[x] = (min(low, y), max(high, y))
+    filled = set()
+    for y, (low, high) in rows.items():
+        for x in range(low, high + 1):
+            top, bottom = columns.get(x, (y + 1, y))
+            if top <= y <= bottom:
+                filled.add((x, y))
+    return filled
+
+
 def centre(points):
     return (round(sum(x for x, _ in points) / len(points)), round(sum(y for _, y in points) / len(points)))
 
@@ -77,14 +100,22 @@ def main():
         ys = [y for _, y in points]
         print(max(xs) - min(xs) + 1, max(ys) - min(ys) + 1)
     elif command == "overlap":
-        width, height, first = mask(background, read(sys.argv[3]))
-        _, _, second = mask(background, read(sys.argv[4]))
-        if not first or not second or touches_edge(width, height, first) or touches_edge(width, height, second):
+        shapes = []
+        for path in sys.argv[3:]:
+            width, height, points = mask(background, read(path))
+            if points and not touches_edge(width, height, points):
+                shapes.append(silhouette(points))
+        if len(shapes) < 2:
             print("clipped")
             return
-        (x1, y1), (x2, y2) = centre(first), centre(second)
-        moved = {(x - x2 + x1, y - y2 + y1) for x, y in second}
-        print(f"{len(first & moved) / len(first | moved):.4f}")
+        least = 1.0
+        for i, first in enumerate(shapes):
+            x1, y1 = centre(first)
+            for later in shapes[i + 1:]:
+                x2, y2 = centre(later)
+                moved = {(x - x2 + x1, y - y2 + y1) for x, y in later}
+                least = min(least, len(first & moved) / len(first | moved))
+        print(f"{least:.4f}")
     else:
         sys.exit(__doc__)
 
