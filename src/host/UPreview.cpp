@@ -7,6 +7,7 @@
 
 #include "platform/Screen.h"
 #include "platform/x11/DesktopCapture.h"
+#include "render/backends/ChooseBackend.h"
 #include "render/backends/sdl/SdlDrawWindow.h"
 #include "scene/TSceneWindow.h"
 #include "scene/UDxBall.h"
@@ -27,7 +28,7 @@ constexpr double HighestRadius = INT32_MAX;
 void CreateSceneWindow()
 {
     if (!Scene)
-        Scene = new TFDxBall(std::make_unique<TSceneWindow>(), MakeSdlRenderBackend(), CaptureDesktop);
+        Scene = new TFDxBall(std::make_unique<TSceneWindow>(), ChooseRenderBackend(), CaptureDesktop);
 }
 void ParentSceneWindow(THostWindow window) { Scene->SetParentWindow(window); }
 void ShowSceneWindow() { Scene->Show(); }

@@ -1,0 +1,375 @@
+#include "render/backends/cpu/TCpuCompositor.h"
+
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+// Bands per thread: enough that a band crowded with bubbles does not leave
+// the other thread idle, few enough that each draw is set up rarely.
+constexpr int BandsPerThread = 4;
+constexpr int MinBandRows = 16;
+constexpr uint32_t ColourMask = 0x00FFFFFF;
+constexpr uint32_t OpaqueAlpha = 0xFF000000u;
+constexpr size_t StripCorners = 4;
+
+TRect Intersect(const TRect& a, const TRect& b) {
+  TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
+  if (r.Right < r.Left) r.Right = r.Left;
+  if (r.Bottom < r.Top) r.Bottom = r.Top;
+  return r;
+}
+
+bool Empty(const TRect& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
+
+int32_t ClampToInt(int64_t value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN / 2, INT32_MAX / 2));
+}
+
+uint32_t Factor(uint32_t factor, uint32_t colour, uint32_t alpha) {
+  switch (factor) {
+    case D3DBLEND_ZERO:
+      return 0;
+    case D3DBLEND_SRCCOLOR:
+      return colour;
+    case D3DBLEND_INVSRCCOLOR:
+      return 255 - colour;
+    case D3DBLEND_SRCALPHA:
+      return alpha;
+    case D3DBLEND_INVSRCALPHA:
+      return 255 - alpha;
+    default:
+      return 255;
+  }
+}
+
+// The texel index at floor(numerator / denominator), kept on the texture.
+int TexelIndex(int64_t quotient, int size) { return static_cast<int>(std::clamp<int64_t>(quotient, 0, size - 1)); }
+
+}  // namespace
+
+TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
+    : kernel_(ResolveSpanKernel(kernel)),
+      blend_(BlendSpanFunction(kernel)),
+      gather_(GatherSpanFunction(kernel)),
+      pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
+  scratch_.resize(static_cast<size_t>(pool_.Threads()));
+}
+
+void TCpuCompositor::Resize(int width, int height) {
+  commands_.clear();
+  columns_.clear();
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0);
+  viewport_ = TRect{0, 0, width_, height_};
+  lastCopy_ = TCopyKey{};
+  sinceCopy_.Resize(width_, height_);
+  sincePresent_.Resize(width_, height_);
+}
+
+// Pending work counts as a change once it is certain to run: a copy may
+// still drop it unseen.
+void TCpuCompositor::Commit() {
+  for (const TCommand& command : commands_) {
+    sinceCopy_.Add(command.Bounds);
+    sincePresent_.Add(command.Bounds);
+  }
+}
+
+TDamageGrid& TCpuCompositor::PresentDamage() {
+  Commit();
+  return sincePresent_;
+}
+
+void TCpuCompositor::SetViewport(const TRect& viewport) { viewport_ = viewport; }
+
+void TCpuCompositor::Clear(const TRect& rect, uint32_t color) {
+  TCommand command;
+  command.Kind = TKind::Clear;
+  command.Bounds = Intersect(Intersect(rect, viewport_), TRect{0, 0, width_, height_});
+  command.Color = color & ColourMask;
+  if (Empty(command.Bounds)) return;
+  commands_.push_back(std::move(command));
+}
+
+bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHeight, const TRect& sourceRect, int x,
+                          int y, uint64_t sourceId, uint64_t sourceVersion) {
+  if (!source) return false;
+  const TRect from = Intersect(sourceRect, TRect{0, 0, sourceWidth, sourceHeight});
+  // Where the readable part of the source lands, cut to the surface.
+  const int dx = x - sourceRect.Left;
+  const int dy = y - sourceRect.Top;
+  const TRect to = Intersect(TRect{from.Left + dx, from.Top + dy, from.Right + dx, from.Bottom + dy},
+                             TRect{0, 0, width_, height_});
+  if (Empty(to)) return false;
+  // Whatever is still waiting entirely under the copy would only be
+  // overwritten; what sticks out is drawn first, as it was asked for.
+  std::erase_if(commands_, [&](const TCommand& c) { return Intersect(c.Bounds, to) == c.Bounds; });
+  Commit();
+  const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
+  copyRects_.clear();
+  if (sourceId != 0 && key == lastCopy_ && !sinceCopy_.All()) {
+    for (const TRect& changed : sinceCopy_.Rects()) {
+      const TRect part = Intersect(changed, to);
+      if (!Empty(part)) copyRects_.push_back(part);
+    }
+  } else {
+    copyRects_.push_back(to);
+  }
+  for (const TRect& part : copyRects_) sincePresent_.Add(part);
+  Flush([&](int top, int bottom, int) {
+    for (const TRect& part : copyRects_) {
+      for (int row = std::max(top, part.Top); row < std::min(bottom, part.Bottom); ++row) {
+        const uint32_t* src =
+            source + static_cast<size_t>(row - dy) * static_cast<size_t>(sourceWidth) + (part.Left - dx);
+        CopySpanMasked(MutableRow(row) + part.Left, src, part.Width());
+      }
+    }
+  });
+  lastCopy_ = sourceId != 0 ? key : TCopyKey{};
+  sinceCopy_.Reset();
+  return true;
+}
+
+bool TCpuCompositor::BlendFrom(const TRenderStates& states, TCommand& command) const {
+  if (!states.AlphaBlendEnable) {
+    command.Blend = TBlend::Replace;
+  } else if (states.SrcBlend == D3DBLEND_SRCALPHA && states.DestBlend == D3DBLEND_INVSRCALPHA) {
+    command.Blend = TBlend::Alpha;
+  } else {
+    command.Blend = TBlend::Factors;
+    command.SrcFactor = states.SrcBlend;
+    command.DestFactor = states.DestBlend;
+  }
+  return true;
+}
+
+void TCpuCompositor::DrawStrip(const TD3DTLVertex* vertices, size_t count, std::shared_ptr<const TCpuTexels> texels,
+                               const TRenderStates& states) {
+  if (!vertices || count < 3 || width_ == 0 || height_ == 0) return;
+  TCommand command;
+  BlendFrom(states, command);
+  // One diffuse colour per strip, its first vertex's: the frame gives all four
+  // corners the same one.
+  if (texels) {
+    command.Color = vertices[0].color;
+    command.Texels = std::move(texels);
+  } else {
+    auto plain = std::make_shared<TCpuTexels>(1, 1);
+    plain->Pixels[0] = vertices[0].color;
+    plain->Measure();
+    command.Color = ColourMask;
+    command.Texels = std::move(plain);
+  }
+  fixed_.resize(count);
+  for (size_t i = 0; i < count; ++i) {
+    if (!ToFixed(vertices[i], fixed_[i])) return;
+  }
+  const TFixedVertex* v = fixed_.data();
+  const bool axisAligned = count == StripCorners && v[0].Y == v[1].Y && v[2].Y == v[3].Y && v[0].X == v[2].X &&
+                           v[1].X == v[3].X && v[0].X < v[1].X && v[0].Y < v[2].Y && v[0].U == 0 && v[2].U == 0 &&
+                           v[1].U == TexCoordOne && v[3].U == TexCoordOne && v[0].V == 0 && v[1].V == 0 &&
+                           v[2].V == TexCoordOne && v[3].V == TexCoordOne;
+  if (axisAligned) {
+    AddRect(v, std::move(command));
+    return;
+  }
+  for (size_t i = 0; i + 2 < count; ++i) AddTriangle(v[i], v[i + 1], v[i + 2], command);
+}
+
+void TCpuCompositor::AddRect(const TFixedVertex* corners, TCommand command) {
+  command.Kind = TKind::Rect;
+  command.Left = corners[0].X;
+  command.Top = corners[0].Y;
+  command.Right = corners[1].X;
+  command.Bottom = corners[2].Y;
+  // Pixels whose centres lie in [Left, Right) x [Top, Bottom).
+  const TRect covered{ClampToInt(CeilDiv(command.Left - HalfPixel, SubPixel)),
+                      ClampToInt(CeilDiv(command.Top - HalfPixel, SubPixel)),
+                      ClampToInt(CeilDiv(command.Right - HalfPixel, SubPixel)),
+                      ClampToInt(CeilDiv(command.Bottom - HalfPixel, SubPixel))};
+  command.Bounds = Intersect(Intersect(covered, viewport_), TRect{0, 0, width_, height_});
+  if (Empty(command.Bounds)) return;
+  const int64_t span = command.Right - command.Left;
+  const int textureWidth = command.Texels->Width;
+  command.ColumnOffset = columns_.size();
+  for (int px = command.Bounds.Left; px < command.Bounds.Right; ++px) {
+    const int64_t numerator = (SubPixel * px + HalfPixel - command.Left) * textureWidth;
+    columns_.push_back(static_cast<uint16_t>(TexelIndex(FloorDiv(numerator, span), textureWidth)));
+  }
+  commands_.push_back(std::move(command));
+}
+
+void TCpuCompositor::AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c,
+                                 TCommand command) {
+  command.Kind = TKind::Triangle;
+  if (!SetUpTriangle(a, b, c, command.Texels->Width, command.Texels->Height, command.Triangle)) return;
+  command.Bounds = Intersect(Intersect(command.Triangle.Bounds, viewport_), TRect{0, 0, width_, height_});
+  if (Empty(command.Bounds)) return;
+  commands_.push_back(std::move(command));
+}
+
+int TCpuCompositor::BandCount() const {
+  const int wanted = pool_.Threads() == 1 ? 1 : pool_.Threads() * BandsPerThread;
+  return std::max(1, std::min(wanted, height_ / MinBandRows));
+}
+
+void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int worker)>& afterBand) {
+  if (height_ == 0 || (commands_.empty() && !afterBand)) {
+    commands_.clear();
+    columns_.clear();
+    return;
+  }
+  Commit();
+  const size_t rowScratch = static_cast<size_t>(width_) * 2;
+  for (auto& scratch : scratch_) {
+    if (scratch.size() < rowScratch) scratch.resize(rowScratch);
+  }
+  const int bands = BandCount();
+  pool_.Run(bands, [&](int band, int worker) {
+    const int top = static_cast<int>(static_cast<int64_t>(height_) * band / bands);
+    const int bottom = static_cast<int>(static_cast<int64_t>(height_) * (band + 1) / bands);
+    RunBand(top, bottom, worker);
+    if (afterBand) afterBand(top, bottom, worker);
+  });
+  commands_.clear();
+  columns_.clear();
+}
+
+void TCpuCompositor::RunBand(int top, int bottom, int worker) {
+  uint32_t* scratch = scratch_[static_cast<size_t>(worker)].data();
+  for (const TCommand& command : commands_) {
+    const int first = std::max(top, command.Bounds.Top);
+    const int last = std::min(bottom, command.Bounds.Bottom);
+    if (first >= last) continue;
+    switch (command.Kind) {
+      case TKind::Clear:
+        for (int row = first; row < last; ++row) {
+          std::fill_n(MutableRow(row) + command.Bounds.Left, command.Bounds.Width(), command.Color);
+        }
+        break;
+      case TKind::Rect:
+        RunRect(command, first, last, scratch);
+        break;
+      case TKind::Triangle:
+        RunTriangle(command, first, last, scratch);
+        break;
+    }
+  }
+}
+
+void TCpuCompositor::Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count,
+                         uint32_t* scratch) const {
+  switch (command.Blend) {
+    case TBlend::Alpha:
+      blend_(dst, texels, count, command.Color);
+      break;
+    case TBlend::Replace: {
+      // Without blending the colour replaces what is there: the same as
+      // blending a fully opaque texel.
+      uint32_t* opaque = scratch + width_;
+      for (int i = 0; i < count; ++i) opaque[i] = texels[i] | OpaqueAlpha;
+      blend_(dst, opaque, count, command.Color);
+      break;
+    }
+    case TBlend::Factors:
+      for (int i = 0; i < count; ++i) {
+        const uint32_t alpha = texels[i] >> 24;
+        uint32_t out = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+          const uint32_t colour = Div255(((texels[i] >> shift) & 0xFF) * ((command.Color >> shift) & 0xFF));
+          const uint32_t under = (dst[i] >> shift) & 0xFF;
+          const uint32_t sum = colour * Factor(command.SrcFactor, colour, alpha) +
+                               under * Factor(command.DestFactor, colour, alpha);
+          out |= std::min<uint32_t>(255, (sum + 127) / 255) << shift;
+        }
+        dst[i] = out;
+      }
+      break;
+  }
+}
+
+void TCpuCompositor::RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch) {
+  const TCpuTexels& texels = *command.Texels;
+  const uint16_t* columns = columns_.data() + command.ColumnOffset;
+  const int width = command.Bounds.Width();
+  const int64_t span = command.Bottom - command.Top;
+  // At 1:1 neighbouring pixels show neighbouring texels, read in place.
+  const bool inPlace = command.Right - command.Left == SubPixel * texels.Width;
+  for (int row = top; row < bottom; ++row) {
+    const int64_t numerator = (SubPixel * row + HalfPixel - command.Top) * texels.Height;
+    const int texelRow = TexelIndex(FloorDiv(numerator, span), texels.Height);
+    const int firstTexel = texels.First[static_cast<size_t>(texelRow)];
+    const int lastTexel = texels.Last[static_cast<size_t>(texelRow)];
+    if (firstTexel > lastTexel && command.Blend == TBlend::Alpha) continue;
+    int begin = 0;
+    int end = width;
+    if (command.Blend == TBlend::Alpha) {
+      // Only the columns showing texels that are not fully transparent.
+      begin = static_cast<int>(std::lower_bound(columns, columns + width, firstTexel) - columns);
+      end = static_cast<int>(std::upper_bound(columns + begin, columns + width, lastTexel) - columns);
+      if (begin >= end) continue;
+    }
+    const uint32_t* source = texels.Row(texelRow);
+    uint32_t* dst = MutableRow(row) + command.Bounds.Left + begin;
+    if (inPlace) {
+      Put(command, dst, source + columns[begin], end - begin, scratch);
+      continue;
+    }
+    gather_(scratch, source, columns + begin, end - begin);
+    Put(command, dst, scratch, end - begin, scratch);
+  }
+}
+
+void TCpuCompositor::RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch) {
+  const TCpuTexels& texels = *command.Texels;
+  const TTriangleSetup& t = command.Triangle;
+  const int64_t denominator = t.Denominator;
+  const int64_t uStepWhole = FloorDiv(t.UStepX, denominator);
+  const int64_t uStepPart = t.UStepX - uStepWhole * denominator;
+  const int64_t vStepWhole = FloorDiv(t.VStepX, denominator);
+  const int64_t vStepPart = t.VStepX - vStepWhole * denominator;
+  for (int row = top; row < bottom; ++row) {
+    int64_t begin = command.Bounds.Left;
+    int64_t end = command.Bounds.Right;
+    for (const TEdge& edge : t.Edges) {
+      // Inside where A*px + rest >= 0.
+      const int64_t rest = edge.B * row + edge.C + edge.Bias;
+      if (edge.A > 0) {
+        begin = std::max(begin, CeilDiv(-rest, edge.A));
+      } else if (edge.A < 0) {
+        end = std::min(end, FloorDiv(rest, -edge.A) + 1);
+      } else if (rest < 0) {
+        end = begin;
+      }
+    }
+    if (begin >= end) continue;
+    // Texel positions at the first pixel, then stepped exactly: quotient and
+    // remainder advance together, so no pixel drifts from floor(N / D).
+    const TWide u = t.UBase + static_cast<TWide>(t.UStepY) * row + static_cast<TWide>(t.UStepX) * begin;
+    const TWide v = t.VBase + static_cast<TWide>(t.VStepY) * row + static_cast<TWide>(t.VStepX) * begin;
+    int64_t uWhole = static_cast<int64_t>(FloorDiv128(u, denominator));
+    int64_t uPart = static_cast<int64_t>(u - static_cast<TWide>(uWhole) * denominator);
+    int64_t vWhole = static_cast<int64_t>(FloorDiv128(v, denominator));
+    int64_t vPart = static_cast<int64_t>(v - static_cast<TWide>(vWhole) * denominator);
+    const int count = static_cast<int>(end - begin);
+    for (int i = 0; i < count; ++i) {
+      scratch[i] = texels.Row(TexelIndex(vWhole, texels.Height))[TexelIndex(uWhole, texels.Width)];
+      uWhole += uStepWhole;
+      uPart += uStepPart;
+      if (uPart >= denominator) {
+        uPart -= denominator;
+        ++uWhole;
+      }
+      vWhole += vStepWhole;
+      vPart += vStepPart;
+      if (vPart >= denominator) {
+        vPart -= denominator;
+        ++vWhole;
+      }
+    }
+    Put(command, MutableRow(row) + begin, scratch, count, scratch);
+  }
+}

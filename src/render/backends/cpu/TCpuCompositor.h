@@ -1,0 +1,122 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "render/D3DTypes.h"
+#include "render/backends/cpu/CpuRaster.h"
+#include "render/backends/cpu/CpuSpan.h"
+#include "render/backends/cpu/TCpuTexels.h"
+#include "render/backends/cpu/TCpuWorkerPool.h"
+#include "render/backends/cpu/TDamageGrid.h"
+
+// Composes a back surface in system memory: clears, 1:1 copies and textured
+// triangle strips. Draws are collected and carried out together, the surface
+// cut into bands of rows that the threads take in any order while each band
+// runs every draw in the order it was made, so the pixels come out exactly
+// as one thread drawing one square after another would leave them.
+class TCpuCompositor {
+ public:
+  // `threads` 0 takes every core the machine has.
+  explicit TCpuCompositor(int threads = 0, TSpanKernel kernel = TSpanKernel::Best);
+
+  // (Re)makes the surface at width x height, black, viewport all of it.
+  void Resize(int width, int height);
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  int Threads() const { return pool_.Threads(); }
+  TSpanKernel Kernel() const { return kernel_; }
+
+  void SetViewport(const TRect& viewport);
+  // Fills the rectangle (within the viewport) with colour's low 24 bits.
+  void Clear(const TRect& rect, uint32_t color);
+  // Copies sourceRect of a source of 0x..RRGGBB pixels to (x, y), clipped to
+  // the surface but not to the viewport. False when nothing could be copied.
+  // A source named by a nonzero id, whose version changes with its pixels, is
+  // copied again only where the surface changed since it was last copied the
+  // same way: the background under last frame's bubbles, not the screen.
+  bool Copy(const uint32_t* source, int sourceWidth, int sourceHeight, const TRect& sourceRect, int x, int y,
+            uint64_t sourceId = 0, uint64_t sourceVersion = 0);
+  // A triangle strip; without texels the diffuse colour is drawn with its own
+  // alpha. Only source-alpha / inverse-source-alpha blending and no blending
+  // take the fast paths; other factors are drawn pixel by pixel.
+  void DrawStrip(const TD3DTLVertex* vertices, size_t count, std::shared_ptr<const TCpuTexels> texels,
+                 const TRenderStates& states);
+
+  // Carries out every pending operation. `afterBand(top, bottom, worker)`,
+  // when given, runs on each band's rows once they are final, on the thread
+  // that drew them.
+  void Flush(const std::function<void(int top, int bottom, int worker)>& afterBand = {});
+
+  // Where the surface changed since the caller last reset this, pending
+  // work included: what a present has to show again.
+  TDamageGrid& PresentDamage();
+
+  const uint32_t* Pixels() const { return pixels_.data(); }
+  const uint32_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_); }
+
+ private:
+  enum class TKind { Clear, Rect, Triangle };
+
+  struct TCopyKey {
+    const uint32_t* Source = nullptr;
+    uint64_t Id = 0;
+    uint64_t Version = 0;
+    int Width = 0;
+    int Height = 0;
+    TRect SourceRect;
+    int X = 0;
+    int Y = 0;
+    bool operator==(const TCopyKey&) const = default;
+  };
+  enum class TBlend { Alpha, Replace, Factors };
+
+  struct TCommand {
+    TKind Kind = TKind::Clear;
+    // Pixels the command may touch, already clipped.
+    TRect Bounds;
+    uint32_t Color = 0;
+    TBlend Blend = TBlend::Alpha;
+    uint32_t SrcFactor = 0;
+    uint32_t DestFactor = 0;
+    std::shared_ptr<const TCpuTexels> Texels;
+    // Rect: the fixed-point edges and the first texel column of each pixel
+    // column (in columns_ from ColumnOffset).
+    int64_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+    size_t ColumnOffset = 0;
+    TTriangleSetup Triangle;
+  };
+
+  uint32_t* MutableRow(int y) { return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_); }
+  bool BlendFrom(const TRenderStates& states, TCommand& command) const;
+  void AddRect(const TFixedVertex* corners, TCommand command);
+  void AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c, TCommand command);
+  void Commit();
+  void RunBand(int top, int bottom, int worker);
+  void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
+  void RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch);
+  void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
+  int BandCount() const;
+
+  TSpanKernel kernel_;
+  TBlendSpanFn blend_;
+  TGatherSpanFn gather_;
+  TCpuWorkerPool pool_;
+  int width_ = 0;
+  int height_ = 0;
+  TRect viewport_;
+  std::vector<uint32_t> pixels_;
+  std::vector<TCommand> commands_;
+  std::vector<uint16_t> columns_;
+  std::vector<TFixedVertex> fixed_;
+  // The last copy and what changed since, and what changed since the last
+  // present.
+  TCopyKey lastCopy_;
+  TDamageGrid sinceCopy_;
+  TDamageGrid sincePresent_;
+  std::vector<TRect> copyRects_;
+  // Per worker: room for one row of gathered texels and one of blended ones.
+  std::vector<std::vector<uint32_t>> scratch_;
+};

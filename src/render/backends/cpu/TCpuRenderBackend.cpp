@@ -1,0 +1,284 @@
+#include "render/backends/cpu/TCpuRenderBackend.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t TexelFormat = SDL_PIXELFORMAT_ARGB8888;
+constexpr uint32_t BackFormat = SDL_PIXELFORMAT_RGB888;
+// Frames between two presents of the whole surface, which mend anything the
+// window lost without telling us (one a second at the frame rate).
+constexpr int FullPresentFrames = 25;
+
+class TCpuTexture : public IBackendTexture {
+ public:
+  TCpuTexture(int width, int height) : texels_(std::make_shared<TCpuTexels>(width, height)) {}
+  // Draws still waiting keep the pixels they were given; an upload while
+  // they wait goes into a fresh copy.
+  TCpuTexels& Writable() {
+    if (texels_.use_count() > 1) texels_ = std::make_shared<TCpuTexels>(texels_->Width, texels_->Height);
+    return *texels_;
+  }
+  std::shared_ptr<const TCpuTexels> Texels() const { return texels_; }
+
+ private:
+  std::shared_ptr<TCpuTexels> texels_;
+};
+
+// Window surfaces laid out like the back surface take rows as they are.
+bool SameLayout(const SDL_Surface* surface) {
+  const SDL_PixelFormat* f = surface->format;
+  return f->BytesPerPixel == 4 && f->Rmask == 0x00FF0000 && f->Gmask == 0x0000FF00 && f->Bmask == 0x000000FF;
+}
+
+}  // namespace
+
+TCpuRenderBackend::TCpuRenderBackend(int threads, TSpanKernel kernel) : compositor_(threads, kernel) {}
+
+TCpuRenderBackend::~TCpuRenderBackend() { ReleaseTarget(); }
+
+std::vector<TDisplayMode> TCpuRenderBackend::DisplayModes(void* nativeWindow) {
+  std::vector<TDisplayMode> modes;
+  auto* window = static_cast<SDL_Window*>(nativeWindow);
+  const int display = std::max(window ? SDL_GetWindowDisplayIndex(window) : 0, 0);
+  const int count = SDL_GetNumDisplayModes(display);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayMode(display, i, &mode) == 0) {
+      modes.push_back(TDisplayMode{mode.w, mode.h, static_cast<int>(SDL_BITSPERPIXEL(mode.format))});
+    }
+  }
+  return modes;
+}
+
+bool TCpuRenderBackend::SetDisplayMode(void* nativeWindow, const TDisplayMode& wanted) {
+  auto* window = static_cast<SDL_Window*>(nativeWindow);
+  if (!window) return false;
+  const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
+  const int count = SDL_GetNumDisplayModes(display);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayMode(display, i, &mode) != 0 || mode.w != wanted.Width || mode.h != wanted.Height ||
+        static_cast<int>(SDL_BITSPERPIXEL(mode.format)) != wanted.BitCount) {
+      continue;
+    }
+    if (SDL_SetWindowDisplayMode(window, &mode) != 0 || SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
+      return false;
+    }
+    window_ = window;
+    fullScreen_ = true;
+    return true;
+  }
+  return false;
+}
+
+TTargetResult TCpuRenderBackend::CreateTarget(const TTargetRequest& request) {
+  TTargetResult result;
+  auto* window = static_cast<SDL_Window*>(request.NativeWindow);
+  if (!window) {
+    result.Failure = TTargetFailure::PrimarySurface;
+    return result;
+  }
+  window_ = window;
+  fullScreen_ = fullScreen_ && request.FullScreen;
+  // Left to itself SDL would show a window surface through an OpenGL texture,
+  // which on a software rasteriser costs more than the whole frame; the
+  // video driver's own framebuffer (shared memory on X11) is what we want.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  compositor_.Resize(std::max(request.Width, 1), std::max(request.Height, 1));
+  hasTarget_ = true;
+  shownSurface_ = nullptr;
+  exposed_ = true;
+  if (!watching_) SDL_AddEventWatch(&TCpuRenderBackend::WatchEvents, this);
+  watching_ = true;
+  // Everything lives in system memory and nothing is hardware.
+  result.SystemMemory = true;
+  return result;
+}
+
+int TCpuRenderBackend::WatchEvents(void* self, SDL_Event* event) {
+  auto* backend = static_cast<TCpuRenderBackend*>(self);
+  if (event->type != SDL_WINDOWEVENT || !backend->window_ || event->window.windowID != SDL_GetWindowID(backend->window_)) {
+    return 0;
+  }
+  switch (event->window.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      backend->exposed_ = true;
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void TCpuRenderBackend::StopWatching() {
+  if (watching_) SDL_DelEventWatch(&TCpuRenderBackend::WatchEvents, this);
+  watching_ = false;
+}
+
+void TCpuRenderBackend::ReleaseTarget() {
+  StopWatching();
+  shownSurface_ = nullptr;
+  if (hasTarget_) compositor_.Resize(0, 0);
+  hasTarget_ = false;
+  if (window_ && fullScreen_) SDL_SetWindowFullscreen(window_, 0);
+  fullScreen_ = false;
+  window_ = nullptr;
+}
+
+// The back surface is ordinary memory, which nothing can take away.
+bool TCpuRenderBackend::IsLost() { return !hasTarget_; }
+
+bool TCpuRenderBackend::Restore() { return hasTarget_; }
+
+std::vector<TTexturePixelFormat> TCpuRenderBackend::TextureFormats() {
+  TTexturePixelFormat format;
+  format.BitCount = 32;
+  format.RedMask = 0x00FF0000;
+  format.GreenMask = 0x0000FF00;
+  format.BlueMask = 0x000000FF;
+  format.AlphaMask = 0xFF000000;
+  format.BackendFormat = TexelFormat;
+  return {format};
+}
+
+TTextureCaps TCpuRenderBackend::TextureCaps() {
+  TTextureCaps caps;
+  // Texel columns are kept in 16 bits.
+  caps.MaxWidth = 1 << 15;
+  caps.MaxHeight = 1 << 15;
+  return caps;
+}
+
+std::unique_ptr<IBackendTexture> TCpuRenderBackend::CreateTexture(int width, int height,
+                                                                  const TTexturePixelFormat& format) {
+  if (!hasTarget_ || width <= 0 || height <= 0 || format.BackendFormat != TexelFormat) return nullptr;
+  return std::make_unique<TCpuTexture>(width, height);
+}
+
+bool TCpuRenderBackend::UploadTexture(IBackendTexture& texture, const void* pixels, int pitch, const uint32_t*) {
+  if (!pixels) return false;
+  TCpuTexels& texels = static_cast<TCpuTexture&>(texture).Writable();
+  const auto* rows = static_cast<const uint8_t*>(pixels);
+  for (int y = 0; y < texels.Height; ++y) {
+    std::memcpy(texels.Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(texels.Width),
+                rows + static_cast<ptrdiff_t>(y) * pitch, static_cast<size_t>(texels.Width) * 4);
+  }
+  texels.Measure();
+  return true;
+}
+
+bool TCpuRenderBackend::Clear(const TRect& rect, uint32_t color) {
+  if (!hasTarget_) return false;
+  compositor_.Clear(rect, color);
+  return true;
+}
+
+bool TCpuRenderBackend::CopyPlainSurface(const TPlainPixels& source, const TRect& sourceRect, int x, int y) {
+  if (!hasTarget_) return false;
+  return compositor_.Copy(source.Pixels, source.Width, source.Height, sourceRect, x, y, source.Id, source.Version);
+}
+
+void TCpuRenderBackend::SetViewport(const TRect& viewport) { compositor_.SetViewport(viewport); }
+
+bool TCpuRenderBackend::DrawTriangleStrip(const TD3DTLVertex* vertices, size_t count, IBackendTexture* texture,
+                                          const TRenderStates& states) {
+  if (!hasTarget_ || !vertices || count < 3) return false;
+  compositor_.DrawStrip(vertices, count, texture ? static_cast<TCpuTexture*>(texture)->Texels() : nullptr, states);
+  return true;
+}
+
+bool TCpuRenderBackend::PresentInPlace(SDL_Surface* surface, const TRect& dest) {
+  const TRect window{0, 0, surface->w, surface->h};
+  // The changed parts of the back surface, where they land in the window.
+  windowRects_.clear();
+  for (const TRect& changed : compositor_.PresentDamage().Rects()) {
+    const TRect to{std::max(changed.Left + dest.Left, window.Left), std::max(changed.Top + dest.Top, window.Top),
+                   std::min(changed.Right + dest.Left, window.Right), std::min(changed.Bottom + dest.Top, window.Bottom)};
+    if (to.Right > to.Left && to.Bottom > to.Top) windowRects_.push_back(SDL_Rect{to.Left, to.Top, to.Width(), to.Height()});
+  }
+  compositor_.PresentDamage().Reset();
+  auto* base = static_cast<uint8_t*>(surface->pixels);
+  // Each band goes to the window as soon as it is final, while it is still
+  // in the cache of the thread that drew it.
+  compositor_.Flush([&](int top, int bottom, int) {
+    for (const SDL_Rect& to : windowRects_) {
+      const int first = std::max(top + dest.Top, to.y);
+      const int last = std::min(bottom + dest.Top, to.y + to.h);
+      for (int row = first; row < last; ++row) {
+        auto* out = reinterpret_cast<uint32_t*>(base + static_cast<ptrdiff_t>(row) * surface->pitch) + to.x;
+        std::memcpy(out, compositor_.Row(row - dest.Top) + (to.x - dest.Left), static_cast<size_t>(to.w) * 4);
+      }
+    }
+  });
+  return true;
+}
+
+bool TCpuRenderBackend::Present(const TRect& dest, bool) {
+  if (!hasTarget_ || !window_) return false;
+  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  if (!surface) {
+    compositor_.Flush();
+    return false;
+  }
+  const bool fresh = surface != shownSurface_ || surface->pixels != shownPixels_ || surface->w != shownWidth_ ||
+                     surface->h != shownHeight_ || !(dest == shownDest_);
+  bool whole = fresh || exposed_.exchange(false) || ++framesSinceFull_ >= FullPresentFrames;
+  if (whole) {
+    framesSinceFull_ = 0;
+    compositor_.PresentDamage().AddAll();
+    const bool covers = dest.Left <= 0 && dest.Top <= 0 && dest.Right >= surface->w && dest.Bottom >= surface->h;
+    if (!covers) SDL_FillRect(surface, nullptr, 0);
+  }
+  shownSurface_ = surface;
+  shownPixels_ = surface->pixels;
+  shownWidth_ = surface->w;
+  shownHeight_ = surface->h;
+  shownDest_ = dest;
+  if (SDL_LockSurface(surface) != 0) {
+    compositor_.Flush();
+    shownSurface_ = nullptr;
+    return false;
+  }
+  bool shown = false;
+  if (SameLayout(surface)) {
+    shown = PresentInPlace(surface, dest);
+    SDL_UnlockSurface(surface);
+  } else {
+    SDL_UnlockSurface(surface);
+    compositor_.Flush();
+    compositor_.PresentDamage().Reset();
+    whole = true;
+    SDL_Surface* back = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(compositor_.Pixels()),
+                                                           compositor_.Width(), compositor_.Height(), 32,
+                                                           compositor_.Width() * 4, BackFormat);
+    if (back) {
+      SDL_SetSurfaceBlendMode(back, SDL_BLENDMODE_NONE);
+      SDL_Rect to{dest.Left, dest.Top, dest.Width(), dest.Height()};
+      shown = SDL_BlitSurface(back, nullptr, surface, &to) == 0;
+      SDL_FreeSurface(back);
+    }
+  }
+  if (whole) return SDL_UpdateWindowSurface(window_) == 0 && shown;
+  if (windowRects_.empty()) return shown;
+  return SDL_UpdateWindowSurfaceRects(window_, windowRects_.data(), static_cast<int>(windowRects_.size())) == 0 &&
+         shown;
+}
+
+bool TCpuRenderBackend::ReadBackSurface(std::vector<uint32_t>& pixels, int& width, int& height) {
+  if (!hasTarget_) return false;
+  compositor_.Flush();
+  width = compositor_.Width();
+  height = compositor_.Height();
+  pixels.assign(compositor_.Pixels(), compositor_.Pixels() + static_cast<size_t>(width) * static_cast<size_t>(height));
+  return true;
+}
+
+std::string TCpuRenderBackend::Description() const {
+  return std::string("cpu (") + SpanKernelName(compositor_.Kernel()) + ", " + std::to_string(compositor_.Threads()) +
+         (compositor_.Threads() == 1 ? " thread)" : " threads)");
+}

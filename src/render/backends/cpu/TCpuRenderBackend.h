@@ -1,0 +1,69 @@
+#pragma once
+#include <SDL.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/IRenderBackend.h"
+#include "render/backends/cpu/TCpuCompositor.h"
+
+// The device's backend for machines without graphics hardware: the frame is
+// composed in system memory by TCpuCompositor and shown through SDL's window
+// surface (shared-memory images on X11). Textures are plain 0xAARRGGBB
+// pixels, sampled at the nearest texel; the device never gets hardware from
+// this backend, so it never asks for filtering. Only what changed since the
+// last present is sent to the window, and all of it after the window was
+// exposed or every second in any case. The native window a control hands
+// over is an SDL_Window* without a renderer of its own.
+class TCpuRenderBackend : public IRenderBackend {
+ public:
+  explicit TCpuRenderBackend(int threads = 0, TSpanKernel kernel = TSpanKernel::Best);
+  ~TCpuRenderBackend() override;
+  TCpuRenderBackend(const TCpuRenderBackend&) = delete;
+  TCpuRenderBackend& operator=(const TCpuRenderBackend&) = delete;
+
+  std::vector<TDisplayMode> DisplayModes(void* nativeWindow) override;
+  bool SetDisplayMode(void* nativeWindow, const TDisplayMode& mode) override;
+  TTargetResult CreateTarget(const TTargetRequest& request) override;
+  void ReleaseTarget() override;
+  bool IsLost() override;
+  bool Restore() override;
+  std::vector<TTexturePixelFormat> TextureFormats() override;
+  TTextureCaps TextureCaps() override;
+  std::unique_ptr<IBackendTexture> CreateTexture(int width, int height, const TTexturePixelFormat& format) override;
+  bool UploadTexture(IBackendTexture& texture, const void* pixels, int pitch, const uint32_t* palette) override;
+  bool Clear(const TRect& rect, uint32_t color) override;
+  bool CopyPlainSurface(const TPlainPixels& source, const TRect& sourceRect, int x, int y) override;
+  void SetViewport(const TRect& viewport) override;
+  bool DrawTriangleStrip(const TD3DTLVertex* vertices, size_t count, IBackendTexture* texture,
+                         const TRenderStates& states) override;
+  bool Present(const TRect& dest, bool waitVBlank) override;
+
+  // The back surface's pixels as 0x00RRGGBB, top row first, with every draw
+  // so far carried out; false when there is no target.
+  bool ReadBackSurface(std::vector<uint32_t>& pixels, int& width, int& height);
+  // "cpu" with the instruction set and thread count, for the start-up line.
+  std::string Description() const;
+
+ private:
+  static int WatchEvents(void* self, SDL_Event* event);
+  bool PresentInPlace(SDL_Surface* surface, const TRect& dest);
+  void StopWatching();
+
+  TCpuCompositor compositor_;
+  // What the window surface shows, so a present can send only the change.
+  SDL_Surface* shownSurface_ = nullptr;
+  void* shownPixels_ = nullptr;
+  int shownWidth_ = 0;
+  int shownHeight_ = 0;
+  TRect shownDest_;
+  int framesSinceFull_ = 0;
+  std::atomic<bool> exposed_{true};
+  bool watching_ = false;
+  std::vector<SDL_Rect> windowRects_;
+  SDL_Window* window_ = nullptr;
+  bool fullScreen_ = false;
+  bool hasTarget_ = false;
+};

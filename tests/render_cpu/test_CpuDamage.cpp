@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "render/backends/cpu/TCpuCompositor.h"
+#include "render/backends/cpu/TDamageGrid.h"
+#include "render_cpu/CompositorFixtures.h"
+
+namespace {
+
+using namespace fixtures;
+
+constexpr int W = 300;
+constexpr int H = 200;
+
+// Marks every pixel the rectangles cover; each must be covered once.
+std::vector<int> Coverage(const std::vector<TRect>& rects, int width, int height) {
+  std::vector<int> covered(size_t(width) * size_t(height), 0);
+  for (const TRect& r : rects) {
+    EXPECT_GE(r.Left, 0);
+    EXPECT_GE(r.Top, 0);
+    EXPECT_LE(r.Right, width);
+    EXPECT_LE(r.Bottom, height);
+    for (int y = r.Top; y < r.Bottom; ++y) {
+      for (int x = r.Left; x < r.Right; ++x) ++covered[size_t(y) * size_t(width) + size_t(x)];
+    }
+  }
+  return covered;
+}
+
+TEST(TDamageGrid, RectanglesCoverEveryChangeOnceAndStayInside) {
+  TDamageGrid grid;
+  grid.Resize(W, H);
+  EXPECT_TRUE(grid.All());
+  grid.Reset();
+  EXPECT_TRUE(grid.None());
+  EXPECT_TRUE(grid.Rects().empty());
+  const std::vector<TRect> changes = {{-10, -10, 5, 5}, {40, 40, 120, 150}, {100, 60, 299, 70}, {290, 190, 400, 400},
+                                      {10, 300, 20, 310}};
+  for (const TRect& r : changes) grid.Add(r);
+  const auto covered = Coverage(grid.Rects(), W, H);
+  for (const TRect& r : changes) {
+    for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, H); ++y) {
+      for (int x = std::max(r.Left, 0); x < std::min(r.Right, W); ++x) {
+        ASSERT_EQ(covered[size_t(y) * W + size_t(x)], 1) << x << "," << y;
+      }
+    }
+  }
+  for (int c : covered) ASSERT_LE(c, 1);
+  // Equal runs on neighbouring tile rows are joined.
+  EXPECT_LE(grid.Rects().size(), 6u);
+}
+
+// Draws a frame the saver's way: clear, background copy, a few bubbles.
+void Frame(TCpuCompositor& compositor, const std::vector<uint32_t>& background, uint64_t version, int shift,
+           const std::shared_ptr<TCpuTexels>& texels) {
+  compositor.Clear(TRect{0, 0, W, H}, 0);
+  compositor.Copy(background.data(), W, H, TRect{0, 0, W, H}, 0, 0, 7, version);
+  for (int i = 0; i < 6; ++i) {
+    TD3DTLVertex v[4];
+    Square(v, float(30 + i * 45 + shift), float(40 + (i * 37 + shift) % 150), 91, i % 2 ? 0.1f * float(shift) : 0.0f,
+           0xFF000000u | uint32_t(i * 0x203040));
+    compositor.DrawStrip(v, 4, texels, AlphaBlend());
+  }
+  compositor.Flush();
+}
+
+TEST(TCpuCompositorDamage, ARepeatedBackgroundCopyLeavesWhatAFullOneWould) {
+  const auto texels = BubbleTexels(256, 2);
+  auto background = Noise(W, H, 21);
+  TCpuCompositor reused(2);
+  reused.Resize(W, H);
+  for (int frame = 0; frame < 6; ++frame) {
+    // The background changes once, under a new version.
+    uint64_t version = frame < 3 ? 1 : 2;
+    if (frame == 3) background = Noise(W, H, 22);
+    Frame(reused, background, version, frame * 7, texels);
+    TCpuCompositor fresh(1);
+    fresh.Resize(W, H);
+    Frame(fresh, background, version, frame * 7, texels);
+    ASSERT_TRUE(std::equal(fresh.Pixels(), fresh.Pixels() + size_t(W) * H, reused.Pixels())) << "frame " << frame;
+  }
+}
+
+TEST(TCpuCompositorDamage, PresentDamageHoldsEverythingDrawnSinceItWasReset) {
+  const auto texels = BubbleTexels(256, 2);
+  const auto background = Noise(W, H, 21);
+  TCpuCompositor compositor(1);
+  compositor.Resize(W, H);
+  Frame(compositor, background, 1, 0, texels);
+  EXPECT_TRUE(compositor.PresentDamage().All());
+  compositor.PresentDamage().Reset();
+  const std::vector<uint32_t> before(compositor.Pixels(), compositor.Pixels() + size_t(W) * H);
+  Frame(compositor, background, 1, 5, texels);
+  const auto covered = Coverage(compositor.PresentDamage().Rects(), W, H);
+  for (size_t i = 0; i < before.size(); ++i) {
+    if (before[i] != compositor.Pixels()[i]) {
+      ASSERT_EQ(covered[i], 1) << "changed pixel " << i % W << "," << i / W;
+    }
+  }
+  // A small change leaves most of the screen out.
+  size_t marked = 0;
+  for (int c : covered) marked += size_t(c);
+  EXPECT_LT(marked, size_t(W) * H);
+}
+
+}  // namespace

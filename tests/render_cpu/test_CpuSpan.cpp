@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "render/backends/cpu/CpuSpan.h"
+#include "render_cpu/ReferenceCompositor.h"
+
+namespace {
+
+TEST(CpuSpanRule, RoundedDivisionAndPixelRuleMatchThePlainArithmetic) {
+  for (uint32_t x = 0; x <= 255 * 255; ++x) ASSERT_EQ(Div255(x), reference::RoundDiv255(x)) << x;
+  const uint32_t unders[] = {0x000000, 0xFFFFFF, 0x807F01, 0x123456};
+  const uint32_t tints[] = {0xFFFFFF, 0x000000, 0x80C040, 0x01FE7F};
+  for (uint32_t alpha = 0; alpha < 256; ++alpha) {
+    for (uint32_t value = 0; value < 256; ++value) {
+      const uint32_t texel = (alpha << 24) | (value << 16) | ((255 - value) << 8) | (value ^ 0x5A);
+      for (uint32_t under : unders) {
+        for (uint32_t tint : tints) ASSERT_EQ(BlendPixel(under, texel, tint), reference::Blend(under, texel, tint));
+      }
+    }
+  }
+}
+
+TEST(CpuSpanRule, EndsOfTheAlphaRangeAreExact) {
+  // Transparent texels leave the surface alone, opaque ones under a white
+  // tint replace it with the texel itself, and a black tint is a shadow.
+  EXPECT_EQ(BlendPixel(0x123456, 0x00FFFFFF, 0xFFFFFF), 0x123456u);
+  EXPECT_EQ(BlendPixel(0x123456, 0xFFABCDEF, 0xFFFFFF), 0xABCDEFu);
+  EXPECT_EQ(BlendPixel(0x123456, 0xFFABCDEF, 0x000000), 0x000000u);
+  EXPECT_EQ(BlendPixel(0xFFFFFF, 0x80FFFFFF, 0x000000), 0x7F7F7Fu);
+  EXPECT_EQ(BlendPixel(0x000000, 0x80FFFFFF, 0xFFFFFF), 0x808080u);
+}
+
+class CpuSpanKernels : public ::testing::TestWithParam<TSpanKernel> {};
+
+TEST_P(CpuSpanKernels, EveryLengthAndAlphaMixGivesThePixelRuleBitForBit) {
+  const TBlendSpanFn blend = BlendSpanFunction(GetParam());
+  std::mt19937 random(7);
+  const uint32_t tints[] = {0xFFFFFF, 0xFF000000, 0x000000, 0x3C9EE1};
+  for (int length = 0; length <= 41; ++length) {
+    for (int pattern = 0; pattern < 4; ++pattern) {
+      for (uint32_t tint : tints) {
+        std::vector<uint32_t> texels(size_t(length) + 1), under(size_t(length) + 1);
+        for (int i = 0; i <= length; ++i) {
+          uint32_t alpha = random() & 0xFF;
+          // Runs of clear and solid texels take the skip and copy branches.
+          if (pattern == 1) alpha = (i / 8) % 2 ? 255 : 0;
+          if (pattern == 2) alpha = 255;
+          if (pattern == 3) alpha = (i % 9 == 4) ? 1 : 0;
+          texels[size_t(i)] = (alpha << 24) | (random() & 0xFFFFFF);
+          under[size_t(i)] = random() & 0xFFFFFF;
+        }
+        std::vector<uint32_t> expected = under;
+        for (int i = 0; i < length; ++i) {
+          expected[size_t(i)] = reference::Blend(under[size_t(i)], texels[size_t(i)], tint);
+        }
+        // Start one pixel in, so the vector loads are not aligned.
+        std::vector<uint32_t> got = under;
+        blend(got.data(), texels.data(), length, tint);
+        ASSERT_EQ(got, expected) << "length " << length << " pattern " << pattern << " tint " << tint;
+        got = under;
+        blend(got.data() + 1, texels.data() + 1, length, tint);
+        std::vector<uint32_t> offsetExpected = under;
+        for (int i = 1; i <= length; ++i) {
+          offsetExpected[size_t(i)] = reference::Blend(under[size_t(i)], texels[size_t(i)], tint);
+        }
+        ASSERT_EQ(got, offsetExpected) << "unaligned, length " << length;
+      }
+    }
+  }
+}
+
+TEST_P(CpuSpanKernels, GatheredTexelsAreTheColumnsAskedFor) {
+  const TGatherSpanFn gather = GatherSpanFunction(GetParam());
+  std::vector<uint32_t> row(256);
+  for (size_t i = 0; i < row.size(); ++i) row[i] = 0x01000000u * uint32_t(i) + uint32_t(i * 7);
+  for (int length = 0; length <= 19; ++length) {
+    std::vector<uint16_t> columns(static_cast<size_t>(length));
+    for (int i = 0; i < length; ++i) columns[size_t(i)] = uint16_t((i * 255) / std::max(length - 1, 1));
+    std::vector<uint32_t> out(size_t(length) + 1, 0xDEADBEEF);
+    gather(out.data(), row.data(), columns.data(), length);
+    for (int i = 0; i < length; ++i) ASSERT_EQ(out[size_t(i)], row[columns[size_t(i)]]) << length << " " << i;
+    EXPECT_EQ(out.back(), 0xDEADBEEFu);
+  }
+}
+
+TEST(CpuSpanCopy, MaskedCopyClearsTheTopByteOnly) {
+  std::vector<uint32_t> source = {0xFF123456, 0x01ABCDEF, 0x00000001, 0x80FFFFFF, 0x7F000000};
+  std::vector<uint32_t> copy(source.size(), 0xDEADBEEF);
+  CopySpanMasked(copy.data(), source.data(), int(source.size()));
+  EXPECT_EQ(copy, (std::vector<uint32_t>{0x123456, 0xABCDEF, 0x000001, 0xFFFFFF, 0x000000}));
+}
+
+INSTANTIATE_TEST_SUITE_P(All, CpuSpanKernels,
+                         ::testing::Values(TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2),
+                         [](const auto& info) {
+                           return info.param == TSpanKernel::Scalar ? "Scalar"
+                                  : info.param == TSpanKernel::Sse2 ? "Sse2"
+                                                                    : "Avx2";
+                         });
+
+TEST(CpuSpanKernelChoice, BestNeverNamesASetTheProcessorLacks) {
+  EXPECT_NE(ResolveSpanKernel(TSpanKernel::Best), TSpanKernel::Best);
+  EXPECT_EQ(ResolveSpanKernel(TSpanKernel::Scalar), TSpanKernel::Scalar);
+  if (!__builtin_cpu_supports("avx2")) {
+    EXPECT_EQ(ResolveSpanKernel(TSpanKernel::Avx2), TSpanKernel::Sse2);
+  }
+}
+
+}  // namespace

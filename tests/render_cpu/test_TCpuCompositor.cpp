@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "render/backends/cpu/TCpuCompositor.h"
+#include "render_cpu/CompositorFixtures.h"
+
+namespace {
+
+using namespace fixtures;
+
+constexpr int Width = 97;
+constexpr int Height = 61;
+
+struct Draw {
+  float X, Y;
+  int Size;
+  float Angle;
+  uint32_t Color;
+  bool Truncate = true;
+};
+
+// Draws the squares on both the compositor and the reference over the same
+// background and compares every pixel.
+void ExpectSameAsReference(const std::vector<Draw>& draws, int threads = 1, TSpanKernel kernel = TSpanKernel::Best,
+                           const TRect& viewport = TRect{0, 0, Width, Height}) {
+  const auto texels = BubbleTexels(256, 3);
+  const auto background = Noise(Width, Height, 11);
+  TCpuCompositor compositor(threads, kernel);
+  compositor.Resize(Width, Height);
+  ASSERT_TRUE(compositor.Copy(background.data(), Width, Height, TRect{0, 0, Width, Height}, 0, 0));
+  compositor.SetViewport(viewport);
+  std::vector<uint32_t> expected = background;
+  for (const Draw& d : draws) {
+    TD3DTLVertex v[4];
+    Square(v, d.X, d.Y, d.Size, d.Angle, d.Color, d.Truncate);
+    compositor.DrawStrip(v, 4, texels, AlphaBlend());
+    reference::Square(expected, Width, Height, v, AsReference(*texels), viewport);
+  }
+  compositor.Flush();
+  const std::vector<uint32_t> got(compositor.Pixels(), compositor.Pixels() + size_t(Width) * Height);
+  for (size_t i = 0; i < got.size(); ++i) {
+    ASSERT_EQ(got[i], expected[i]) << "pixel " << i % Width << ", " << i / Width;
+  }
+}
+
+TEST(TCpuCompositor, AxisAlignedSquaresOfOddAndEvenSizesMatchTheReference) {
+  std::vector<Draw> draws;
+  const int sizes[] = {1, 2, 3, 17, 36, 37, 45, 91, 182, 183, 256, 300};
+  int i = 0;
+  for (int size : sizes) {
+    draws.push_back(Draw{float(10 + (i * 37) % 80), float(8 + (i * 23) % 50), size, 0.0f, 0xFF000000u | uint32_t(i * 0x1F3D5B)});
+    ++i;
+  }
+  ExpectSameAsReference(draws);
+}
+
+TEST(TCpuCompositor, SquaresCutByEveryScreenEdgeMatchTheReference) {
+  // Left, right, top, bottom, the corners, and squares entirely outside.
+  ExpectSameAsReference({{-20, 30, 60, 0, 0xFFFFFFFF},
+                         {Width + 15, 30, 60, 0, 0xFF80FF20},
+                         {48, -25, 70, 0, 0xFF000000},
+                         {48, Height + 20, 70, 0, 0xFFFFFFFF},
+                         {-5, -5, 40, 0, 0xFF102030},
+                         {Width, Height, 40, 0, 0xFFFFFFFF},
+                         {-200, 30, 60, 0, 0xFFFFFFFF},
+                         {48, Height + 200, 60, 0, 0xFFFFFFFF},
+                         {-12, Height - 3, 50, 0.3f, 0xFFFFFFFF},
+                         {Width + 3, -8, 50, 0.7f, 0xFF00FFFF}});
+}
+
+TEST(TCpuCompositor, TurnedSquaresMatchTheReference) {
+  std::vector<Draw> draws;
+  const float angles[] = {0.01f, 0.125f, 0.25f, 0.33f, 0.5f, 0.61f, 0.75f, 0.999f, -0.2f};
+  int i = 0;
+  for (float angle : angles) {
+    draws.push_back(Draw{float(12 + (i * 31) % 75), float(10 + (i * 17) % 45), 20 + 9 * i, angle, 0xFF000000u | uint32_t(i * 0x2A4C6E)});
+    ++i;
+  }
+  ExpectSameAsReference(draws);
+}
+
+TEST(TCpuCompositor, PreviewSizesAndFractionalCornersMatchTheReference) {
+  // round(182 x 0.15), round(100 x 0.15) and corners between pixels.
+  ExpectSameAsReference({{20.5f, 20.25f, 27, 0, 0xFFFFFFFF, false},
+                         {50.75f, 30.5f, 15, 0, 0xFF406080, false},
+                         {70.5f, 40.5f, 27, 0.2f, 0xFFFFFFFF, false},
+                         {30, 45, 27, 0, 0xFF000000},
+                         {35.4f, 47.6f, 14, 0, 0xFFFFFFFF, false}});
+}
+
+TEST(TCpuCompositor, ViewportClipsDrawsAndTheShadowTintStaysBlack) {
+  ExpectSameAsReference({{40, 30, 60, 0, 0xFF000000}, {40, 30, 60, 0.1f, 0xFFFFFFFF}}, 1, TSpanKernel::Best,
+                        TRect{10, 5, 70, 50});
+}
+
+// A frame big enough for several bands, drawn by every thread count and
+// kernel: all must leave the same bits as one scalar thread.
+TEST(TCpuCompositor, ThreadsAndKernelsLeaveTheSameBitsAsOneScalarThread) {
+  constexpr int W = 640, H = 400;
+  const auto texels = BubbleTexels(256, 5);
+  const auto picture = BubbleTexels(256, 6);
+  const auto background = Noise(W, H, 13);
+  auto frame = [&](int threads, TSpanKernel kernel) {
+    TCpuCompositor compositor(threads, kernel);
+    compositor.Resize(W, H);
+    compositor.Clear(TRect{0, 0, W, H}, 0);
+    compositor.Copy(background.data(), W, H, TRect{0, 0, W, H}, 0, 0);
+    for (int i = 0; i < 60; ++i) {
+      TD3DTLVertex v[4];
+      const float x = float((i * 97) % W), y = float((i * 61) % H), angle = (i % 3 == 0) ? 0.07f * float(i) : 0.0f;
+      Square(v, x + 20, y + 30, 182, angle, 0);
+      compositor.DrawStrip(v, 4, texels, AlphaBlend());
+      Square(v, x, y, 182, angle, 0xFF000000u | uint32_t(i * 0x030507));
+      compositor.DrawStrip(v, 4, texels, AlphaBlend());
+      Square(v, x, y, 100, angle, 0xFFFFFFFF);
+      compositor.DrawStrip(v, 4, picture, AlphaBlend());
+    }
+    compositor.Flush();
+    return std::vector<uint32_t>(compositor.Pixels(), compositor.Pixels() + size_t(W) * H);
+  };
+  const auto single = frame(1, TSpanKernel::Scalar);
+  EXPECT_EQ(frame(1, TSpanKernel::Sse2), single);
+  EXPECT_EQ(frame(1, TSpanKernel::Avx2), single);
+  EXPECT_EQ(frame(2, TSpanKernel::Best), single);
+  EXPECT_EQ(frame(3, TSpanKernel::Sse2), single);
+}
+
+TEST(TCpuCompositor, ClearsAndCopiesKeepTheirOrderAndClipping) {
+  TCpuCompositor compositor(2);
+  compositor.Resize(8, 6);
+  const std::vector<uint32_t> source(4 * 3, 0xAB112233);
+  compositor.Clear(TRect{0, 0, 8, 6}, 0xFF445566);
+  // Copies ignore the viewport, clears keep to it.
+  compositor.SetViewport(TRect{0, 0, 2, 2});
+  EXPECT_TRUE(compositor.Copy(source.data(), 4, 3, TRect{1, 1, 4, 3}, 6, 5));
+  compositor.Clear(TRect{0, 0, 8, 6}, 0x00778899);
+  EXPECT_FALSE(compositor.Copy(source.data(), 4, 3, TRect{0, 0, 4, 3}, 8, 0));
+  compositor.Flush();
+  EXPECT_EQ(compositor.Row(5)[6], 0x112233u);
+  EXPECT_EQ(compositor.Row(5)[7], 0x112233u);
+  EXPECT_EQ(compositor.Row(4)[6], 0x445566u);
+  EXPECT_EQ(compositor.Row(5)[5], 0x445566u);
+  EXPECT_EQ(compositor.Row(1)[1], 0x778899u);
+  EXPECT_EQ(compositor.Row(2)[2], 0x445566u);
+}
+
+TEST(TCpuCompositor, BlendingOffAndUntexturedDrawsFollowTheDiffuseRules) {
+  TCpuCompositor compositor(1);
+  compositor.Resize(4, 4);
+  const std::vector<uint32_t> grey(16, 0x808080);
+  compositor.Copy(grey.data(), 4, 4, TRect{0, 0, 4, 4}, 0, 0);
+  auto texels = std::make_shared<TCpuTexels>(1, 1);
+  texels->Pixels[0] = 0x10FF8040;
+  texels->Measure();
+  TD3DTLVertex v[4];
+  Square(v, 1, 1, 2, 0, 0xFF808080);
+  // No blending: the tinted colour replaces the pixel whatever its alpha.
+  compositor.DrawStrip(v, 4, texels, TRenderStates{});
+  // No texture: the diffuse colour with its own alpha.
+  Square(v, 3, 3, 2, 0, 0x80FF0000);
+  compositor.DrawStrip(v, 4, nullptr, AlphaBlend());
+  compositor.Flush();
+  EXPECT_EQ(compositor.Row(0)[0], 0x804020u);
+  EXPECT_EQ(compositor.Row(2)[2], reference::Blend(0x808080, 0x80FF0000, 0xFFFFFF));
+  EXPECT_EQ(compositor.Row(0)[3], 0x808080u);
+}
+
+}  // namespace
