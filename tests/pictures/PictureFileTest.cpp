@@ -23,7 +23,7 @@ TEST(LoadPictureFile, KindFollowsTheExtensionInAnyCase)
     bmp.SetSize(5, 4, 8);
     bmp.ColorTable()[3] = TRGBQuad{0x30, 0x20, 0x10, 0};
     bmp.Fill(0x102030);
-    TPngSpec png;
+    TPngRecipe png;
     png.Samples = [](int x, int) -> std::vector<uint32_t> { return {255, 0, 0, x == 0 ? 0u : 255u}; };
     auto jpeg = MakeJpeg(6, 2, [](int, int) { return 0x808080u; });
     struct TCase {

@@ -44,7 +44,7 @@ int Channels(int colorType)
 
 }
 
-std::vector<uint8_t> MakePng(const TPngSpec& spec)
+std::vector<uint8_t> MakePng(const TPngRecipe& recipe)
 {
     std::vector<uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -54,39 +54,39 @@ std::vector<uint8_t> MakePng(const TPngSpec& spec)
         throw std::runtime_error("test PNG not made");
     }
     png_set_write_fn(png, &out, Append, nullptr);
-    png_set_IHDR(png, info, spec.Width, spec.Height, spec.BitDepth, spec.ColorType,
-                 spec.Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, recipe.Width, recipe.Height, recipe.BitDepth, recipe.ColorType,
+                 recipe.Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (uint32_t c : spec.Palette) {
+    for (uint32_t c : recipe.Palette) {
         palette.push_back(png_color{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
     }
     if (!palette.empty()) {
         png_set_PLTE(png, info, palette.data(), int(palette.size()));
     }
     png_color_16 trans{};
-    if (!spec.PaletteAlpha.empty()) {
-        png_set_tRNS(png, info, spec.PaletteAlpha.data(), int(spec.PaletteAlpha.size()), nullptr);
-    } else if (!spec.TransparentColour.empty()) {
-        if (spec.TransparentColour.size() == 1) {
-            trans.gray = spec.TransparentColour[0];
+    if (!recipe.PaletteAlpha.empty()) {
+        png_set_tRNS(png, info, recipe.PaletteAlpha.data(), int(recipe.PaletteAlpha.size()), nullptr);
+    } else if (!recipe.TransparentColour.empty()) {
+        if (recipe.TransparentColour.size() == 1) {
+            trans.gray = recipe.TransparentColour[0];
         } else {
-            trans.red = spec.TransparentColour[0];
-            trans.green = spec.TransparentColour[1];
-            trans.blue = spec.TransparentColour[2];
+            trans.red = recipe.TransparentColour[0];
+            trans.green = recipe.TransparentColour[1];
+            trans.blue = recipe.TransparentColour[2];
         }
         png_set_tRNS(png, info, nullptr, 0, &trans);
     }
     png_write_info(png, info);
-    int channels = Channels(spec.ColorType);
-    size_t rowBytes = (size_t(spec.Width) * channels * spec.BitDepth + 7) / 8;
-    std::vector<std::vector<uint8_t>> rows(size_t(spec.Height), std::vector<uint8_t>(rowBytes));
+    int channels = Channels(recipe.ColorType);
+    size_t rowBytes = (size_t(recipe.Width) * channels * recipe.BitDepth + 7) / 8;
+    std::vector<std::vector<uint8_t>> rows(size_t(recipe.Height), std::vector<uint8_t>(rowBytes));
     std::vector<png_bytep> pointers;
-    for (int y = 0; y < spec.Height; ++y) {
-        for (int x = 0; x < spec.Width; ++x) {
-            std::vector<uint32_t> samples = spec.Samples(x, y);
+    for (int y = 0; y < recipe.Height; ++y) {
+        for (int x = 0; x < recipe.Width; ++x) {
+            std::vector<uint32_t> samples = recipe.Samples(x, y);
             for (int c = 0; c < channels; ++c) {
-                PutSample(rows[size_t(y)], size_t(x) * channels + c, samples[size_t(c)], spec.BitDepth);
+                PutSample(rows[size_t(y)], size_t(x) * channels + c, samples[size_t(c)], recipe.BitDepth);
             }
         }
         pointers.push_back(rows[size_t(y)].data());

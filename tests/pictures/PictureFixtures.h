@@ -9,7 +9,7 @@
 
 // How a test PNG is made: size, colour type and depth, and each pixel's raw
 // samples (grey; index; r, g, b; grey, alpha; r, g, b, alpha) at that depth.
-struct TPngSpec {
+struct TPngRecipe {
     int Width = 4;
     int Height = 3;
     int ColorType = 6;
@@ -20,7 +20,7 @@ struct TPngSpec {
     std::vector<uint8_t> PaletteAlpha;        // tRNS for colour type 3
     std::vector<uint16_t> TransparentColour;  // tRNS grey or r, g, b for types 0 and 2
 };
-std::vector<uint8_t> MakePng(const TPngSpec& spec);
+std::vector<uint8_t> MakePng(const TPngRecipe& recipe);
 
 // A baseline JPEG of the given colours (0xRRGGBB per pixel, rows from the top).
 std::vector<uint8_t> MakeJpeg(int width, int height, const std::function<uint32_t(int x, int y)>& colour,

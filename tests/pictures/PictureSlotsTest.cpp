@@ -112,20 +112,20 @@ TBitmap StartingScratch()
     return scratch;
 }
 
-TPngSpec SoftPng(int width, int height, int colorType)
+TPngRecipe SoftPng(int width, int height, int colorType)
 {
-    TPngSpec spec;
-    spec.Width = width;
-    spec.Height = height;
-    spec.ColorType = colorType;
-    spec.Samples = [colorType](int x, int y) -> std::vector<uint32_t> {
+    TPngRecipe recipe;
+    recipe.Width = width;
+    recipe.Height = height;
+    recipe.ColorType = colorType;
+    recipe.Samples = [colorType](int x, int y) -> std::vector<uint32_t> {
         uint32_t alpha = uint32_t((x * 7 + y * 3) % 256);
         if (colorType == 4) {
             return {uint32_t(x + y) & 0xFF, alpha};
         }
         return {uint32_t(x) & 0xFF, uint32_t(y) & 0xFF, 200, alpha};
     };
-    return spec;
+    return recipe;
 }
 
 // A list of every kind of entry, in an order where each PNG is drawn over
@@ -136,7 +136,7 @@ protected:
     {
         WriteFile(folder / "a.jpg", MakeJpeg(300, 200, [](int x, int y) { return uint32_t(x * 0x10101 + y * 0x100); }));
         WriteFile(folder / "b.png", MakePng(SoftPng(320, 240, 6)));
-        TPngSpec opaque;
+        TPngRecipe opaque;
         opaque.Width = 50;
         opaque.Height = 40;
         opaque.ColorType = 2;
@@ -150,7 +150,7 @@ protected:
         WriteFile(folder / "g.jpg", {0xFF, 0xD8, 0xFF, 0x00, 1, 2, 3});
         std::filesystem::create_directories(folder.Path() / "h.png");
         WriteFile(folder / "h.png/photo.jpg", MakeJpeg(40, 40, [](int, int) { return 0x00FF00u; }));
-        TPngSpec keyed;
+        TPngRecipe keyed;
         keyed.Width = 64;
         keyed.Height = 64;
         keyed.ColorType = 3;
@@ -209,11 +209,11 @@ TEST(PictureSlots, PngBlendsOverThePreviousPicture)
         dib.Fill(0x404040);
         return MakeBmp(dib);
     }());
-    TPngSpec spec;
-    spec.Width = 256;
-    spec.Height = 256;
-    spec.Samples = [](int, int) -> std::vector<uint32_t> { return {255, 255, 255, 100}; };
-    WriteFile(folder / "soft.png", MakePng(spec));
+    TPngRecipe recipe;
+    recipe.Width = 256;
+    recipe.Height = 256;
+    recipe.Samples = [](int, int) -> std::vector<uint32_t> { return {255, 255, 255, 100}; };
+    WriteFile(folder / "soft.png", MakePng(recipe));
     TStringList list = {folder / "grey.bmp", folder / "soft.png", folder / "soft.png"};
     TBitmap scratch;
     TPictureDIBs slots = Convert(list, 0, scratch);

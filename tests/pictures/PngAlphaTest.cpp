@@ -45,17 +45,17 @@ TEST(PngStreamToBitmap, EveryColourTypeAndBitDepth)
     };
     for (const TDepthCase& c : cases) {
         SCOPED_TRACE("colour type " + std::to_string(c.ColorType) + " depth " + std::to_string(c.BitDepth));
-        TPngSpec spec;
-        spec.ColorType = c.ColorType;
-        spec.BitDepth = c.BitDepth;
+        TPngRecipe recipe;
+        recipe.ColorType = c.ColorType;
+        recipe.BitDepth = c.BitDepth;
         uint32_t top = MaxSample(c.BitDepth);
         if (c.ColorType == 3) {
             for (uint32_t i = 0; i <= top; ++i) {
-                spec.Palette.push_back(0x102030u * (i + 1));
+                recipe.Palette.push_back(0x102030u * (i + 1));
             }
         }
         // (1, 2) gets the brightest grey / last index / pure red; others 0.
-        spec.Samples = [&](int x, int y) -> std::vector<uint32_t> {
+        recipe.Samples = [&](int x, int y) -> std::vector<uint32_t> {
             bool mark = x == 1 && y == 2;
             switch (c.ColorType) {
             case 0: case 3: return {mark ? top : 0};
@@ -65,7 +65,7 @@ TEST(PngStreamToBitmap, EveryColourTypeAndBitDepth)
             }
         };
         TBitmap bitmap = Filled(0x00FF00);
-        ASSERT_TRUE(Convert(MakePng(spec), bitmap));
+        ASSERT_TRUE(Convert(MakePng(recipe), bitmap));
         const TDIB& dib = bitmap.Dib;
         EXPECT_EQ(dib.Width(), 4);
         EXPECT_EQ(dib.Height(), 3);
@@ -89,14 +89,14 @@ TEST(PngStreamToBitmap, EveryColourTypeAndBitDepth)
 TEST(PngStreamToBitmap, AlphaBlendsOverTheOldPixelsAndKeepsTheFileAlpha)
 {
     const uint32_t alphas[] = {0, 1, 128, 254, 255};
-    TPngSpec spec;
-    spec.Width = 5;
-    spec.Height = 1;
-    spec.Samples = [&](int x, int) -> std::vector<uint32_t> { return {200, 100, 0, alphas[x]}; };
+    TPngRecipe recipe;
+    recipe.Width = 5;
+    recipe.Height = 1;
+    recipe.Samples = [&](int x, int) -> std::vector<uint32_t> { return {200, 100, 0, alphas[x]}; };
     TBitmap bitmap;
     bitmap.Dib.SetSize(5, 1, 32);
     bitmap.Dib.Fill(0x7F10203C);   // old alpha byte must not survive
-    ASSERT_TRUE(Convert(MakePng(spec), bitmap));
+    ASSERT_TRUE(Convert(MakePng(recipe), bitmap));
     for (int x = 0; x < 5; ++x) {
         uint32_t a = alphas[x];
         uint32_t pixel = bitmap.Dib.PixelValue(x, 0);
@@ -107,7 +107,7 @@ TEST(PngStreamToBitmap, AlphaBlendsOverTheOldPixelsAndKeepsTheFileAlpha)
     }
 
     // Grey with alpha at 16 bits: the high byte of each sample counts.
-    TPngSpec grey;
+    TPngRecipe grey;
     grey.Width = 1;
     grey.Height = 1;
     grey.ColorType = 4;
@@ -122,12 +122,12 @@ TEST(PngStreamToBitmap, AlphaBlendsOverTheOldPixelsAndKeepsTheFileAlpha)
 // none the drawing goes over white.
 TEST(PngStreamToBitmap, GrownAreaIsWhiteAndOverlapKeepsOldPixels)
 {
-    TPngSpec spec;
-    spec.Width = 6;
-    spec.Height = 4;
-    spec.Samples = [](int, int) -> std::vector<uint32_t> { return {0, 0, 0, 0}; };
+    TPngRecipe recipe;
+    recipe.Width = 6;
+    recipe.Height = 4;
+    recipe.Samples = [](int, int) -> std::vector<uint32_t> { return {0, 0, 0, 0}; };
     TBitmap bitmap = Filled(0x336699);   // 4 × 3
-    ASSERT_TRUE(Convert(MakePng(spec), bitmap));
+    ASSERT_TRUE(Convert(MakePng(recipe), bitmap));
     EXPECT_EQ(bitmap.Dib.GetColor(3, 2), 0x00336699u);
     EXPECT_EQ(bitmap.Dib.GetColor(5, 0), 0x00FFFFFFu);
     EXPECT_EQ(bitmap.Dib.GetColor(0, 3), 0x00FFFFFFu);
@@ -153,13 +153,13 @@ TEST(PngStreamToBitmap, TransparentColourIsLeftUndrawn)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE("colour type " + std::to_string(c.ColorType) + " depth " + std::to_string(c.BitDepth));
-        TPngSpec spec;
-        spec.ColorType = c.ColorType;
-        spec.BitDepth = c.BitDepth;
-        spec.TransparentColour = c.Key;
-        spec.Samples = [&](int x, int) { return x == 0 ? c.KeySamples : c.OtherSamples; };
+        TPngRecipe recipe;
+        recipe.ColorType = c.ColorType;
+        recipe.BitDepth = c.BitDepth;
+        recipe.TransparentColour = c.Key;
+        recipe.Samples = [&](int x, int) { return x == 0 ? c.KeySamples : c.OtherSamples; };
         TBitmap bitmap = Filled(0xC0C0C0);
-        ASSERT_TRUE(Convert(MakePng(spec), bitmap));
+        ASSERT_TRUE(Convert(MakePng(recipe), bitmap));
         EXPECT_TRUE(bitmap.Transparent);
         EXPECT_EQ(bitmap.TransparentColor, c.MarkedColour);
         EXPECT_EQ(bitmap.Dib.GetColor(0, 1) & 0xFFFFFF, c.ColorType == 0 && c.BitDepth == 2 ? 0xAAAAAAu : 0xC0C0C0u);
@@ -168,7 +168,7 @@ TEST(PngStreamToBitmap, TransparentColourIsLeftUndrawn)
     }
 
     // A palette entry without opacity is not drawn either.
-    TPngSpec palette;
+    TPngRecipe palette;
     palette.ColorType = 3;
     palette.Palette = {0xFF0000, 0x00FF00};
     palette.PaletteAlpha = {0};
@@ -184,16 +184,16 @@ TEST(PngStreamToBitmap, TransparentColourIsLeftUndrawn)
 
 TEST(PngStreamToBitmap, InterlacedGivesTheSamePixels)
 {
-    TPngSpec spec;
-    spec.Width = 13;
-    spec.Height = 11;
-    spec.Samples = [](int x, int y) -> std::vector<uint32_t> {
+    TPngRecipe recipe;
+    recipe.Width = 13;
+    recipe.Height = 11;
+    recipe.Samples = [](int x, int y) -> std::vector<uint32_t> {
         return {uint32_t(x * 19), uint32_t(y * 23), uint32_t(x * y), uint32_t((x + y) * 10)};
     };
     TBitmap plain, interlaced;
-    ASSERT_TRUE(Convert(MakePng(spec), plain));
-    spec.Interlaced = true;
-    ASSERT_TRUE(Convert(MakePng(spec), interlaced));
+    ASSERT_TRUE(Convert(MakePng(recipe), plain));
+    recipe.Interlaced = true;
+    ASSERT_TRUE(Convert(MakePng(recipe), interlaced));
     TMemoryStream a, b;
     plain.Dib.SaveToStream(a);
     interlaced.Dib.SaveToStream(b);
@@ -204,9 +204,9 @@ TEST(PngStreamToBitmap, InterlacedGivesTheSamePixels)
 // a valid one leaves the stream just past its end.
 TEST(PngStreamToBitmap, FailureLeavesTheBitmapUntouched)
 {
-    TPngSpec spec;
-    spec.Samples = [](int, int) -> std::vector<uint32_t> { return {1, 2, 3, 4}; };
-    std::vector<uint8_t> good = MakePng(spec);
+    TPngRecipe recipe;
+    recipe.Samples = [](int, int) -> std::vector<uint32_t> { return {1, 2, 3, 4}; };
+    std::vector<uint8_t> good = MakePng(recipe);
     std::vector<std::vector<uint8_t>> bad = {
         {},
         {1, 2, 3},
@@ -239,12 +239,12 @@ TEST(PngStreamToBitmap, FailureLeavesTheBitmapUntouched)
 
 TEST(ReadPngSize, HeaderOnly)
 {
-    TPngSpec spec;
-    spec.Width = 300;
-    spec.Height = 2;
-    spec.ColorType = 0;
-    spec.Samples = [](int, int) -> std::vector<uint32_t> { return {0}; };
-    std::vector<uint8_t> png = MakePng(spec);
+    TPngRecipe recipe;
+    recipe.Width = 300;
+    recipe.Height = 2;
+    recipe.ColorType = 0;
+    recipe.Samples = [](int, int) -> std::vector<uint32_t> { return {0}; };
+    std::vector<uint8_t> png = MakePng(recipe);
     auto size = ReadPngSize(std::span<const uint8_t>(png).first(24));
     ASSERT_TRUE(size);
     EXPECT_EQ(size->Width, 300);

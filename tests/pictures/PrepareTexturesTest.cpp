@@ -26,12 +26,12 @@ protected:
     // A 40 × 40 picture with alpha of its own: a clear left half, opaque right.
     std::string OwnAlphaPng()
     {
-        TPngSpec spec;
-        spec.Width = 40;
-        spec.Height = 40;
-        spec.Samples = [](int x, int) -> std::vector<uint32_t> { return {10, 20, 30, x < 20 ? 0u : 255u}; };
+        TPngRecipe recipe;
+        recipe.Width = 40;
+        recipe.Height = 40;
+        recipe.Samples = [](int x, int) -> std::vector<uint32_t> { return {10, 20, 30, x < 20 ? 0u : 255u}; };
         std::string name = folder / "own.png";
-        WriteFile(name, MakePng(spec));
+        WriteFile(name, MakePng(recipe));
         return name;
     }
 
