@@ -41,7 +41,7 @@ wait_for "the saver inside XScreenSaver's window" 30 bash -c \
 xwininfo -children -id "$PARENT_WINDOW" | grep 'Screen Saver' | grep -q '400x300+0+0' ||
     fail "not sized to XScreenSaver's window"
 kill -TERM "$SAVER_PID"
-wait_exit "$SAVER_PID" 2 || fail "SIGTERM did not end the saver in XScreenSaver's window"
+wait_exit "$SAVER_PID" 5 || fail "SIGTERM did not end the saver in XScreenSaver's window"
 [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS"
 
 # A preview parent that is no window: nothing to show, a quiet end.

@@ -1,8 +1,8 @@
 # The real XScreenSaver runs the installed hack: the build is installed into a
 # scratch root, XScreenSaver is set to run that root's hack link with --root,
 # "xscreensaver-command -activate" starts the saver drawing bubbles inside
-# XScreenSaver's window, and "-deactivate" ends it within two seconds with
-# nothing left behind. Twice, so that the end of one run does not stand in
+# XScreenSaver's window, and "-deactivate" ends it promptly with nothing left
+# behind. Twice, so that the end of one run does not stand in
 # the way of the next.
 #
 # XScreenSaver will not launch hacks as root, so as root the test makes an
@@ -12,8 +12,10 @@ source "$(dirname "$0")/lib.sh"
 SKIP=77
 HACK_START_SECONDS=15
 DRAW_SECONDS=20
-END_SECONDS=2
-REAP_SECONDS=5
+# Ending takes well under a second; the deadlines leave room for a busy machine
+# and the time taken is printed.
+END_SECONDS=5
+REAP_SECONDS=10
 # The built-in background alone has thousands of colours; a blank or
 # single-colour window has one.
 MIN_COLOURS=100
