@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -19,6 +20,11 @@ constexpr double SynthGain = 0.7;
 // Chords of many notes are held under -1 dBFS by the limiter.
 constexpr float LimiterCeiling = 0.89f;
 constexpr double LimiterReleaseSeconds = 0.25;
+// With no voice sounding, the synthesizer only computes the fading tail of its
+// reverb and then silence. Once the tail has had this long to die away the
+// engine stops rendering until the next note, so an idle chime costs no
+// processor time while the saver runs.
+constexpr double QuietSecondsBeforeIdle = 3.0;
 
 void QuietFluidLogging()
 {
@@ -69,9 +75,12 @@ struct TFluidSynthEngine::TImpl {
     fluid_settings_t* Settings = nullptr;
     fluid_synth_t* Synth = nullptr;
     TPeakLimiter Limiter;
+    const long IdleAfterFrames;
+    long QuietFrames = 0;
 
     explicit TImpl(double sampleRate)
         : Limiter(LimiterCeiling, sampleRate, LimiterReleaseSeconds)
+        , IdleAfterFrames(static_cast<long>(sampleRate * QuietSecondsBeforeIdle))
     {
     }
     ~TImpl()
@@ -135,6 +144,14 @@ void TFluidSynthEngine::Send(const TMidiShortMsg& msg)
 
 void TFluidSynthEngine::Render(float* interleavedStereo, int frames)
 {
+    if (fluid_synth_get_active_voice_count(Impl->Synth) > 0) {
+        Impl->QuietFrames = 0;
+    } else if (Impl->QuietFrames >= Impl->IdleAfterFrames) {
+        std::fill(interleavedStereo, interleavedStereo + 2 * frames, 0.0f);
+        return;
+    } else {
+        Impl->QuietFrames += frames;
+    }
     if (fluid_synth_write_float(Impl->Synth, frames, interleavedStereo, 0, 2, interleavedStereo, 1, 2) != FLUID_OK) {
         std::fill(interleavedStereo, interleavedStereo + 2 * frames, 0.0f);
         return;
