@@ -21,10 +21,10 @@ int32_t RoundEven(double value)
 
 }
 
-TDIBRect FitRect(int32_t pictureWidth, int32_t pictureHeight, int32_t width, int32_t height, int32_t deviceWidth,
+TRect FitRect(int32_t pictureWidth, int32_t pictureHeight, int32_t width, int32_t height, int32_t deviceWidth,
                  int32_t deviceHeight)
 {
-    TDIBRect rect{0, 0, width, height};
+    TRect rect{0, 0, width, height};
     if (pictureWidth <= 0 || pictureHeight <= 0) {
         return rect;
     }

@@ -9,5 +9,5 @@
 // the image in practice) with 32-bit products, wrapping as 32-bit arithmetic
 // does; the bar widths are rounded to the nearest pixel, halves to even, and
 // then halved towards zero.
-TDIBRect FitRect(int32_t pictureWidth, int32_t pictureHeight, int32_t width, int32_t height, int32_t deviceWidth,
+TRect FitRect(int32_t pictureWidth, int32_t pictureHeight, int32_t width, int32_t height, int32_t deviceWidth,
                  int32_t deviceHeight);

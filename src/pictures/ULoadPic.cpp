@@ -128,7 +128,7 @@ void TLoadPic::RunPass(const std::string& fileName, TDIB& next)
 {
     TDIB picture = LoadPictureFile(fileName);
     std::fill(next.Bits(), next.Bits() + next.Size(), uint8_t(0));
-    const TDIBRect fit = FitRect(picture.Width(), picture.Height(), next.Width(), next.Height(), width_, height_);
+    const TRect fit = FitRect(picture.Width(), picture.Height(), next.Width(), next.Height(), width_, height_);
     if (current_.Width() == UnloadedWidth) {
         // The first picture is shown as it is: the fade then runs from the
         // picture to itself.

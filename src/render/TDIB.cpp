@@ -306,7 +306,7 @@ void TDIB::StretchFrom(const TDIB& source, int32_t width, int32_t height)
     *this = std::move(result);
 }
 
-void TDIB::StretchDraw(const TDIBRect& dest, const TDIB& source, const TDIBRect& sourceRect)
+void TDIB::StretchDraw(const TRect& dest, const TDIB& source, const TRect& sourceRect)
 {
     int32_t dw = dest.Width(), dh = dest.Height();
     int32_t sw = sourceRect.Width(), sh = sourceRect.Height();

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "render/D3DTypes.h"
 #include "render/TMemoryStream.h"
 
 // A picture that cannot be read: damaged data, unsupported layout or size.
@@ -20,16 +21,6 @@ struct TRGBQuad {
     uint8_t Red = 0;
     uint8_t Reserved = 0;
     bool operator==(const TRGBQuad&) const = default;
-};
-
-// A rectangle by its edges; right and bottom are exclusive.
-struct TDIBRect {
-    int32_t Left = 0;
-    int32_t Top = 0;
-    int32_t Right = 0;
-    int32_t Bottom = 0;
-    int32_t Width() const { return Right - Left; }
-    int32_t Height() const { return Bottom - Top; }
 };
 
 // The device-independent bitmap every picture travels through on its way to a
@@ -57,7 +48,7 @@ public:
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
     int32_t BitCount() const { return bitCount_; }
-    TDIBRect BoundsRect() const { return {0, 0, width_, height_}; }
+    TRect BoundsRect() const { return {0, 0, width_, height_}; }
 
     uint32_t RedMask() const { return redMask_; }
     uint32_t GreenMask() const { return greenMask_; }
@@ -102,7 +93,7 @@ public:
     // bitmap with nearest-pixel sampling; parts outside this bitmap are
     // skipped. Pixels keep their stored value when both formats are equal and
     // go through their colour otherwise.
-    void StretchDraw(const TDIBRect& dest, const TDIB& source, const TDIBRect& sourceRect);
+    void StretchDraw(const TRect& dest, const TDIB& source, const TRect& sourceRect);
 
     // Changes the bit count keeping every pixel's colour (and alpha byte when
     // both formats have one).

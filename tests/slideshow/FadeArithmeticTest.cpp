@@ -85,19 +85,19 @@ TEST(FadeBlend, OnlyTheRowsAndColumnsBothPicturesHaveAreMixed)
 
 TEST(PictureFit, PortraitGetsBarsLeftAndRightPanoramaAboveAndBelow)
 {
-    const TDIBRect portrait = FitRect(300, 600, 800, 600, 800, 600);
+    const TRect portrait = FitRect(300, 600, 800, 600, 800, 600);
     EXPECT_EQ(portrait.Left, 250);
     EXPECT_EQ(portrait.Right, 550);
     EXPECT_EQ(portrait.Top, 0);
     EXPECT_EQ(portrait.Bottom, 600);
 
-    const TDIBRect panorama = FitRect(1600, 300, 800, 600, 800, 600);
+    const TRect panorama = FitRect(1600, 300, 800, 600, 800, 600);
     EXPECT_EQ(panorama.Left, 0);
     EXPECT_EQ(panorama.Right, 800);
     EXPECT_EQ(panorama.Top, 225);
     EXPECT_EQ(panorama.Bottom, 375);
 
-    const TDIBRect same = FitRect(400, 300, 800, 600, 800, 600);
+    const TRect same = FitRect(400, 300, 800, 600, 800, 600);
     EXPECT_EQ(same.Left, 0);
     EXPECT_EQ(same.Top, 0);
     EXPECT_EQ(same.Right, 800);
@@ -110,7 +110,7 @@ TEST(PictureFit, PortraitGetsBarsLeftAndRightPanoramaAboveAndBelow)
 TEST(PictureFit, BarsAreRoundedHalvesToEvenThenHalvedTowardsZero)
 {
     // 10 − 9 × 10 ÷ 20 = 5.5 rounds to 6 (truncation would give 5), halved 3.
-    const TDIBRect tie = FitRect(9, 20, 10, 10, 10, 10);
+    const TRect tie = FitRect(9, 20, 10, 10, 10, 10);
     EXPECT_EQ(tie.Left, 3);
     EXPECT_EQ(tie.Right, 7);
     // 10 − 7 × 10 ÷ 20 = 6.5 rounds to the even 6, halved 3; 10 − 10 ÷ 4 =

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "render/backends/sdl/SdlDisplayModes.h"
+
 namespace {
 
 constexpr uint32_t TexelFormat = SDL_PIXELFORMAT_ARGB8888;
@@ -39,38 +41,15 @@ TCpuRenderBackend::TCpuRenderBackend(int threads, TSpanKernel kernel) : composit
 TCpuRenderBackend::~TCpuRenderBackend() { ReleaseTarget(); }
 
 std::vector<TDisplayMode> TCpuRenderBackend::DisplayModes(void* nativeWindow) {
-  std::vector<TDisplayMode> modes;
-  auto* window = static_cast<SDL_Window*>(nativeWindow);
-  const int display = std::max(window ? SDL_GetWindowDisplayIndex(window) : 0, 0);
-  const int count = SDL_GetNumDisplayModes(display);
-  for (int i = 0; i < count; ++i) {
-    SDL_DisplayMode mode;
-    if (SDL_GetDisplayMode(display, i, &mode) == 0) {
-      modes.push_back(TDisplayMode{mode.w, mode.h, static_cast<int>(SDL_BITSPERPIXEL(mode.format))});
-    }
-  }
-  return modes;
+  return ListSdlDisplayModes(static_cast<SDL_Window*>(nativeWindow));
 }
 
 bool TCpuRenderBackend::SetDisplayMode(void* nativeWindow, const TDisplayMode& wanted) {
   auto* window = static_cast<SDL_Window*>(nativeWindow);
-  if (!window) return false;
-  const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
-  const int count = SDL_GetNumDisplayModes(display);
-  for (int i = 0; i < count; ++i) {
-    SDL_DisplayMode mode;
-    if (SDL_GetDisplayMode(display, i, &mode) != 0 || mode.w != wanted.Width || mode.h != wanted.Height ||
-        static_cast<int>(SDL_BITSPERPIXEL(mode.format)) != wanted.BitCount) {
-      continue;
-    }
-    if (SDL_SetWindowDisplayMode(window, &mode) != 0 || SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
-      return false;
-    }
-    window_ = window;
-    fullScreen_ = true;
-    return true;
-  }
-  return false;
+  if (!SwitchSdlDisplayMode(window, wanted)) return false;
+  window_ = window;
+  fullScreen_ = true;
+  return true;
 }
 
 TTargetResult TCpuRenderBackend::CreateTarget(const TTargetRequest& request) {

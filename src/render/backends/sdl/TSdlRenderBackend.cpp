@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "render/backends/sdl/SdlDisplayModes.h"
+
 namespace {
 
 constexpr const char* OpenGLDriverName = "opengl";
@@ -71,38 +73,15 @@ TSdlRenderBackend::TSdlRenderBackend(TSdlRendererChoice choice) : choice_(choice
 TSdlRenderBackend::~TSdlRenderBackend() { ReleaseTarget(); }
 
 std::vector<TDisplayMode> TSdlRenderBackend::DisplayModes(void* nativeWindow) {
-  std::vector<TDisplayMode> modes;
-  auto* window = static_cast<SDL_Window*>(nativeWindow);
-  const int display = window ? SDL_GetWindowDisplayIndex(window) : 0;
-  const int count = SDL_GetNumDisplayModes(std::max(display, 0));
-  for (int i = 0; i < count; ++i) {
-    SDL_DisplayMode mode;
-    if (SDL_GetDisplayMode(std::max(display, 0), i, &mode) == 0) {
-      modes.push_back(TDisplayMode{mode.w, mode.h, static_cast<int>(SDL_BITSPERPIXEL(mode.format))});
-    }
-  }
-  return modes;
+  return ListSdlDisplayModes(static_cast<SDL_Window*>(nativeWindow));
 }
 
 bool TSdlRenderBackend::SetDisplayMode(void* nativeWindow, const TDisplayMode& wanted) {
   auto* window = static_cast<SDL_Window*>(nativeWindow);
-  if (!window) return false;
-  const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
-  const int count = SDL_GetNumDisplayModes(display);
-  for (int i = 0; i < count; ++i) {
-    SDL_DisplayMode mode;
-    if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
-    if (mode.w != wanted.Width || mode.h != wanted.Height ||
-        static_cast<int>(SDL_BITSPERPIXEL(mode.format)) != wanted.BitCount) {
-      continue;
-    }
-    if (SDL_SetWindowDisplayMode(window, &mode) != 0) return false;
-    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) return false;
-    window_ = window;
-    fullScreen_ = true;
-    return true;
-  }
-  return false;
+  if (!SwitchSdlDisplayMode(window, wanted)) return false;
+  window_ = window;
+  fullScreen_ = true;
+  return true;
 }
 
 SDL_Renderer* TSdlRenderBackend::MakeRenderer(SDL_Window* window, bool hardware) {
