@@ -10,9 +10,9 @@
 #include "settings/dialog/ButtonGlyphs.h"
 #include "settings/dialog/DialogFont.h"
 #include "settings/dialog/PicturePreview.h"
-#include "settings/dialog/TCompactButtonStyle.h"
 #include "settings/dialog/TDialogApplication.h"
 #include "settings/dialog/TDialogServices.h"
+#include "settings/dialog/TFormStyle.h"
 #include "settings/dialog/TListBoxClick.h"
 #include "ui_UBallpara.h"
 
@@ -97,12 +97,15 @@ TFBallPara::TFBallPara(const TBallSettings& settings, TDialogServices* services,
     for (QLabel* mark : {ui->Label8, ui->Label9, ui->Label10})
         mark->setFont(SliderMarkFont());
     // Made after the controls, so as a child of the form it outlives them.
-    auto* buttonStyle = new TCompactButtonStyle;
-    buttonStyle->setParent(this);
+    auto* formStyle = new TFormStyle;
+    formStyle->setParent(this);
     for (QWidget* button : findChildren<QCheckBox*>())
-        button->setStyle(buttonStyle);
+        button->setStyle(formStyle);
     for (QWidget* button : findChildren<QRadioButton*>())
-        button->setStyle(buttonStyle);
+        button->setStyle(formStyle);
+    for (QWidget* group : findChildren<QGroupBox*>())
+        group->setStyle(formStyle);
+    ui->tbBallSize->setStyle(formStyle);
     ui->btnBall->setIcon(AddPictureGlyph());
     ui->btnBack->setIcon(AddPictureGlyph());
     ui->SpeedButton1->setIcon(RemovePictureGlyph());
