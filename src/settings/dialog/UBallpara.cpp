@@ -132,7 +132,13 @@ TFBallPara::TFBallPara(const TBallSettings& settings, TDialogServices* services,
     FormCreate(settings);
 }
 
-TFBallPara::~TFBallPara() = default;
+TFBallPara::~TFBallPara()
+{
+    // The lists are destroyed after this object's own members; nothing they
+    // do on the way may reach its handlers.
+    mBackClicks->disconnect(this);
+    mBallClicks->disconnect(this);
+}
 
 void TFBallPara::FormCreate(const TBallSettings& settings)
 {
