@@ -43,7 +43,8 @@ private slots:
         const QString notice = services.Notices.front();
         QVERIFY2(notice.contains(mHive.HivePath()), qPrintable(notice));
         QVERIFY2(notice.contains(QStringLiteral("line 4")), qPrintable(notice));
-        QVERIFY2(notice.contains(mHive.HivePath() + QStringLiteral(".damaged-")), qPrintable(notice));
+        QVERIFY2(notice.contains(QFileInfo(mHive.HivePath()).path() + QStringLiteral("\n")), qPrintable(notice));
+        QVERIFY2(notice.contains(QStringLiteral("registry.reg.damaged-")), qPrintable(notice));
         QCOMPARE(mHive.Bytes(), damaged);
         QVERIFY(KeptAside().isEmpty());
 
