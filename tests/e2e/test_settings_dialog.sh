@@ -12,7 +12,15 @@ chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 hive=$XDG_CONFIG_HOME/tessaly/registry.reg
 
-xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c '
+# A private X server on a display number it picks itself, as lib.sh starts it.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 1 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || { echo "FAIL: Xvfb picked no display" >&2; exit 1; }
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+bash -c '
   set -eu
   binary=$1; hive=$2; work=$3
   fail() { echo "FAIL: $*" >&2; exit 1; }
