@@ -68,7 +68,7 @@ private:
     void HandOverFinal();
     void SleepWhileSuspended();
     void SleepUntilNamed(uint64_t wakesSeen);
-    void LogFailure(const std::string& message);
+    void LogFailure(const std::string& fileName, const std::string& message);
 
     TDXDraw* device_;
     TEventLoop& loop_;
