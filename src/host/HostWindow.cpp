@@ -135,13 +135,22 @@ void RunHost(IHostPlatform& platform, const TSaverCallbacks& callbacks, TSaverMo
     HostCallbacks = callbacks;
     LoadPasswordCheck();
     THostWindow parent = 0;
-    if (mode == smPreview)
+    if (mode == smPreview) {
         parent = static_cast<uint32_t>(StrToInt(secondArgument));
+    } else if (mode == smSaver) {
+        if (const THostWindow embedding = platform.EmbeddingWindow()) {
+            // Drawing in another program's window is a preview in all but
+            // name: that program owns the input, the focus and the screen,
+            // and runs one copy of us per monitor side by side.
+            SaverMode = smPreview;
+            parent = embedding;
+        }
+    }
     const THostWindow window = CreateHostWindow(parent);
     if (!window)
         return;
     StartHostTimer(window);
-    if (mode != smPreview)
+    if (SaverMode != smPreview)
         platform.SetForegroundWindow(window);
     platform.RunMessageLoop();
 }

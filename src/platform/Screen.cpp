@@ -1,6 +1,7 @@
 #include "platform/Screen.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cstdlib>
 #include <memory>
@@ -43,16 +44,62 @@ TPixelSize PrimaryScreenSize()
     return {DisplayWidth(display.get(), screen), DisplayHeight(display.get(), screen)};
 }
 
-TPixelSize WindowClientSize(uintptr_t window)
+namespace {
+
+XWindowAttributes WindowAttributes(Display* display, uintptr_t window)
 {
-    const TDisplayPtr display = OpenDisplay();
     XWindowAttributes attributes{};
     QueryFailed = false;
     const auto previousHandler = XSetErrorHandler(NoteQueryError);
-    const Status status = XGetWindowAttributes(display.get(), static_cast<Window>(window), &attributes);
-    XSync(display.get(), False);
+    const Status status = XGetWindowAttributes(display, static_cast<Window>(window), &attributes);
+    XSync(display, False);
     XSetErrorHandler(previousHandler);
     if (!status || QueryFailed)
         throw EScreenError("window " + std::to_string(window) + " does not exist");
+    return attributes;
+}
+
+struct TMonitorsFree {
+    void operator()(XRRMonitorInfo* monitors) const { XRRFreeMonitors(monitors); }
+};
+
+}
+
+TPixelSize MonitorSizeAround(uintptr_t window)
+{
+    const TDisplayPtr display = OpenDisplay();
+    Display* dpy = display.get();
+    const XWindowAttributes attributes = WindowAttributes(dpy, window);
+    const Window root = attributes.root;
+    const TPixelSize whole{WidthOfScreen(attributes.screen), HeightOfScreen(attributes.screen)};
+    int left = 0, top = 0;
+    Window child = 0;
+    if (!XTranslateCoordinates(dpy, static_cast<Window>(window), root, 0, 0, &left, &top, &child))
+        return whole;
+    const int centreX = left + attributes.width / 2;
+    const int centreY = top + attributes.height / 2;
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    // Monitors came with RandR 1.5.
+    if (!XRRQueryExtension(dpy, &eventBase, &errorBase) || !XRRQueryVersion(dpy, &major, &minor) ||
+        (major == 1 && minor < 5))
+        return whole;
+    int count = 0;
+    const std::unique_ptr<XRRMonitorInfo, TMonitorsFree> monitors(XRRGetMonitors(dpy, root, True, &count));
+    for (int i = 0; monitors && i < count; ++i) {
+        const XRRMonitorInfo& monitor = monitors.get()[i];
+        if (centreX < monitor.x || centreX >= monitor.x + monitor.width || centreY < monitor.y ||
+            centreY >= monitor.y + monitor.height)
+            continue;
+        if (attributes.width > monitor.width || attributes.height > monitor.height)
+            return whole;
+        return {monitor.width, monitor.height};
+    }
+    return whole;
+}
+
+TPixelSize WindowClientSize(uintptr_t window)
+{
+    const TDisplayPtr display = OpenDisplay();
+    const XWindowAttributes attributes = WindowAttributes(display.get(), window);
     return {attributes.width, attributes.height};
 }
