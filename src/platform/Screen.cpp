@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/MonitorChoice.h"
 
 namespace {
 
@@ -71,30 +74,24 @@ TPixelSize MonitorSizeAround(uintptr_t window)
     Display* dpy = display.get();
     const XWindowAttributes attributes = WindowAttributes(dpy, window);
     const Window root = attributes.root;
-    const TPixelSize whole{WidthOfScreen(attributes.screen), HeightOfScreen(attributes.screen)};
-    int left = 0, top = 0;
+    const TScreenArea whole{0, 0, WidthOfScreen(attributes.screen), HeightOfScreen(attributes.screen)};
+    TScreenArea area{0, 0, attributes.width, attributes.height};
     Window child = 0;
-    if (!XTranslateCoordinates(dpy, static_cast<Window>(window), root, 0, 0, &left, &top, &child))
-        return whole;
-    const int centreX = left + attributes.width / 2;
-    const int centreY = top + attributes.height / 2;
+    std::vector<TScreenArea> monitors;
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    // Monitors came with RandR 1.5.
-    if (!XRRQueryExtension(dpy, &eventBase, &errorBase) || !XRRQueryVersion(dpy, &major, &minor) ||
-        (major == 1 && minor < 5))
-        return whole;
-    int count = 0;
-    const std::unique_ptr<XRRMonitorInfo, TMonitorsFree> monitors(XRRGetMonitors(dpy, root, True, &count));
-    for (int i = 0; monitors && i < count; ++i) {
-        const XRRMonitorInfo& monitor = monitors.get()[i];
-        if (centreX < monitor.x || centreX >= monitor.x + monitor.width || centreY < monitor.y ||
-            centreY >= monitor.y + monitor.height)
-            continue;
-        if (attributes.width > monitor.width || attributes.height > monitor.height)
-            return whole;
-        return {monitor.width, monitor.height};
+    // Monitors came with RandR 1.5; without them the whole screen is the one.
+    if (XTranslateCoordinates(dpy, static_cast<Window>(window), root, 0, 0, &area.Left, &area.Top, &child) &&
+        XRRQueryExtension(dpy, &eventBase, &errorBase) && XRRQueryVersion(dpy, &major, &minor) &&
+        (major > 1 || minor >= 5)) {
+        int count = 0;
+        const std::unique_ptr<XRRMonitorInfo, TMonitorsFree> found(XRRGetMonitors(dpy, root, True, &count));
+        for (int i = 0; found && i < count; ++i) {
+            const XRRMonitorInfo& monitor = found.get()[i];
+            monitors.push_back({monitor.x, monitor.y, monitor.width, monitor.height});
+        }
     }
-    return whole;
+    const TScreenArea chosen = MonitorAround(area, monitors, whole);
+    return {chosen.Width, chosen.Height};
 }
 
 TPixelSize WindowClientSize(uintptr_t window)
