@@ -207,6 +207,7 @@ void TFDxBall::Timer2Timer()
     if (!Loader) {
         Loader = std::make_unique<TLoadPic>(&DXDraw);
         Loader->HandOver = [this](TLoadPic& sender) { PictureReady(sender); };
+        Loader->StepInterval = FadeStepInterval;
         Loader->SetFileName(BallSettings.BackPicture);
         PictureIndex = 0;
     }

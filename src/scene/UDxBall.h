@@ -86,6 +86,8 @@ public:
     std::unique_ptr<TWind> Wind;
     std::unique_ptr<TLoadPic> Loader;
     int32_t PictureIndex = 0;
+    // The pace of the slideshow's fade steps, given to each loader made.
+    std::chrono::milliseconds FadeStepInterval = TLoadPic::DefaultStepInterval;
 
 private:
     bool HandleWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
