@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "host/CommandLine.h"
+#include "host/ConventionalOptions.h"
 #include "host/ScreenSaver.h"
 #include "host/UPreview.h"
 #if TESSALY_HAVE_DIALOG
@@ -21,6 +22,16 @@ void IdleTimer(THostWindow, TSaverMode) {}
 int main(int argc, char** argv)
 {
     SetCommandLine({argv, argv + argc});
+    switch (ConventionalOption(ParamStr(1))) {
+    case TConventionalOption::Help:
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    case TConventionalOption::Version:
+        std::fputs(VersionText().c_str(), stdout);
+        return 0;
+    case TConventionalOption::None:
+        break;
+    }
     TSaverCallbacks callbacks;
     callbacks.OnCreate = CreateScene;
     callbacks.OnTimer = IdleTimer;

@@ -52,7 +52,10 @@ void BuildScene(THostWindow window)
 {
     LoadSettings();
     BallRadius = BallRadiusFor(BallSettings.SizeFactor);
-    const TPixelSize screen = PrimaryScreenSize();
+    // The monitor the host window is on: the whole screen full screen, the
+    // preview's monitor for a miniature, and the window's own monitor for
+    // each of the copies XScreenSaver runs side by side.
+    const TPixelSize screen = MonitorSizeAround(window);
     ScreenRect = {0, 0, screen.Width, screen.Height};
     if (BallSettings.SoundOpen && !WindBell)
         WindBell = new TWindBell();
