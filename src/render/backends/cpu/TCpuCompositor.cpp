@@ -53,6 +53,7 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
     : kernel_(ResolveSpanKernel(kernel)),
       blend_(BlendSpanFunction(kernel)),
       gather_(GatherSpanFunction(kernel)),
+      walk_(WalkSpanFunction(kernel)),
       pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
   scratch_.resize(static_cast<size_t>(pool_.Threads()));
 }
@@ -328,9 +329,15 @@ void TCpuCompositor::RunTriangle(const TCommand& command, int top, int bottom, u
   const TTriangleSetup& t = command.Triangle;
   const int64_t denominator = t.Denominator;
   const int64_t uStepWhole = FloorDiv(t.UStepX, denominator);
-  const int64_t uStepPart = t.UStepX - uStepWhole * denominator;
   const int64_t vStepWhole = FloorDiv(t.VStepX, denominator);
-  const int64_t vStepPart = t.VStepX - vStepWhole * denominator;
+  TWalkSteps steps;
+  steps.UStep = uStepWhole;
+  steps.UStepPart = (t.UStepX - uStepWhole * denominator) / t.UCommon;
+  steps.UDenominator = denominator / t.UCommon;
+  steps.VStep = vStepWhole;
+  steps.VStepPart = (t.VStepX - vStepWhole * denominator) / t.VCommon;
+  steps.VDenominator = denominator / t.VCommon;
+  PlanWalk(steps);
   for (int row = top; row < bottom; ++row) {
     int64_t begin = command.Bounds.Left;
     int64_t end = command.Bounds.Right;
@@ -350,26 +357,15 @@ void TCpuCompositor::RunTriangle(const TCommand& command, int top, int bottom, u
     // remainder advance together, so no pixel drifts from floor(N / D).
     const TWide u = t.UBase + static_cast<TWide>(t.UStepY) * row + static_cast<TWide>(t.UStepX) * begin;
     const TWide v = t.VBase + static_cast<TWide>(t.VStepY) * row + static_cast<TWide>(t.VStepX) * begin;
-    int64_t uWhole = static_cast<int64_t>(FloorDiv128(u, denominator));
-    int64_t uPart = static_cast<int64_t>(u - static_cast<TWide>(uWhole) * denominator);
-    int64_t vWhole = static_cast<int64_t>(FloorDiv128(v, denominator));
-    int64_t vPart = static_cast<int64_t>(v - static_cast<TWide>(vWhole) * denominator);
+    const int64_t uWhole = static_cast<int64_t>(FloorDiv128(u, denominator));
+    const int64_t vWhole = static_cast<int64_t>(FloorDiv128(v, denominator));
+    TTexelWalk walk;
+    walk.U = uWhole;
+    walk.UPart = static_cast<int64_t>(u - static_cast<TWide>(uWhole) * denominator) / t.UCommon;
+    walk.V = vWhole;
+    walk.VPart = static_cast<int64_t>(v - static_cast<TWide>(vWhole) * denominator) / t.VCommon;
     const int count = static_cast<int>(end - begin);
-    for (int i = 0; i < count; ++i) {
-      scratch[i] = texels.Row(TexelIndex(vWhole, texels.Height))[TexelIndex(uWhole, texels.Width)];
-      uWhole += uStepWhole;
-      uPart += uStepPart;
-      if (uPart >= denominator) {
-        uPart -= denominator;
-        ++uWhole;
-      }
-      vWhole += vStepWhole;
-      vPart += vStepPart;
-      if (vPart >= denominator) {
-        vPart -= denominator;
-        ++vWhole;
-      }
-    }
+    walk_(scratch, texels.Pixels.data(), texels.Width, texels.Height, steps, walk, count);
     Put(command, MutableRow(row) + begin, scratch, count, scratch);
   }
 }

@@ -103,6 +103,7 @@ class TCpuCompositor {
   TSpanKernel kernel_;
   TBlendSpanFn blend_;
   TGatherSpanFn gather_;
+  TWalkSpanFn walk_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;
