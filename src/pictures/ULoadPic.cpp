@@ -140,6 +140,9 @@ void TLoadPic::RunPass(const std::string& fileName, TDIB& next)
 
     for (int32_t step = 1; step <= FadeSteps && !Terminated(); ++step) {
         BlendPicture(current_, next, FadeWeight(step));
+        // Made here, not in the hand-over, so the user-interface thread never
+        // pays for a screen-sized conversion.
+        stepSurface_.CopyPicture(current_);
         loop_.Synchronize([this] { HandOverStep(); });
     }
     loop_.Synchronize([this] { HandOverFinal(); });
@@ -150,10 +153,10 @@ void TLoadPic::HandOverStep()
 {
     if (!device_ || !device_->DeviceReady()) {
         // Nothing can be shown any more: the slideshow stays on its last image.
+        stepSurface_.SetSurfaceSize(0, 0);
         Terminate();
         return;
     }
-    stepSurface_.CopyPicture(current_);
     finished_ = false;
     if (HandOver) {
         HandOver(*this);
