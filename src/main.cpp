@@ -5,6 +5,7 @@
 #include "host/CommandLine.h"
 #include "host/ScreenSaver.h"
 #include "host/UPreview.h"
+#include "render/backends/ChooseBackend.h"
 
 namespace {
 
@@ -17,6 +18,8 @@ void IdleTimer(THostWindow, TSaverMode) {}
 
 int main(int argc, char** argv)
 {
+    if (OpenGLProbeAsked())
+        return AnswerOpenGLProbe();
     SetCommandLine({argv, argv + argc});
     TSaverCallbacks callbacks;
     callbacks.OnCreate = CreateScene;
