@@ -79,7 +79,7 @@ void TCpuCompositor::Commit() {
   }
 }
 
-TDamageGrid& TCpuCompositor::PresentDamage() {
+TDamageRegion& TCpuCompositor::PresentDamage() {
   Commit();
   return sincePresent_;
 }

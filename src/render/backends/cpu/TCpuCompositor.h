@@ -10,7 +10,7 @@
 #include "render/backends/cpu/CpuSpan.h"
 #include "render/backends/cpu/TCpuTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
-#include "render/backends/cpu/TDamageGrid.h"
+#include "render/backends/cpu/TDamageRegion.h"
 
 // Composes a back surface in system memory: clears, 1:1 copies and textured
 // triangle strips. Draws are collected and carried out together, the surface
@@ -52,7 +52,7 @@ class TCpuCompositor {
 
   // Where the surface changed since the caller last reset this, pending
   // work included: what a present has to show again.
-  TDamageGrid& PresentDamage();
+  TDamageRegion& PresentDamage();
 
   const uint32_t* Pixels() const { return pixels_.data(); }
   const uint32_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_); }
@@ -115,8 +115,8 @@ class TCpuCompositor {
   // The last copy and what changed since, and what changed since the last
   // present.
   TCopyKey lastCopy_;
-  TDamageGrid sinceCopy_;
-  TDamageGrid sincePresent_;
+  TDamageRegion sinceCopy_;
+  TDamageRegion sincePresent_;
   std::vector<TRect> copyRects_;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
