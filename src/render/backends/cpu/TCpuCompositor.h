@@ -83,9 +83,13 @@ class TCpuCompositor {
     uint32_t DestFactor = 0;
     std::shared_ptr<const TCpuTexels> Texels;
     // Rect: the fixed-point edges and the first texel column of each pixel
-    // column (in columns_ from ColumnOffset).
+    // column (in columns_ from ColumnOffset); or, when Scaled is set, the
+    // texture already at the drawn size, its first pixel at (ScaledLeft,
+    // ScaledTop).
     int64_t Left = 0, Top = 0, Right = 0, Bottom = 0;
     size_t ColumnOffset = 0;
+    std::shared_ptr<const TCpuTexels> Scaled;
+    int ScaledLeft = 0, ScaledTop = 0;
     TTriangleSetup Triangle;
   };
 
@@ -96,6 +100,8 @@ class TCpuCompositor {
   void Commit();
   void RunBand(int top, int bottom, int worker);
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
+  void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
+  std::shared_ptr<const TCpuTexels> ScaledTexels(const TCommand& command, const TRect& covered);
   void RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
@@ -118,6 +124,22 @@ class TCpuCompositor {
   TDamageRegion sinceCopy_;
   TDamageRegion sincePresent_;
   std::vector<TRect> copyRects_;
+  // Textures drawn as straight squares, kept at the sizes they were drawn
+  // at: a bubble drawn at one size frame after frame then reads its texels
+  // in place.
+  struct TScaledKey {
+    const TCpuTexels* Source = nullptr;
+    int64_t SpanX = 0, SpanY = 0, PhaseX = 0, PhaseY = 0;
+    bool operator==(const TScaledKey&) const = default;
+  };
+  struct TScaledEntry {
+    TScaledKey Key;
+    std::shared_ptr<const TCpuTexels> Source;
+    std::shared_ptr<const TCpuTexels> Pixels;
+    uint64_t LastUse = 0;
+  };
+  std::vector<TScaledEntry> scaled_;
+  uint64_t flushes_ = 0;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
 };
