@@ -3,7 +3,11 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <grp.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <functional>
 
 #include "platform/Registry.h"
 #include "settings/ListText.h"
@@ -224,15 +228,45 @@ TEST_F(TSaveSettings, ValueThatCannotBeWrittenNamesItselfAndOldFileStays)
                             std::filesystem::directory_iterator()), 1);
 }
 
+// Root writes through any permission, so as root the check runs in a child
+// process that has become the unprivileged user "nobody" (a throwaway
+// identity: it owns nothing else here), with the test's folder handed to it.
+// The child's verdict comes back as its exit status.
+int AsUnprivilegedUser(const std::filesystem::path& folder, const std::function<bool()>& check)
+{
+    constexpr uid_t Nobody = 65534;
+    if (geteuid() != 0)
+        return check() ? 0 : 1;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        EXPECT_EQ(lchown(entry.path().c_str(), Nobody, Nobody), 0);
+    EXPECT_EQ(chown(folder.c_str(), Nobody, Nobody), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0)
+            _exit(2);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
+}
+
 TEST_F(TSaveSettings, ReadOnlyHiveIsRespected)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes through any permission";
     const std::string before = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\software\\Tessaly]\n";
     WriteHive(before);
     std::filesystem::permissions(HivePath(), std::filesystem::perms::owner_read);
-    EXPECT_EQ(SaveError(TStoredSettings{}), "Failed to set data for 'BallsCount'");
-    EXPECT_EQ(ReadFile(HivePath()), before);
+    const int verdict = AsUnprivilegedUser(HivePath().parent_path().parent_path(), [&] {
+        const std::string error = SaveError(TStoredSettings{});
+        const std::string after = ReadFile(HivePath());
+        if (error != "Failed to set data for 'BallsCount'")
+            std::fprintf(stderr, "saving gave: %s\n", error.c_str());
+        if (after != before)
+            std::fprintf(stderr, "the read-only hive was changed\n");
+        return error == "Failed to set data for 'BallsCount'" && after == before;
+    });
+    EXPECT_NE(verdict, 2) << "cannot become an unprivileged user";
+    EXPECT_EQ(verdict, 0);
 }
 
 }
