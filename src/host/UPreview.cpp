@@ -84,13 +84,6 @@ int32_t BallRadiusFor(float sizeFactor)
     return static_cast<int32_t>(std::min(rounded, HighestRadius));
 }
 
-float ViewScaleFor(const TRect& hostRect, const TRect& screenRect)
-{
-    if (screenRect.Right <= 0)
-        return 1.0f;
-    return static_cast<float>(static_cast<double>(hostRect.Right - hostRect.Left) / screenRect.Right);
-}
-
 void CreateScene(THostWindow window, TSaverMode mode)
 {
     try {
