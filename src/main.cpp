@@ -6,6 +6,9 @@
 #include "host/ConventionalOptions.h"
 #include "host/ScreenSaver.h"
 #include "host/UPreview.h"
+#if TESSALY_HAVE_DIALOG
+#include "settings/dialog/RunSettingsDialog.h"
+#endif
 
 namespace {
 
@@ -39,6 +42,10 @@ int main(int argc, char** argv)
         RunScreenSaver(callbacks);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tessaly: %s\n", error.what());
+#if TESSALY_HAVE_DIALOG
+        if (ChooseMode(ParamStr(1)) == smConfigure)
+            ShowSettingsModeError(error.what());
+#endif
         return 1;
     }
     return 0;

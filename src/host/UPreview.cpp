@@ -48,23 +48,7 @@ void CloseSceneWindow()
         Scene->Close();
 }
 
-}
-
-int32_t BallRadiusFor(float sizeFactor)
-{
-    // A hand-edited size can ask for any radius; keep it a valid integer.
-    const double wanted = std::clamp(static_cast<double>(sizeFactor) * RadiusAtSizeOne, LowestRadius, HighestRadius);
-    if (std::isnan(wanted))
-        return 0;
-    const double below = std::floor(wanted);
-    const double fraction = wanted - below;
-    double rounded = below;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0))
-        rounded = below + 1.0;
-    return static_cast<int32_t>(std::min(rounded, HighestRadius));
-}
-
-void CreateScene(THostWindow window, TSaverMode)
+void BuildScene(THostWindow window)
 {
     LoadSettings();
     BallRadius = BallRadiusFor(BallSettings.SizeFactor);
@@ -82,6 +66,36 @@ void CreateScene(THostWindow window, TSaverMode)
     CreateSceneWindow();
     ParentSceneWindow(window);
     ShowSceneWindow();
+}
+
+}
+
+int32_t BallRadiusFor(float sizeFactor)
+{
+    // A hand-edited size can ask for any radius; keep it a valid integer.
+    const double wanted = std::clamp(static_cast<double>(sizeFactor) * RadiusAtSizeOne, LowestRadius, HighestRadius);
+    if (std::isnan(wanted))
+        return 0;
+    const double below = std::floor(wanted);
+    const double fraction = wanted - below;
+    double rounded = below;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0))
+        rounded = below + 1.0;
+    return static_cast<int32_t>(std::min(rounded, HighestRadius));
+}
+
+void CreateScene(THostWindow window, TSaverMode mode)
+{
+    try {
+        BuildScene(window);
+    } catch (...) {
+        // The host calls no DestroyScene for a window it could not make: what
+        // was built so far goes here, the chime whatever the settings say.
+        delete WindBell;
+        WindBell = nullptr;
+        DestroyScene(window, mode);
+        throw;
+    }
 }
 
 void DestroyScene(THostWindow, TSaverMode)

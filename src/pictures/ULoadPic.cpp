@@ -8,6 +8,7 @@
 #include "pictures/FadeBlend.h"
 #include "pictures/PictureFile.h"
 #include "pictures/PictureFit.h"
+#include "platform/FileStream.h"
 #include "platform/EventLoop.h"
 #include "platform/ThreadPriority.h"
 #include "render/IDrawControl.h"
@@ -101,7 +102,7 @@ void TLoadPic::Execute()
     try {
         next.SetSize(width_, height_, ImageBits);
     } catch (const std::exception& error) {
-        LogFailure(error.what());
+        LogFailure(FileName(), error.what());
         return;
     }
     while (!Terminated()) {
@@ -114,11 +115,13 @@ void TLoadPic::Execute()
         }
         try {
             RunPass(fileName, next);
+        } catch (const EFileStreamStopped&) {
+            // The saver is ending: nothing failed.
         } catch (const std::exception& error) {
-            LogFailure(error.what());
+            LogFailure(fileName, error.what());
             SleepUntilNamed(wakesSeen);
         } catch (...) {
-            LogFailure(UnknownFailure);
+            LogFailure(fileName, UnknownFailure);
             SleepUntilNamed(wakesSeen);
         }
     }
@@ -126,9 +129,12 @@ void TLoadPic::Execute()
 
 void TLoadPic::RunPass(const std::string& fileName, TDIB& next)
 {
-    TDIB picture = LoadPictureFile(fileName);
+    // Never decoded larger than the surface it is shown on; the saver's end
+    // stops the reading and decoding at once.
+    TLoadedPicture loaded = LoadPicture(fileName, TPictureBox{width_, height_}, &terminated_);
+    TDIB& picture = loaded.Dib;
     std::fill(next.Bits(), next.Bits() + next.Size(), uint8_t(0));
-    const TRect fit = FitRect(picture.Width(), picture.Height(), next.Width(), next.Height(), width_, height_);
+    const TRect fit = FitRect(loaded.Width, loaded.Height, next.Width(), next.Height(), width_, height_);
     if (current_.Width() == UnloadedWidth) {
         // The first picture is shown as it is: the fade then runs from the
         // picture to itself.
@@ -194,10 +200,10 @@ void TLoadPic::SleepUntilNamed(uint64_t wakesSeen)
     waitingForName_ = false;
 }
 
-void TLoadPic::LogFailure(const std::string& message)
+void TLoadPic::LogFailure(const std::string& fileName, const std::string& message)
 {
     try {
-        WriteErrorLog(message);
+        WriteErrorLog(PictureFailureLine(fileName, message));
     } catch (const std::exception& error) {
         // Losing the log must not end the slideshow.
         std::cerr << "tessaly: " << error.what() << " (" << message << ")\n";

@@ -78,7 +78,7 @@ private:
     void SleepWhileSuspended();
     void WaitUntilOrTerminated(std::chrono::steady_clock::time_point due);
     void SleepUntilNamed(uint64_t wakesSeen);
-    void LogFailure(const std::string& message);
+    void LogFailure(const std::string& fileName, const std::string& message);
 
     TDXDraw* device_;
     TEventLoop& loop_;

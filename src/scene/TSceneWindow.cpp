@@ -64,6 +64,13 @@ void TSceneWindow::Show(bool visible)
         system.SetFocus(Parent);
 }
 
+bool TSceneWindow::Exists() const
+{
+    TWindowSize size;
+    const TWindowSystem* system = TWindowSystem::Current();
+    return Handle != 0 && system && system->GetClientSize(Handle, size);
+}
+
 void TSceneWindow::TakeFocus()
 {
     if (Handle == 0)

@@ -23,10 +23,6 @@ constexpr double RingThreshold = 500.0;
 // a huge time factor from overflowing the integer tint.
 constexpr double TintChangeLimit = 1 << 20;
 
-// The stored count is limited where it is loaded; this keeps the table safe
-// from a record filled some other way.
-int32_t BallsInUse() { return std::clamp(BallSettings.BallsCount, 0, MaxBalls); }
-
 // Nearest integer with halves to even, independent of the floating-point
 // environment's rounding mode.
 int32_t RoundTintChange(double value)
@@ -168,6 +164,10 @@ void MoveOne(TBallRec& ball, double t)
 }
 
 TBallTable Balls;
+
+// The stored count is limited where it is loaded; this keeps the table safe
+// from a record filled some other way.
+int32_t BallsInUse() { return std::clamp(BallSettings.BallsCount, 0, MaxBalls); }
 int32_t BallRadius = 0;
 TRect ScreenRect;
 TRect HostRect;

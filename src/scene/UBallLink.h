@@ -37,6 +37,9 @@ private:
 };
 
 extern TBallTable Balls;
+// Places 1..BallsInUse() are in use: the settings' count, bounded by the
+// table's capacity. Every loop over the table goes no further.
+int32_t BallsInUse();
 // Bubble radius in screen pixels, for walls and collisions.
 extern int32_t BallRadius;
 // (0, 0, screen width, screen height): the bubbles' world.

@@ -89,8 +89,11 @@ void TFDxBall::Show()
     try {
         DXDraw.FormShown();
     } catch (const std::exception& error) {
-        // The scene stays black, as the host window is; the saver still ends on input.
-        std::cerr << "tessaly: the drawing device cannot be initialised: " << error.what() << '\n';
+        // The scene stays black, as the host window is; the saver still ends on
+        // input. A window that went away meanwhile (the preview was closed
+        // while it started) is no fault worth a line.
+        if (SceneWindow->Exists())
+            std::cerr << "tessaly: the drawing device cannot be initialised: " << error.what() << '\n';
     }
 }
 

@@ -73,7 +73,12 @@ public:
         Created = params;
         const THostWindow window = NextWindow++;
         Loop.RegisterWindow(window, 0, HostWindowProc);
-        Loop.SendMessage(window, WM_CREATE, 0, 0);
+        // As CreateWindowEx: a refused WM_CREATE destroys the window, WM_DESTROY included.
+        if (Loop.SendMessage(window, WM_CREATE, 0, 0) == -1) {
+            Calls.push_back("creation refused");
+            Loop.DestroyWindow(window);
+            return 0;
+        }
         return window;
     }
     void SetForegroundWindow(THostWindow) override { Calls.push_back("SetForegroundWindow"); }

@@ -21,6 +21,8 @@ constexpr long NetWmStateRemove = 0;
 constexpr long NetWmStateAdd = 1;
 constexpr unsigned long MotifHintsDecorations = 2;
 constexpr char ScreenSaverWindowVariable[] = "XSCREENSAVER_WINDOW";
+// WM_CREATE's answer that refuses the window.
+constexpr intptr_t CreateRefused = -1;
 
 constexpr long DrawingMask = StructureNotifyMask | ExposureMask;
 constexpr long InputMask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
@@ -304,7 +306,17 @@ TWindow TWindowSystem::CreateWindow(const TCreateWindowParams& requested, TWindo
     // Inside another program's window we fill it for as long as we live.
     impl.Ours[window] = TImpl::TOurWindow{parent, !topLevel && !ourParent};
     impl.Loop.RegisterWindow(window, ourParent ? parent : 0, std::move(proc), [this, window] { Impl->Release(window); });
-    impl.Loop.SendMessage(window, WM_CREATE, 0, 0);
+    // As on Windows, a window whose WM_CREATE answers -1 is destroyed again and
+    // never shown; so is one whose procedure let an error out.
+    intptr_t created = 0;
+    try {
+        created = impl.Loop.SendMessage(window, WM_CREATE, 0, 0);
+    } catch (...) {
+        impl.Loop.DestroyWindow(window);
+        throw;
+    }
+    if (created == CreateRefused)
+        impl.Loop.DestroyWindow(window);
     if (!impl.Loop.IsWindow(window))
         return 0;
     ShowWindow(window, true);

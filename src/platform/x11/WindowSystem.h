@@ -73,7 +73,9 @@ public:
 
     // Makes the window, registers `proc` for it with the loop, sends it
     // WM_CREATE and then shows it (WM_SHOWWINDOW first). 0 when it cannot be
-    // made, for instance because the parent does not exist.
+    // made, for instance because the parent does not exist, or when WM_CREATE
+    // answers -1; the window is then destroyed again (WM_DESTROY included)
+    // before this returns, as it is when the procedure throws.
     TWindow CreateWindow(const TCreateWindowParams& params, TWindowProc proc);
     // A child filling the parent's client area for drawing into: it gets its
     // own pointer motion; keys and buttons go on to the parent.
