@@ -6,6 +6,7 @@
 #include "host/ConventionalOptions.h"
 #include "host/ScreenSaver.h"
 #include "host/UPreview.h"
+#include "render/backends/ChooseBackend.h"
 #if TESSALY_HAVE_DIALOG
 #include "settings/dialog/RunSettingsDialog.h"
 #endif
@@ -21,6 +22,8 @@ void IdleTimer(THostWindow, TSaverMode) {}
 
 int main(int argc, char** argv)
 {
+    if (OpenGLProbeAsked())
+        return AnswerOpenGLProbe();
     SetCommandLine({argv, argv + argc});
     switch (ConventionalOption(ParamStr(1))) {
     case TConventionalOption::Help:

@@ -147,6 +147,9 @@ void TLoadPic::RunPass(const std::string& fileName, TDIB& next)
     std::chrono::steady_clock::time_point lastShown;
     for (int32_t step = 1; step <= FadeSteps && !Terminated(); ++step) {
         BlendPicture(current_, next, FadeWeight(step));
+        // Made here, not in the hand-over, so the user-interface thread never
+        // pays for a screen-sized conversion.
+        stepSurface_.CopyPicture(current_);
         if (step > 1)
             WaitUntilOrTerminated(lastShown + StepInterval);
         loop_.Synchronize([this] { HandOverStep(); });
@@ -160,10 +163,10 @@ void TLoadPic::HandOverStep()
 {
     if (!device_ || !device_->DeviceReady()) {
         // Nothing can be shown any more: the slideshow stays on its last image.
+        stepSurface_.SetSurfaceSize(0, 0);
         Terminate();
         return;
     }
-    stepSurface_.CopyPicture(current_);
     finished_ = false;
     if (HandOver) {
         HandOver(*this);

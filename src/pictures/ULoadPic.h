@@ -20,9 +20,11 @@ class TEventLoop;
 // and waiting there until the scene has taken it. After a fade it sleeps until
 // it is resumed with the next name.
 //
-// The thread itself never touches the device: the readiness check and the
-// copy of the step into StepSurface run on the user-interface thread inside
-// each hand-over, while the thread waits.
+// The thread itself never touches the device: it draws each step into
+// StepSurface and the readiness check runs on the user-interface thread
+// inside each hand-over, while the thread waits. A hand-over may take the
+// step's pixels by TDirectDrawSurface::SwapPixels; the thread draws the next
+// step over whatever it is given back.
 class TLoadPic {
 public:
     using THandOver = std::function<void(TLoadPic& sender)>;
@@ -66,7 +68,9 @@ public:
     bool Terminated() const { return terminated_; }
 
     TDXDraw* Device() const { return device_; }
-    // Inside a hand-over only: whether it ends a fade, and the step's pixels.
+    // Inside a hand-over only: whether it ends a fade, and the step's pixels
+    // (at the end of a fade, the last step's unless a hand-over swapped them
+    // away).
     bool Finished() const { return finished_; }
     TDirectDrawSurface& StepSurface() { return stepSurface_; }
 
@@ -87,7 +91,6 @@ private:
 
     // Loader thread; read by the user-interface thread inside hand-overs.
     TDIB current_;
-    // User-interface thread, inside hand-overs.
     TDirectDrawSurface stepSurface_;
     bool finished_ = false;
 

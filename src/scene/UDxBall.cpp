@@ -235,8 +235,10 @@ void TFDxBall::PictureReady(TLoadPic&)
     // hand-overs are served: they must not put it back to sleep.
     if (!Loader)
         return;
+    // Steps change hands by swapping pixels; the end of a fade repeats the
+    // last step, which the background already is.
     TDirectDrawSurface& step = Loader->StepSurface();
-    if (BackSurface)
+    if (BackSurface && !Loader->Finished() && !BackSurface->SwapPixels(step))
         BackSurface->BltFast(0, 0, step, step.ClientRect(), 0);
     if (Loader->Finished())
         Loader->Suspend();

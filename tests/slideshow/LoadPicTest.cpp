@@ -9,6 +9,7 @@
 #include "pictures/ULoadPic.h"
 #include "render/FakeRenderBackend.h"
 #include "render/TDXDraw.h"
+#include "render/TDirectDrawSurface.h"
 
 namespace {
 
@@ -138,6 +139,41 @@ TEST_F(LoadPicTest, NextPictureFadesInStepByStepAndKeyPixelsKeepTheOldOne)
     EXPECT_EQ(last.At(3, 11), Blue);
     EXPECT_EQ(last.At(4, 11), FadedColour(Blue, Green, 25));
     EXPECT_EQ(last.At(20, 20), FadedColour(Blue, 0, 25));
+}
+
+TEST_F(LoadPicTest, AHandOverThatSwapsStepsAwayGetsEveryStepWhole)
+{
+    // As the scene takes steps: by swapping in a surface of stale pixels,
+    // which the loader must draw over completely before the next hand-over.
+    TDirectDrawSurface taken;
+    taken.SetSurfaceSize(Width, Height);
+    taken.FillColor(0xDEAD00);
+    std::vector<TSeen> swapped;
+    MakeLoader(WritePicture(Folder, "blue.bmp", Width, Height, Blue));
+    Loader->Resume();
+    ASSERT_TRUE(HandOvers(26));
+    ASSERT_TRUE(Asleep());
+    AfterHandOver = [&](TLoadPic& sender) {
+        if (sender.Finished() || !taken.SwapPixels(sender.StepSurface()))
+            return;
+        TSeen seen;
+        for (int32_t y = 0; y < Height; ++y)
+            for (int32_t x = 0; x < Width; ++x)
+                seen.Pixels.push_back(taken.Pixel(x, y));
+        seen.Width = Width;
+        swapped.push_back(std::move(seen));
+    };
+    Loader->SetFileName(WritePicture(Folder, "green.bmp", 20, Height, Green));
+    Loader->Resume();
+    ASSERT_TRUE(HandOvers(52));
+    ASSERT_TRUE(Asleep());
+    ASSERT_EQ(swapped.size(), 25u);
+    for (int step = 1; step <= 25; ++step) {
+        const TSeen& seen = swapped[size_t(step - 1)];
+        EXPECT_EQ(seen.At(20, 15), FadedColour(Blue, Green, step)) << "step " << step;
+        EXPECT_EQ(seen.At(0, 0), FadedColour(Blue, 0, step)) << "bar, step " << step;
+        EXPECT_EQ(seen.At(39, 29), FadedColour(Blue, 0, step)) << "bar, step " << step;
+    }
 }
 
 TEST_F(LoadPicTest, UnreadablePictureIsLoggedOnceAndTheLoaderWaitsForTheNextName)

@@ -49,7 +49,9 @@ bool StartVideo()
     // Signals end the program through the loop (TerminationSignals), not
     // through SDL's quit event.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+    // SDL's OpenGL renderer needs it; a backend that draws without OpenGL
+    // says so first, and no OpenGL driver is then loaded for the window.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1", SDL_HINT_DEFAULT);
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
