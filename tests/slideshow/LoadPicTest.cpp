@@ -269,10 +269,11 @@ TEST_F(LoadPicTest, TerminationWhileWaitingForTheNextStepsTurnEndsTheFadeAtOnce)
     ASSERT_TRUE(HandOvers(1));
     EXPECT_FALSE(Seen[0].Finished);
     Loader->Terminate();
-    ASSERT_TRUE(HandOvers(2));
-    EXPECT_TRUE(Seen[1].Finished);
+    // The step blended meanwhile may still be shown, as any step in progress
+    // is; then the closing hand-over comes without waiting for its turn.
+    ASSERT_TRUE(ServeUntil([&] { return Seen.back().Finished; }));
     Loader.reset();
-    EXPECT_EQ(Seen.size(), 2u);
+    EXPECT_LE(Seen.size(), 3u);
 }
 
 TEST_F(LoadPicTest, DeviceThatIsNotReadyEndsTheLoaderForGood)
