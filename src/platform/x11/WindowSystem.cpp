@@ -267,10 +267,9 @@ TWindow TWindowSystem::FindWindow(const std::string& className, const std::strin
     return 0;
 }
 
-TWindow TWindowSystem::CreateWindow(const TCreateWindowParams& requested, TWindowProc proc)
+TWindow TWindowSystem::CreateWindow(const TCreateWindowParams& params, TWindowProc proc)
 {
     TImpl& impl = *Impl;
-    const TCreateWindowParams& params = requested;
     const Window parent = params.Parent != 0 ? params.Parent : impl.Root;
     const bool fullScreen = params.FullScreen && params.Parent == 0;
     const bool topLevel = parent == impl.Root;
