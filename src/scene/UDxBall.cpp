@@ -1,10 +1,12 @@
 #include "scene/UDxBall.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <iostream>
 #include <limits>
 
+#include "pictures/FadeBlend.h"
 #include "platform/Random.h"
 #include "platform/TickCount.h"
 #include "render/IRenderBackend.h"
@@ -210,7 +212,10 @@ void TFDxBall::Timer2Timer()
     if (!Loader) {
         Loader = std::make_unique<TLoadPic>(&DXDraw);
         Loader->HandOver = [this](TLoadPic& sender) { PictureReady(sender); };
-        Loader->StepInterval = FadeStepInterval;
+        // A fade takes at most half the slideshow's period, so that a short
+        // period set by hand still shows every tick's picture.
+        const std::chrono::milliseconds halfPeriodStep{Timer2.Interval() / (2 * FadeSteps)};
+        Loader->StepInterval = std::min(FadeStepInterval, halfPeriodStep);
         Loader->SetFileName(BallSettings.BackPicture);
         PictureIndex = 0;
     }

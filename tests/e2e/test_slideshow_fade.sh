@@ -7,8 +7,8 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/scene_lib.sh"
 e2e_init "$@" 1280x720
 
-# Longer than a whole fade: a tick that comes while the loader is still
-# fading is not taken, and two pictures would then keep naming the same one.
+# Long enough that the fade runs at its own pace (a fade takes at most half
+# the period).
 INTERVAL_SECONDS=4
 # The first tick shows a picture, the second fades to the other; room for a busy machine.
 WATCH_SECONDS=30

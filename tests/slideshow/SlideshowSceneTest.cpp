@@ -134,6 +134,23 @@ TEST_F(SlideshowSceneTest, FirstTickShowsTheNewPictureAtOnceAndLaterTicksFade)
     EXPECT_EQ(Background(), FadedColour(Colours[1], Colours[2], 2));
 }
 
+TEST_F(SlideshowSceneTest, FadeStepsArePacedWithinHalfTheSlideshowPeriod)
+{
+    Pictures({"one.bmp", "two.bmp"});
+    FadeStepInterval = TLoadPic::DefaultStepInterval;
+    MakeScene();
+    Scene->Timer2Timer();
+    EXPECT_EQ(Scene->Loader->StepInterval, TLoadPic::DefaultStepInterval);
+    Scene->Close();
+
+    // A period of one second, set by hand: 25 steps in half a second.
+    BallSettings.BackInterval = 1;
+    Pictures({"one.bmp", "two.bmp"});
+    MakeScene();
+    Scene->Timer2Timer();
+    EXPECT_EQ(Scene->Loader->StepInterval, std::chrono::milliseconds(20));
+}
+
 TEST_F(SlideshowSceneTest, OnePictureOrAnotherBackgroundStartsNoSlideshow)
 {
     Pictures({"one.bmp"});
