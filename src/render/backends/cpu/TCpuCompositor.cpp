@@ -10,6 +10,8 @@ namespace {
 // the other thread idle, few enough that each draw is set up rarely.
 constexpr int BandsPerThread = 4;
 constexpr int MinBandRows = 16;
+// Pixels a flush touches below which it runs on the calling thread alone.
+constexpr int64_t LightFlushPixels = int64_t(1) << 20;
 constexpr uint32_t ColourMask = 0x00FFFFFF;
 constexpr uint32_t OpaqueAlpha = 0xFF000000u;
 constexpr size_t StripCorners = 4;
@@ -125,7 +127,11 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   } else {
     copyRects_.push_back(to);
   }
-  for (const TRect& part : copyRects_) sincePresent_.Add(part);
+  int64_t copied = 0;
+  for (const TRect& part : copyRects_) {
+    sincePresent_.Add(part);
+    copied += int64_t(part.Width()) * part.Height();
+  }
   Flush([&](int top, int bottom, int) {
     for (const TRect& part : copyRects_) {
       for (int row = std::max(top, part.Top); row < std::min(bottom, part.Bottom); ++row) {
@@ -134,7 +140,7 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
         CopySpanMasked(MutableRow(row) + part.Left, src, part.Width());
       }
     }
-  });
+  }, copied);
   lastCopy_ = sourceId != 0 ? key : TCopyKey{};
   sinceCopy_.Reset();
   return true;
@@ -262,7 +268,8 @@ int TCpuCompositor::BandCount() const {
   return std::max(1, std::min(wanted, height_ / MinBandRows));
 }
 
-void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int worker)>& afterBand) {
+void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int worker)>& afterBand,
+                           int64_t afterBandPixels) {
   if (height_ == 0 || (commands_.empty() && !afterBand)) {
     commands_.clear();
     columns_.clear();
@@ -273,7 +280,10 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   for (auto& scratch : scratch_) {
     if (scratch.size() < rowScratch) scratch.resize(rowScratch);
   }
-  const int bands = BandCount();
+  int64_t work = afterBandPixels;
+  for (const TCommand& command : commands_) work += int64_t(command.Bounds.Width()) * command.Bounds.Height();
+  // Waking another thread costs more than it saves on a light frame.
+  const int bands = work < LightFlushPixels ? 1 : BandCount();
   pool_.Run(bands, [&](int band, int worker) {
     const int top = static_cast<int>(static_cast<int64_t>(height_) * band / bands);
     const int bottom = static_cast<int>(static_cast<int64_t>(height_) * (band + 1) / bands);

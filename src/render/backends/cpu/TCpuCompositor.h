@@ -47,8 +47,10 @@ class TCpuCompositor {
 
   // Carries out every pending operation. `afterBand(top, bottom, worker)`,
   // when given, runs on each band's rows once they are final, on the thread
-  // that drew them.
-  void Flush(const std::function<void(int top, int bottom, int worker)>& afterBand = {});
+  // that drew them; `afterBandPixels` says how many pixels it touches in all,
+  // so that a light flush stays on the calling thread.
+  void Flush(const std::function<void(int top, int bottom, int worker)>& afterBand = {},
+             int64_t afterBandPixels = 0);
 
   // Where the surface changed since the caller last reset this, pending
   // work included: what a present has to show again.

@@ -181,6 +181,8 @@ bool TCpuRenderBackend::PresentInPlace(SDL_Surface* surface, const TRect& dest) 
     if (to.Right > to.Left && to.Bottom > to.Top) windowRects_.push_back(SDL_Rect{to.Left, to.Top, to.Width(), to.Height()});
   }
   compositor_.PresentDamage().Reset();
+  int64_t shown = 0;
+  for (const SDL_Rect& to : windowRects_) shown += int64_t(to.w) * to.h;
   auto* base = static_cast<uint8_t*>(surface->pixels);
   // Each band goes to the window as soon as it is final, while it is still
   // in the cache of the thread that drew it.
@@ -193,7 +195,7 @@ bool TCpuRenderBackend::PresentInPlace(SDL_Surface* surface, const TRect& dest) 
         std::memcpy(out, compositor_.Row(row - dest.Top) + (to.x - dest.Left), static_cast<size_t>(to.w) * 4);
       }
     }
-  });
+  }, shown);
   return true;
 }
 
