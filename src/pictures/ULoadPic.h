@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -38,6 +39,14 @@ public:
     TLoadPic(const TLoadPic&) = delete;
     TLoadPic& operator=(const TLoadPic&) = delete;
 
+    // The least time between two steps shown: two frame ticks, so that every
+    // step stays on screen for two whole frames. The weights bring the image
+    // within sight of the new picture after about a dozen steps, so the eye
+    // sees a cross-fade of about a second on any machine; all 25 take two.
+    // The next step is blended while the loader waits for its turn.
+    static constexpr std::chrono::milliseconds DefaultStepInterval{80};
+    std::chrono::milliseconds StepInterval = DefaultStepInterval;
+
     // Runs on the user-interface thread after each step (Finished false) and
     // once more at the end of a fade (Finished true). The scene binds itself
     // into it. Set before the first Resume.
@@ -71,8 +80,9 @@ private:
     void HandOverStep();
     void HandOverFinal();
     void SleepWhileSuspended();
+    void WaitUntilOrTerminated(std::chrono::steady_clock::time_point due);
     void SleepUntilNamed(uint64_t wakesSeen);
-    void LogFailure(const std::string& message);
+    void LogFailure(const std::string& fileName, const std::string& message);
 
     TDXDraw* device_;
     TEventLoop& loop_;

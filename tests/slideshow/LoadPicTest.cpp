@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -48,6 +49,7 @@ protected:
     void MakeLoader(const std::string& fileName)
     {
         Loader = std::make_unique<TLoadPic>(Device.get());
+        Loader->StepInterval = StepInterval;
         Loader->HandOver = [this](TLoadPic& sender) {
             TSeen seen;
             seen.Finished = sender.Finished();
@@ -80,6 +82,8 @@ protected:
     std::unique_ptr<TLoadPic> Loader;
     std::vector<TSeen> Seen;
     std::function<void(TLoadPic&)> AfterHandOver;
+    // The steps' order and pixels are tested here; their pace by one test.
+    std::chrono::milliseconds StepInterval{0};
 };
 
 TEST_F(LoadPicTest, FirstPictureIsShownAtOnceFittedOnBlackThenTheLoaderSleeps)
@@ -254,6 +258,21 @@ TEST_F(LoadPicTest, TerminationEndsTheFadeAfterTheStepInProgressWithAFinalHandOv
     ASSERT_EQ(Seen.size(), 4u);
     EXPECT_FALSE(Seen[2].Finished);
     EXPECT_TRUE(Seen[3].Finished);
+}
+
+TEST_F(LoadPicTest, TerminationWhileWaitingForTheNextStepsTurnEndsTheFadeAtOnce)
+{
+    // A pace no test would outlive: only the termination can end the wait.
+    StepInterval = std::chrono::hours(1);
+    MakeLoader(WritePicture(Folder, "red.bmp", Width, Height, Red));
+    Loader->Resume();
+    ASSERT_TRUE(HandOvers(1));
+    EXPECT_FALSE(Seen[0].Finished);
+    Loader->Terminate();
+    ASSERT_TRUE(HandOvers(2));
+    EXPECT_TRUE(Seen[1].Finished);
+    Loader.reset();
+    EXPECT_EQ(Seen.size(), 2u);
 }
 
 TEST_F(LoadPicTest, DeviceThatIsNotReadyEndsTheLoaderForGood)

@@ -69,8 +69,9 @@ SDL_Window* CreateSdlWindowFrom(TWindow window)
     if (SDL_GetWindowWMInfo(sdlWindow, &info) && info.subsystem == SDL_SYSWM_X11) {
         SdlEvents().Handle = ConnectionNumber(info.info.x11.display);
         // Keys and buttons must travel on to the parent window, and pointer
-        // motion reaches us on our own connection.
-        XSelectInput(info.info.x11.display, info.info.x11.window, NoEventMask);
+        // motion reaches us on our own connection. SDL still hears of size
+        // changes, so that what it draws into follows the window.
+        XSelectInput(info.info.x11.display, info.info.x11.window, StructureNotifyMask);
         XFlush(info.info.x11.display);
     }
     return sdlWindow;
