@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <thread>
 
 namespace {
@@ -71,11 +72,28 @@ void TCpuCompositor::Resize(int width, int height) {
   columns_.clear();
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
-  pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0);
+  own_.reset(static_cast<uint32_t*>(std::calloc(std::max<size_t>(PixelCount(), 1), sizeof(uint32_t))));
+  if (!own_) throw std::bad_alloc();
+  base_ = own_.get();
   viewport_ = TRect{0, 0, width_, height_};
   lastCopy_ = TCopyKey{};
   sinceCopy_.Resize(width_, height_);
   sincePresent_.Resize(width_, height_);
+}
+
+void TCpuCompositor::UseMemory(uint32_t* memory) {
+  if (!memory || memory == base_) return;
+  std::copy_n(base_, PixelCount(), memory);
+  own_.reset();
+  base_ = memory;
+}
+
+void TCpuCompositor::UseOwnMemory() {
+  if (InOwnMemory()) return;
+  own_.reset(static_cast<uint32_t*>(std::malloc(std::max<size_t>(PixelCount(), 1) * sizeof(uint32_t))));
+  if (!own_) throw std::bad_alloc();
+  std::copy_n(base_, PixelCount(), own_.get());
+  base_ = own_.get();
 }
 
 // Pending work counts as a change once it is certain to run: a copy may
