@@ -1,10 +1,11 @@
 #include "host/HostWindow.h"
 
 #include <cstdlib>
+#include <memory>
 
 #include "host/CommandLine.h"
-#include "host/LinuxHostPlatform.h"
 #include "host/PasswordCheck.h"
+#include "host/PlatformParts.h"
 
 TSaverMode SaverMode = smChangePassword;   // zero until the dispatch sets it
 TSaverCallbacks HostCallbacks;
@@ -123,8 +124,8 @@ void ResetHostState()
 
 void RunHost(const TSaverCallbacks& callbacks, TSaverMode mode, const std::string& secondArgument)
 {
-    TLinuxHostPlatform platform;
-    RunHost(platform, callbacks, mode, secondArgument);
+    const std::unique_ptr<IHostPlatform> platform = MakeHostPlatform();
+    RunHost(*platform, callbacks, mode, secondArgument);
 }
 
 void RunHost(IHostPlatform& platform, const TSaverCallbacks& callbacks, TSaverMode mode,

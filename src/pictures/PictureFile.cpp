@@ -10,6 +10,7 @@
 #include "pictures/JpegDecode.h"
 #include "pictures/PngAlpha.h"
 #include "platform/BmpFile.h"
+#include "platform/FileOpen.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ std::string PictureExtension(const std::string& fileName)
 
 std::vector<uint8_t> ReadPictureFileBytes(const std::string& fileName)
 {
-    std::unique_ptr<std::FILE, TFileClose> file(std::fopen(fileName.c_str(), "rb"));
+    std::unique_ptr<std::FILE, TFileClose> file(OpenFile(fileName, "rb"));
     if (!file) {
         throw EInvalidGraphic("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
     }
