@@ -1,0 +1,14 @@
+#include "platform/Screen.h"
+
+#include "platform/win32/Windows.h"
+
+TPixelSize PrimaryScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+TPixelSize WindowClientSize(uintptr_t window)
+{
+    RECT rect{};
+    HWND handle = reinterpret_cast<HWND>(window);
+    if (!IsWindow(handle) || !GetClientRect(handle, &rect))
+        throw EScreenError("there is no window " + std::to_string(window));
+    return {rect.right, rect.bottom};
+}
