@@ -155,6 +155,7 @@ bool TGdiRenderBackend::Present(const TRect& dest, bool) {
   const bool whole = window_->Exposed.exchange(false) || !(dest == shownDest_) || !sameSize ||
                      ++framesSinceFull_ >= FullPresentFrames;
   bool shown = true;
+  lastWhole_ = whole;
   lastRects_ = 0;
   if (whole) {
     framesSinceFull_ = 0;

@@ -49,7 +49,9 @@ class TGdiRenderBackend : public IRenderBackend {
 
   // "gdi" with the instruction set and thread count, for the start-up line.
   std::string Description() const;
-  // How many rectangles the last present sent to the window (0: the whole frame).
+  // What the last present sent to the window: the whole frame, or this many
+  // changed rectangles (none when nothing changed).
+  bool LastPresentWhole() const { return lastWhole_; }
   size_t LastPresentRects() const { return lastRects_; }
 
  private:
@@ -58,5 +60,6 @@ class TGdiRenderBackend : public IRenderBackend {
   TRect shownDest_;
   int framesSinceFull_ = 0;
   bool hasTarget_ = false;
+  bool lastWhole_ = false;
   size_t lastRects_ = 0;
 };
