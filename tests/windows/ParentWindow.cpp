@@ -1,7 +1,8 @@
 // A stand-in for the control panel's preview: a top-level window of another
-// program. Prints the handle of its client window (decimal) on standard
-// output, and destroys it when "destroy" arrives on standard input, then says
-// "destroyed".
+// program. Prints the handle of its window (decimal) on standard output. On
+// standard input, "children" lists the visible windows inside it, one
+// "child CLASS WIDTHxHEIGHT" line each, then "end"; "destroy" destroys it,
+// which is answered with "destroyed".
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -24,6 +25,17 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+BOOL CALLBACK ListChild(HWND child, LPARAM)
+{
+    wchar_t name[128] = {};
+    GetClassNameW(child, name, 128);
+    RECT rect{};
+    GetClientRect(child, &rect);
+    if (IsWindowVisible(child))
+        std::printf("child %ls %ldx%ld\n", name, rect.right, rect.bottom);
+    return TRUE;
 }
 
 }
@@ -49,11 +61,16 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     std::thread reader([window] {
         char line[64];
-        while (std::fgets(line, sizeof line, stdin))
-            if (std::strncmp(line, "destroy", 7) == 0) {
+        while (std::fgets(line, sizeof line, stdin)) {
+            if (std::strncmp(line, "children", 8) == 0) {
+                EnumChildWindows(window, ListChild, 0);
+                std::printf("end\n");
+                std::fflush(stdout);
+            } else if (std::strncmp(line, "destroy", 7) == 0) {
                 PostMessageW(window, DestroyRequest, 0, 0);
                 return;
             }
+        }
     });
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
