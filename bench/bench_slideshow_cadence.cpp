@@ -60,6 +60,7 @@ public:
     IDrawControl* DrawControl() override { return &Control; }
     void Show(bool visible) override { Shown = visible; }
     bool Visible() const override { return Shown; }
+    bool Exists() const override { return true; }
     void TakeFocus() override {}
     void PostToParent(uint32_t, uintptr_t, intptr_t) override {}
     void SetCursorVisible(bool) override {}

@@ -1,7 +1,9 @@
 #include "host/HostWindow.h"
 
 #include <cstdlib>
+#include <exception>
 #include <memory>
+#include <utility>
 
 #include "host/CommandLine.h"
 #include "host/PasswordCheck.h"
@@ -16,17 +18,21 @@ IHostPlatform* HostPlatform = nullptr;
 
 namespace {
 
+// WM_CREATE's answer that makes the window system give up the window.
+constexpr intptr_t CreationRefused = -1;
+
+// Why OnCreate failed, kept for RunHost to report once the half-made window
+// is gone; empty while creation has not failed.
+std::exception_ptr CreationError;
+
 // Stage 1, in every mode; whether the message was handled.
 bool HandleEveryMode(THostWindow window, uint32_t message, uintptr_t wParam)
 {
     switch (message) {
-    case WM_CREATE:
-        if (HostCallbacks.OnCreate)
-            HostCallbacks.OnCreate(window, SaverMode);
-        return true;
     case WM_DESTROY:
         StopHostTimer(window);
-        if (HostCallbacks.OnDestroy)
+        // A scene whose creation failed has released its own share already.
+        if (HostCallbacks.OnDestroy && !CreationError)
             HostCallbacks.OnDestroy(window, SaverMode);
         HostPlatform->PostQuitMessage(0);
         return true;
@@ -109,6 +115,23 @@ public:
     THostRun& operator=(const THostRun&) = delete;
 };
 
+// The scene is built inside WM_CREATE. An error there cannot travel through the
+// window system's dispatch (on Windows it would cross the system's own frames),
+// so it is kept, creation is refused and the window system removes the
+// half-made window while the platform is still there.
+intptr_t CreateHostContent(THostWindow window)
+{
+    if (!HostCallbacks.OnCreate)
+        return 0;
+    try {
+        HostCallbacks.OnCreate(window, SaverMode);
+    } catch (...) {
+        CreationError = std::current_exception();
+        return CreationRefused;
+    }
+    return 0;
+}
+
 }
 
 void ResetHostState()
@@ -118,6 +141,7 @@ void ResetHostState()
     TimerActive = false;
     SavedCursor = TPoint{};
     CheckingPassword = false;
+    CreationError = nullptr;
     PasswordLibrary = 0;
     VerifyPassword = nullptr;
 }
@@ -135,14 +159,38 @@ void RunHost(IHostPlatform& platform, const TSaverCallbacks& callbacks, TSaverMo
     SaverMode = mode;
     HostCallbacks = callbacks;
     LoadPasswordCheck();
+    CreationError = nullptr;
     THostWindow parent = 0;
-    if (mode == smPreview)
+    if (mode == smPreview) {
         parent = static_cast<uint32_t>(StrToInt(secondArgument));
+        // No window has the handle 0: like any parent that is not a window,
+        // and not the full-screen window that 0 would otherwise ask for.
+        if (parent == 0)
+            return;
+    } else if (mode == smSaver) {
+        if (const THostWindow embedding = platform.EmbeddingWindow()) {
+            // Drawing in another program's window is a preview in all but
+            // name: that program owns the input, the focus and the screen,
+            // and runs one copy of us per monitor side by side.
+            SaverMode = smPreview;
+            parent = embedding;
+        }
+    }
     const THostWindow window = CreateHostWindow(parent);
-    if (!window)
-        return;
+    if (!window) {
+        if (!CreationError)
+            return;
+        std::exception_ptr error = std::exchange(CreationError, nullptr);
+        // A preview whose window went away while the scene was being built was
+        // closed by its host program: nothing to report.
+        int32_t width = 0;
+        int32_t height = 0;
+        if (SaverMode == smPreview && !platform.GetClientRect(parent, width, height))
+            return;
+        std::rethrow_exception(error);
+    }
     StartHostTimer(window);
-    if (mode != smPreview)
+    if (SaverMode != smPreview)
         platform.SetForegroundWindow(window);
     platform.RunMessageLoop();
 }
@@ -177,6 +225,8 @@ intptr_t HostWindowProc(THostWindow window, uint32_t message, uintptr_t wParam, 
     // all get the default treatment.
     if (CheckingPassword)
         return platform.DefWindowProc(window, message, wParam, lParam);
+    if (message == WM_CREATE)
+        return CreateHostContent(window);
     bool handled = HandleEveryMode(window, message, wParam);
     if (!handled && SaverMode == smSaver)
         handled = HandleFullScreen(window, message, wParam);

@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <optional>
 
 #include "host/HostPlatform.h"
 #include "render/IRenderBackend.h"
@@ -16,5 +17,9 @@ std::unique_ptr<IHostPlatform> MakeHostPlatform();
 std::unique_ptr<ISceneWindow> MakeSceneWindow();
 // The device's backend best suited to this machine.
 std::unique_ptr<IRenderBackend> MakeRenderBackend();
+// When this process was started as a helper of another run of the program
+// (on Linux: the OpenGL probe of the renderer choice), does that job and
+// gives the exit status; nothing for an ordinary start.
+std::optional<int> RunPlatformHelper();
 // The settings mode in a build without the settings window: tells the user.
 void ShowNoSettingsWindow();

@@ -45,6 +45,26 @@ void CloseSceneWindow()
         Scene->Close();
 }
 
+void BuildScene(THostWindow window)
+{
+    LoadSettings();
+    BallRadius = BallRadiusFor(BallSettings.SizeFactor);
+    // The monitor the host window is on: the whole screen full screen, the
+    // preview's monitor for a miniature, and the window's own monitor for
+    // each of the copies XScreenSaver runs side by side.
+    const TPixelSize screen = MonitorSizeAround(window);
+    ScreenRect = {0, 0, screen.Width, screen.Height};
+    if (BallSettings.SoundOpen && !WindBell)
+        WindBell = new TWindBell();
+    BuildBalls(BallSettings.BallsCount);
+    const TPixelSize client = WindowClientSize(window);
+    HostRect = {0, 0, client.Width, client.Height};
+    ViewScale = ViewScaleFor(HostRect, ScreenRect);
+    CreateSceneWindow();
+    ParentSceneWindow(window);
+    ShowSceneWindow();
+}
+
 }
 
 int32_t BallRadiusFor(float sizeFactor)
@@ -61,28 +81,18 @@ int32_t BallRadiusFor(float sizeFactor)
     return static_cast<int32_t>(std::min(rounded, HighestRadius));
 }
 
-float ViewScaleFor(const TRect& hostRect, const TRect& screenRect)
+void CreateScene(THostWindow window, TSaverMode mode)
 {
-    if (screenRect.Right <= 0)
-        return 1.0f;
-    return static_cast<float>(static_cast<double>(hostRect.Right - hostRect.Left) / screenRect.Right);
-}
-
-void CreateScene(THostWindow window, TSaverMode)
-{
-    LoadSettings();
-    BallRadius = BallRadiusFor(BallSettings.SizeFactor);
-    const TPixelSize screen = PrimaryScreenSize();
-    ScreenRect = {0, 0, screen.Width, screen.Height};
-    if (BallSettings.SoundOpen && !WindBell)
-        WindBell = new TWindBell();
-    BuildBalls(BallSettings.BallsCount);
-    const TPixelSize client = WindowClientSize(window);
-    HostRect = {0, 0, client.Width, client.Height};
-    ViewScale = ViewScaleFor(HostRect, ScreenRect);
-    CreateSceneWindow();
-    ParentSceneWindow(window);
-    ShowSceneWindow();
+    try {
+        BuildScene(window);
+    } catch (...) {
+        // The host calls no DestroyScene for a window it could not make: what
+        // was built so far goes here, the chime whatever the settings say.
+        delete WindBell;
+        WindBell = nullptr;
+        DestroyScene(window, mode);
+        throw;
+    }
 }
 
 void DestroyScene(THostWindow, TSaverMode)

@@ -25,6 +25,14 @@ struct TFileClose {
 
 }
 
+std::string PictureFailureLine(const std::string& fileName, const std::string& message)
+{
+    const std::string quoted = "\"" + fileName + "\"";
+    if (message.find(quoted) != std::string::npos)
+        return message;
+    return "Cannot show " + quoted + ". " + message;
+}
+
 std::filesystem::path ErrorLogPath()
 {
     return XdgStateDir() / LogFileName;

@@ -25,5 +25,19 @@ TJpegSize ReadJpegSize(std::span<const uint8_t> bytes);
 void DecodeJpegRows(std::span<const uint8_t> bytes, const std::function<void(const TJpegSize&)>& onSize,
                     const std::function<void(int32_t y, const uint8_t* bgr)>& onRow);
 
+// Where a streamed decode takes its bytes from: up to `size` bytes into
+// `buffer`, 0 at the end. It may throw; the decoder is released and the
+// exception passes on.
+using TJpegReader = std::function<size_t(uint8_t* buffer, size_t size)>;
+
+// Decodes from a reader, reduced by the library's own scaling (1/2, 1/4 or
+// 1/8) as far as the rows still cover the picture reduced to the box (see
+// ReducedSize). onSize receives the picture's full size and the size of the
+// rows that follow; the rows' size is checked against the bitmap limits
+// before decoding.
+void DecodeJpegStream(const TJpegReader& read, int32_t boxWidth, int32_t boxHeight,
+                      const std::function<void(const TJpegSize& full, const TJpegSize& rows)>& onSize,
+                      const std::function<void(int32_t y, const uint8_t* bgr)>& onRow);
+
 // The whole picture as a 24-bit bitmap.
 TDIB DecodeJpeg(std::span<const uint8_t> bytes);

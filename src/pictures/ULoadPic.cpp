@@ -8,6 +8,7 @@
 #include "pictures/FadeBlend.h"
 #include "pictures/PictureFile.h"
 #include "pictures/PictureFit.h"
+#include "platform/FileStream.h"
 #include "platform/EventLoop.h"
 #include "platform/ThreadPriority.h"
 #include "render/IDrawControl.h"
@@ -101,7 +102,7 @@ void TLoadPic::Execute()
     try {
         next.SetSize(width_, height_, ImageBits);
     } catch (const std::exception& error) {
-        LogFailure(error.what());
+        LogFailure(FileName(), error.what());
         return;
     }
     while (!Terminated()) {
@@ -114,11 +115,13 @@ void TLoadPic::Execute()
         }
         try {
             RunPass(fileName, next);
+        } catch (const EFileStreamStopped&) {
+            // The saver is ending: nothing failed.
         } catch (const std::exception& error) {
-            LogFailure(error.what());
+            LogFailure(fileName, error.what());
             SleepUntilNamed(wakesSeen);
         } catch (...) {
-            LogFailure(UnknownFailure);
+            LogFailure(fileName, UnknownFailure);
             SleepUntilNamed(wakesSeen);
         }
     }
@@ -126,9 +129,12 @@ void TLoadPic::Execute()
 
 void TLoadPic::RunPass(const std::string& fileName, TDIB& next)
 {
-    TDIB picture = LoadPictureFile(fileName);
+    // Never decoded larger than the surface it is shown on; the saver's end
+    // stops the reading and decoding at once.
+    TLoadedPicture loaded = LoadPicture(fileName, TPictureBox{width_, height_}, &terminated_);
+    TDIB& picture = loaded.Dib;
     std::fill(next.Bits(), next.Bits() + next.Size(), uint8_t(0));
-    const TRect fit = FitRect(picture.Width(), picture.Height(), next.Width(), next.Height(), width_, height_);
+    const TRect fit = FitRect(loaded.Width, loaded.Height, next.Width(), next.Height(), width_, height_);
     if (current_.Width() == UnloadedWidth) {
         // The first picture is shown as it is: the fade then runs from the
         // picture to itself.
@@ -138,9 +144,16 @@ void TLoadPic::RunPass(const std::string& fileName, TDIB& next)
     next.StretchDraw(fit, picture, picture.BoundsRect());
     picture.Clear();
 
+    std::chrono::steady_clock::time_point lastShown;
     for (int32_t step = 1; step <= FadeSteps && !Terminated(); ++step) {
         BlendPicture(current_, next, FadeWeight(step));
+        // Made here, not in the hand-over, so the user-interface thread never
+        // pays for a screen-sized conversion.
+        stepSurface_.CopyPicture(current_);
+        if (step > 1)
+            WaitUntilOrTerminated(lastShown + StepInterval);
         loop_.Synchronize([this] { HandOverStep(); });
+        lastShown = std::chrono::steady_clock::now();
     }
     loop_.Synchronize([this] { HandOverFinal(); });
     SleepWhileSuspended();
@@ -150,10 +163,10 @@ void TLoadPic::HandOverStep()
 {
     if (!device_ || !device_->DeviceReady()) {
         // Nothing can be shown any more: the slideshow stays on its last image.
+        stepSurface_.SetSurfaceSize(0, 0);
         Terminate();
         return;
     }
-    stepSurface_.CopyPicture(current_);
     finished_ = false;
     if (HandOver) {
         HandOver(*this);
@@ -174,6 +187,12 @@ void TLoadPic::SleepWhileSuspended()
     wake_.wait(guard, [this] { return !suspendRequested_ || terminated_; });
 }
 
+void TLoadPic::WaitUntilOrTerminated(std::chrono::steady_clock::time_point due)
+{
+    std::unique_lock guard(lock_);
+    wake_.wait_until(guard, due, [this] { return terminated_.load(); });
+}
+
 // Reading the same name again would fail the same way: the next attempt
 // waits for the scene to name a picture, which comes with a wake.
 void TLoadPic::SleepUntilNamed(uint64_t wakesSeen)
@@ -184,10 +203,10 @@ void TLoadPic::SleepUntilNamed(uint64_t wakesSeen)
     waitingForName_ = false;
 }
 
-void TLoadPic::LogFailure(const std::string& message)
+void TLoadPic::LogFailure(const std::string& fileName, const std::string& message)
 {
     try {
-        WriteErrorLog(message);
+        WriteErrorLog(PictureFailureLine(fileName, message));
     } catch (const std::exception& error) {
         // Losing the log must not end the slideshow.
         std::cerr << "tessaly: " << error.what() << " (" << message << ")\n";

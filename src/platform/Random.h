@@ -5,7 +5,8 @@
 // congruential, seed := seed * 134775813 + 1 (mod 2^32), and the result is the
 // high 32 bits of seed * n. Used from the user-interface thread only.
 
-// Reseeds the generator from the clock.
+// Reseeds the generator from the clock, or from TESSALY_RANDOM_SEED when the
+// environment names a seed.
 void Randomize();
 void RandSeed(uint32_t seed);
 uint32_t CurrentRandSeed();

@@ -104,7 +104,7 @@ void DrawFrame(TDXDraw& device, const TFrameSources& sources)
     MoveBalls(FrameTimeFactor());
 
     const int32_t pictureHalf = PictureSize(BallSettings.StyleSize, BallSettings.SizeFactor, ViewScale) / 2;
-    for (int32_t place = 1; place <= BallSettings.BallsCount; ++place)
+    for (int32_t place = 1; place <= BallsInUse(); ++place)
         DrawBubble(*d3d, sources, place, bodyHalf, pictureHalf);
 
     UpdateFrameRate();

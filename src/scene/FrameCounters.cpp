@@ -10,15 +10,20 @@ constexpr int32_t SlowestCountedRate = 1;
 }
 
 uint32_t FirstTick = 0;
-int32_t ElapsedMs = 0;
-int32_t FrameCount = 0;
+uint32_t LastTick = 0;
+int64_t ElapsedMs = 0;
+int64_t FrameCount = 0;
 int32_t FrameRate = NominalFrameRate;
 
 void CountFrameTick(uint32_t now)
 {
-    if (FirstTick == 0)
+    if (FrameCount == 0) {
         FirstTick = now;
-    ElapsedMs = static_cast<int32_t>(now - FirstTick);
+        LastTick = now;
+    }
+    // Unsigned difference: right across the tick count's wrap-around.
+    ElapsedMs += static_cast<uint32_t>(now - LastTick);
+    LastTick = now;
     ++FrameCount;
 }
 
@@ -38,6 +43,7 @@ double FrameTimeFactor()
 void ResetFrameCounters()
 {
     FirstTick = 0;
+    LastTick = 0;
     ElapsedMs = 0;
     FrameCount = 0;
     FrameRate = NominalFrameRate;

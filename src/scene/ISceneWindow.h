@@ -34,6 +34,10 @@ public:
     virtual IDrawControl* DrawControl() = 0;
     virtual void Show(bool visible) = 0;
     virtual bool Visible() const = 0;
+    // Whether the window system still has the window; a window destroyed from
+    // outside (its host program closed the preview) may not have been noticed
+    // by the message loop yet.
+    virtual bool Exists() const = 0;
     // Takes the keyboard, so that the scene sees key presses before its parent.
     virtual void TakeFocus() = 0;
     virtual void PostToParent(uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;

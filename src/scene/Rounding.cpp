@@ -1,9 +1,18 @@
 #include "scene/Rounding.h"
 
 #include <cmath>
+#include <limits>
 
 int32_t RoundHalfEven(double value)
 {
+    if (std::isnan(value))
+        return 0;
+    constexpr double Lowest = std::numeric_limits<int32_t>::min();
+    constexpr double Highest = std::numeric_limits<int32_t>::max();
+    if (value <= Lowest)
+        return std::numeric_limits<int32_t>::min();
+    if (value >= Highest)
+        return std::numeric_limits<int32_t>::max();
     const double floorValue = std::floor(value);
     const double fraction = value - floorValue;
     double result = floorValue;

@@ -84,7 +84,7 @@ void TWind::Blow()
 {
     if (!Region)
         return;
-    for (int32_t i = 1; i <= BallSettings.BallsCount; ++i) {
+    for (int32_t i = 1; i <= BallsInUse(); ++i) {
         TBallRec& ball = Balls[i];
         if (ball.CanCollide != 1 || !Region->Contains(RoundHalfEven(ball.X), RoundHalfEven(ball.Y)))
             continue;

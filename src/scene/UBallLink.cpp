@@ -23,10 +23,6 @@ constexpr double RingThreshold = 500.0;
 // a huge time factor from overflowing the integer tint.
 constexpr double TintChangeLimit = 1 << 20;
 
-// The stored count is limited where it is loaded; this keeps the table safe
-// from a record filled some other way.
-int32_t BallsInUse() { return std::clamp(BallSettings.BallsCount, 0, MaxBalls); }
-
 // Nearest integer with halves to even, independent of the floating-point
 // environment's rounding mode.
 int32_t RoundTintChange(double value)
@@ -168,11 +164,22 @@ void MoveOne(TBallRec& ball, double t)
 }
 
 TBallTable Balls;
+
+// The stored count is limited where it is loaded; this keeps the table safe
+// from a record filled some other way.
+int32_t BallsInUse() { return std::clamp(BallSettings.BallsCount, 0, MaxBalls); }
 int32_t BallRadius = 0;
 TRect ScreenRect;
 TRect HostRect;
 float ViewScale = 1.0f;
 double Restitution = DefaultRestitution;
+
+float ViewScaleFor(const TRect& hostRect, const TRect& screenRect)
+{
+    if (screenRect.Right <= 0)
+        return 1.0f;
+    return static_cast<float>(static_cast<double>(hostRect.Right - hostRect.Left) / screenRect.Right);
+}
 
 void BuildBalls(int32_t count)
 {

@@ -37,6 +37,9 @@ private:
 };
 
 extern TBallTable Balls;
+// Places 1..BallsInUse() are in use: the settings' count, bounded by the
+// table's capacity. Every loop over the table goes no further.
+int32_t BallsInUse();
 // Bubble radius in screen pixels, for walls and collisions.
 extern int32_t BallRadius;
 // (0, 0, screen width, screen height): the bubbles' world.
@@ -45,6 +48,9 @@ extern TRect ScreenRect;
 extern TRect HostRect;
 // Host width over screen width; 1.0 full screen.
 extern float ViewScale;
+// How much smaller than the screen the host window draws the scene: host
+// width over screen width, 1.0 when there is no screen width.
+float ViewScaleFor(const TRect& hostRect, const TRect& screenRect);
 // For collisions and edge bounces alike.
 extern double Restitution;
 

@@ -200,3 +200,13 @@ parent_window_destroy() {
     read -r -t 10 answer <&"${PARENT_HELPER[0]}" && [ "$answer" = destroyed ] ||
         fail "the parent-window helper did not destroy its window"
 }
+
+# parent_window_end: ends the helper, so that another can be started.
+parent_window_end() {
+    local pid=$PARENT_HELPER_PID
+    exec {PARENT_HELPER[1]}>&-
+    wait "$pid" 2>/dev/null
+}
+
+# program_errors FILE: the program's output without its informational lines.
+program_errors() { grep -v '^tessaly renderer: ' "$1"; }

@@ -15,11 +15,16 @@ background_shot() {
     wait_exit "$SAVER_PID" 5 || fail "a key did not end the saver"
 }
 
+# The spin is 0.005 turns a frame, backwards or forwards as the tint goes; with
+# a clock seed the turn could go back and forth and cancel out. This seed gives
+# the bubble no tint change (steps of 0 on all three channels), so it turns the
+# same way all the time: even on a slow machine a heart turns by tens of
+# degrees in eight seconds.
+export TESSALY_RANDOM_SEED=13737
+
 # overlap_in_style STYLE: runs one bubble in that style for eight seconds and
 # sets OVERLAP to the least overlap of its shapes over that time (see
-# scene_shapes.py). The spin is 0.005 turns a frame, backwards or forwards as
-# the tint goes, so even on a slow machine a heart turns by tens of degrees in
-# that time.
+# scene_shapes.py).
 overlap_in_style() {
     write_settings BallsCount=1 SoundOpen=0 BubbleStyle="$1"
     saver_start /s

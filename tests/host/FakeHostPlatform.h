@@ -18,6 +18,7 @@ public:
     bool Win9x = false;
     TPoint Cursor;
     THostWindow ExistingSaver = 0;
+    THostWindow Embedding = 0;   // the window a screen-saver daemon names
     std::map<THostWindow, std::pair<int32_t, int32_t>> ClientRects;
     int32_t ScreenWidth = 1024;
     int32_t ScreenHeight = 768;
@@ -65,13 +66,19 @@ public:
         width = ScreenWidth;
         height = ScreenHeight;
     }
+    THostWindow EmbeddingWindow() override { return Embedding; }
     THostWindow CreateWindow(const THostWindowParams& params) override
     {
         Calls.push_back("CreateWindow " + params.Title);
         Created = params;
         const THostWindow window = NextWindow++;
         Loop.RegisterWindow(window, 0, HostWindowProc);
-        Loop.SendMessage(window, WM_CREATE, 0, 0);
+        // As CreateWindowEx: a refused WM_CREATE destroys the window, WM_DESTROY included.
+        if (Loop.SendMessage(window, WM_CREATE, 0, 0) == -1) {
+            Calls.push_back("creation refused");
+            Loop.DestroyWindow(window);
+            return 0;
+        }
         return window;
     }
     void SetForegroundWindow(THostWindow) override { Calls.push_back("SetForegroundWindow"); }

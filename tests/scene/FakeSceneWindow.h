@@ -20,6 +20,7 @@ public:
     IDrawControl* DrawControl() override { return Parent ? &Control : nullptr; }
     void Show(bool visible) override { IsVisible = visible; }
     bool Visible() const override { return IsVisible; }
+    bool Exists() const override { return Parent != 0; }
     void TakeFocus() override { HasFocus = true; }
     void PostToParent(uint32_t message, uintptr_t wParam, intptr_t lParam) override
     {

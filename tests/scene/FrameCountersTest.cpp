@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <iterator>
 #include <tuple>
 
 #include "scene/FrameCounters.h"
@@ -63,10 +65,32 @@ TEST_F(FrameCountersTest, SlowOrWrappedAveragesNeverGiveAnInfiniteOrBackwardStep
     UpdateFrameRate();
     EXPECT_EQ(FrameRate, 0);
     EXPECT_DOUBLE_EQ(FrameTimeFactor(), 25.0);
+}
 
-    // After 2^31 ms the signed elapsed time turns negative.
-    FrameRate = -3;
-    EXPECT_DOUBLE_EQ(FrameTimeFactor(), 25.0);
+TEST_F(FrameCountersTest, TheRateStaysRightPastTwoToThe31And32Milliseconds)
+{
+    // 25 frames a second from a tick count that starts one hour before its
+    // wrap-around, for 50 days: past 2^31 ms (where a signed 32-bit elapsed
+    // time turns negative) and 2^32 ms (where the tick count comes round to
+    // where it started) the average stays 25.
+    constexpr uint32_t Interval = 40;
+    constexpr int64_t FiftyDays = int64_t(50) * 24 * 3600 * 1000;
+    uint32_t tick = 0xFFFFFFFFu - 3600u * 1000u;
+    const int64_t checkpoints[] = {int64_t(1) << 31, int64_t(1) << 32, FiftyDays};
+    size_t next = 0;
+    CountFrameTick(tick);
+    for (int64_t elapsed = Interval; elapsed <= FiftyDays; elapsed += Interval) {
+        tick += Interval;
+        CountFrameTick(tick);
+        if (elapsed >= checkpoints[next]) {
+            UpdateFrameRate();
+            EXPECT_EQ(ElapsedMs, elapsed);
+            EXPECT_EQ(FrameRate, 25) << "after " << elapsed << " ms";
+            EXPECT_DOUBLE_EQ(FrameTimeFactor(), 1.0);
+            ++next;
+        }
+    }
+    EXPECT_EQ(next, std::size(checkpoints));
 }
 
 TEST(RoundingTest, HalvesGoToTheEvenNeighbour)
@@ -80,6 +104,16 @@ TEST(RoundingTest, HalvesGoToTheEvenNeighbour)
     EXPECT_EQ(RoundHalfEven(2.4999), 2);
     EXPECT_EQ(RoundHalfEven(-2.5001), -3);
     EXPECT_EQ(RoundHalfEven(136.5), 136);
+}
+
+TEST(RoundingTest, ValuesOutsideTheIntegerRangeSaturate)
+{
+    EXPECT_EQ(RoundHalfEven(2147483646.6), 2147483647);
+    EXPECT_EQ(RoundHalfEven(1e300), 2147483647);
+    EXPECT_EQ(RoundHalfEven(HUGE_VAL), 2147483647);
+    EXPECT_EQ(RoundHalfEven(-1e300), -2147483647 - 1);
+    EXPECT_EQ(RoundHalfEven(-HUGE_VAL), -2147483647 - 1);
+    EXPECT_EQ(RoundHalfEven(std::nan("")), 0);
 }
 
 }

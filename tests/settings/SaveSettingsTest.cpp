@@ -3,7 +3,11 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <grp.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <functional>
 
 #include "platform/Registry.h"
 #include "settings/ListText.h"
@@ -102,6 +106,50 @@ TEST_F(TSaveSettings, KeepsEverythingItDoesNotWrite)
     EXPECT_EQ(hive.find("[HKEY_LOCAL_MACHINE\\software\\Tessaly]"), std::string::npos) << hive;
 }
 
+// A file kept by hand behind a link (a set of dotfiles): reading it and
+// saving change nothing but the values of our key.
+TEST_F(TSaveSettings, HandKeptHiveBehindALinkKeepsItsShape)
+{
+    const std::filesystem::path dotfiles = Home / "dotfiles";
+    std::filesystem::create_directories(dotfiles);
+    std::filesystem::create_directories(HivePath().parent_path());
+    std::filesystem::create_symlink("../dotfiles/tessaly.reg", HivePath());
+    const std::string head = "REGEDIT4\r\n; kept by hand\r\n\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n"
+                             "\"Colour\"=\"blue\"\r\n\r\n[HKEY_LOCAL_MACHINE\\software\\Tessaly]\r\n; fewer on the laptop\r\n";
+    const std::string tail = "\r\n; the end\r\n";
+    WriteHive(head + "\"BallsCount\"=dword:00000005\r\n" + tail);
+    const std::string before = ReadFile(dotfiles / "tessaly.reg");
+
+    LoadSettings();
+    EXPECT_EQ(BallSettings.BallsCount, 5);
+    EXPECT_EQ(ReadFile(dotfiles / "tessaly.reg"), before);
+
+    TStoredSettings values;
+    values.BallsCount = 7;
+    SaveSettings(values);
+    EXPECT_TRUE(std::filesystem::is_symlink(HivePath()));
+    EXPECT_EQ(ReadFile(dotfiles / "tessaly.reg"),
+              head + "\"BallsCount\"=dword:00000007\r\n\"BallSize\"=dword:0000000a\r\n\"ShowShadow\"=dword:00000001\r\n"
+                     "\"SoundOpen\"=dword:00000001\r\n\"BackPic\"=\"\"\r\n\"BackType\"=dword:00000001\r\n\"BallPic\"=\"\"\r\n"
+                     "\"UseMask\"=dword:00000000\r\n\"BubbleStyle\"=dword:00000000\r\n\"SoundType\"=dword:00000004\r\n"
+                     "\"RandomPlay\"=dword:00000001\r\n\"BackInterval\"=dword:0000000a\r\n" + tail);
+    // Nothing is left beside the file it replaced.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dotfiles), std::filesystem::directory_iterator()), 1);
+
+    // A damaged file behind the link is kept aside next to itself; the link stays.
+    std::ofstream(dotfiles / "tessaly.reg", std::ios::binary) << "spoilt";
+    testing::internal::CaptureStderr();
+    SaveSettings(values);
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(std::filesystem::is_symlink(HivePath()));
+    size_t aside = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dotfiles))
+        aside += entry.path().filename().string().starts_with("tessaly.reg.damaged-");
+    EXPECT_EQ(aside, 1u);
+    LoadSettings();
+    EXPECT_EQ(BallSettings.BallsCount, 7);
+}
+
 TEST_F(TSaveSettings, DamagedHiveIsKeptAsideThenReplaced)
 {
     const std::string damaged = "not a registry file\n";
@@ -180,15 +228,45 @@ TEST_F(TSaveSettings, ValueThatCannotBeWrittenNamesItselfAndOldFileStays)
                             std::filesystem::directory_iterator()), 1);
 }
 
+// Root writes through any permission, so as root the check runs in a child
+// process that has become the unprivileged user "nobody" (a throwaway
+// identity: it owns nothing else here), with the test's folder handed to it.
+// The child's verdict comes back as its exit status.
+int AsUnprivilegedUser(const std::filesystem::path& folder, const std::function<bool()>& check)
+{
+    constexpr uid_t Nobody = 65534;
+    if (geteuid() != 0)
+        return check() ? 0 : 1;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        EXPECT_EQ(lchown(entry.path().c_str(), Nobody, Nobody), 0);
+    EXPECT_EQ(chown(folder.c_str(), Nobody, Nobody), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0)
+            _exit(2);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
+}
+
 TEST_F(TSaveSettings, ReadOnlyHiveIsRespected)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes through any permission";
     const std::string before = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\software\\Tessaly]\n";
     WriteHive(before);
     std::filesystem::permissions(HivePath(), std::filesystem::perms::owner_read);
-    EXPECT_EQ(SaveError(TStoredSettings{}), "Failed to set data for 'BallsCount'");
-    EXPECT_EQ(ReadFile(HivePath()), before);
+    const int verdict = AsUnprivilegedUser(HivePath().parent_path().parent_path(), [&] {
+        const std::string error = SaveError(TStoredSettings{});
+        const std::string after = ReadFile(HivePath());
+        if (error != "Failed to set data for 'BallsCount'")
+            std::fprintf(stderr, "saving gave: %s\n", error.c_str());
+        if (after != before)
+            std::fprintf(stderr, "the read-only hive was changed\n");
+        return error == "Failed to set data for 'BallsCount'" && after == before;
+    });
+    EXPECT_NE(verdict, 2) << "cannot become an unprivileged user";
+    EXPECT_EQ(verdict, 0);
 }
 
 }

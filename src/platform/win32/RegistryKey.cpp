@@ -87,7 +87,19 @@ std::string_view RootKeyName(TRootKey root)
     return root == TRootKey::rkLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
 }
 
+// There is no hive file on Windows: the registry is the system's, and a
+// damaged file is never what stands behind a key.
 THiveFile::THiveFile(std::filesystem::path file) : File(std::move(file)) {}
+
+THiveFile::TLock::TLock(const std::filesystem::path&, bool) {}
+
+THiveFile::TLock::~TLock() = default;
+
+THiveFile::TLock THiveFile::LockShared() const { return TLock(File, false); }
+
+THiveSnapshot THiveFile::Read() const { return THiveSnapshot{}; }
+
+std::filesystem::path THiveFile::AsideStem() const { return {}; }
 
 std::filesystem::path DefaultHivePath() { return {}; }
 

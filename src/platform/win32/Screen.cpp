@@ -12,3 +12,15 @@ TPixelSize WindowClientSize(uintptr_t window)
         throw EScreenError("there is no window " + std::to_string(window));
     return {rect.right, rect.bottom};
 }
+
+TPixelSize MonitorSizeAround(uintptr_t window)
+{
+    if (!IsWindow(reinterpret_cast<HWND>(window)))
+        throw EScreenError("there is no window " + std::to_string(window));
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    HMONITOR monitor = MonitorFromWindow(reinterpret_cast<HWND>(window), MONITOR_DEFAULTTOPRIMARY);
+    if (!monitor || !GetMonitorInfoW(monitor, &info))
+        return PrimaryScreenSize();
+    return {info.rcMonitor.right - info.rcMonitor.left, info.rcMonitor.bottom - info.rcMonitor.top};
+}

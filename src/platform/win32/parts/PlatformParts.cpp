@@ -13,6 +13,9 @@ std::unique_ptr<ISceneWindow> MakeSceneWindow() { return std::make_unique<TWin32
 
 std::unique_ptr<IRenderBackend> MakeRenderBackend() { return std::make_unique<TGdiRenderBackend>(); }
 
+// The Windows build starts no helpers of itself.
+std::optional<int> RunPlatformHelper() { return std::nullopt; }
+
 void ShowNoSettingsWindow()
 {
     // The settings window of the Windows build is still to come; until then

@@ -87,6 +87,8 @@ void TWin32SceneWindow::Show(bool visible)
         SetFocus(ToHwnd(Parent));
 }
 
+bool TWin32SceneWindow::Exists() const { return Handle != 0 && IsWindow(ToHwnd(Handle)); }
+
 void TWin32SceneWindow::TakeFocus()
 {
     if (Handle != 0)

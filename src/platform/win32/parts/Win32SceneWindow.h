@@ -22,6 +22,7 @@ public:
     IDrawControl* DrawControl() override;
     void Show(bool visible) override;
     bool Visible() const override { return IsVisible; }
+    bool Exists() const override;
     void TakeFocus() override;
     void PostToParent(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     void SetCursorVisible(bool visible) override;

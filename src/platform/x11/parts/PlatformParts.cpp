@@ -13,4 +13,11 @@ std::unique_ptr<ISceneWindow> MakeSceneWindow() { return std::make_unique<TScene
 
 std::unique_ptr<IRenderBackend> MakeRenderBackend() { return ChooseRenderBackend(); }
 
+std::optional<int> RunPlatformHelper()
+{
+    if (OpenGLProbeAsked())
+        return AnswerOpenGLProbe();
+    return std::nullopt;
+}
+
 void ShowNoSettingsWindow() { throw std::runtime_error("this build has no settings dialog"); }

@@ -64,6 +64,13 @@ void TSceneWindow::Show(bool visible)
         system.SetFocus(Parent);
 }
 
+bool TSceneWindow::Exists() const
+{
+    TWindowSize size;
+    const TWindowSystem* system = TWindowSystem::Current();
+    return Handle != 0 && system && system->GetClientSize(Handle, size);
+}
+
 void TSceneWindow::TakeFocus()
 {
     if (Handle == 0)
@@ -120,6 +127,7 @@ intptr_t TSceneWindow::WindowProc(TWindow window, uint32_t message, uintptr_t wP
             WindowSystem().SetFocus(Handle);
         return 0;
     case WM_MOUSEMOVE:
+    case WM_SIZE:
         if (Handler)
             Handler(message, wParam, lParam);
         return 0;
