@@ -20,15 +20,20 @@ if(TESSALY_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# tessaly_module(<target> DIRS <folders under this one> LIBS <link libraries>)
+# tessaly_module(<target> DIRS <folders under this one> LIBS <link libraries>
+#                 [EXCLUDE <files under this folder>])
 # A static library made of every .cpp in the named folders, so adding a file
-# needs no edit here.
+# needs no edit here. EXCLUDE leaves out files of one window system's build.
 function(tessaly_module target)
-  cmake_parse_arguments(M "" "" "DIRS;LIBS" ${ARGN})
+  cmake_parse_arguments(M "" "" "DIRS;LIBS;EXCLUDE" ${ARGN})
   set(sources)
   foreach(dir IN LISTS M_DIRS)
     file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
     list(APPEND sources ${found})
+  endforeach()
+  list(TRANSFORM sources REPLACE "/\\./" "/")
+  foreach(file IN LISTS M_EXCLUDE)
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
   endforeach()
   if(sources)
     add_library(${target} STATIC ${sources})

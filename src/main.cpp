@@ -1,12 +1,13 @@
 // Program entry: everything is decided by the command line in the host.
 #include <cstdio>
 #include <exception>
+#include <optional>
 
 #include "host/CommandLine.h"
 #include "host/ConventionalOptions.h"
+#include "host/PlatformParts.h"
 #include "host/ScreenSaver.h"
 #include "host/UPreview.h"
-#include "render/backends/ChooseBackend.h"
 #if TESSALY_HAVE_DIALOG
 #include "settings/dialog/RunSettingsDialog.h"
 #endif
@@ -22,8 +23,8 @@ void IdleTimer(THostWindow, TSaverMode) {}
 
 int main(int argc, char** argv)
 {
-    if (OpenGLProbeAsked())
-        return AnswerOpenGLProbe();
+    if (const std::optional<int> helped = RunPlatformHelper())
+        return *helped;
     SetCommandLine({argv, argv + argc});
     switch (ConventionalOption(ParamStr(1))) {
     case TConventionalOption::Help:

@@ -2,11 +2,12 @@
 
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <utility>
 
 #include "host/CommandLine.h"
-#include "host/LinuxHostPlatform.h"
 #include "host/PasswordCheck.h"
+#include "host/PlatformParts.h"
 
 TSaverMode SaverMode = smChangePassword;   // zero until the dispatch sets it
 TSaverCallbacks HostCallbacks;
@@ -147,8 +148,8 @@ void ResetHostState()
 
 void RunHost(const TSaverCallbacks& callbacks, TSaverMode mode, const std::string& secondArgument)
 {
-    TLinuxHostPlatform platform;
-    RunHost(platform, callbacks, mode, secondArgument);
+    const std::unique_ptr<IHostPlatform> platform = MakeHostPlatform();
+    RunHost(*platform, callbacks, mode, secondArgument);
 }
 
 void RunHost(IHostPlatform& platform, const TSaverCallbacks& callbacks, TSaverMode mode,

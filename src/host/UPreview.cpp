@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <stdexcept>
 
+#include "host/PlatformParts.h"
+#include "platform/DesktopCapture.h"
 #include "platform/Screen.h"
-#include "platform/x11/DesktopCapture.h"
-#include "render/backends/ChooseBackend.h"
-#include "render/backends/sdl/SdlDrawWindow.h"
-#include "scene/TSceneWindow.h"
 #include "scene/UDxBall.h"
 #include "settings/TBallSettings.h"
 #include "sound/Uwindbell.h"
@@ -28,7 +25,7 @@ constexpr double HighestRadius = INT32_MAX;
 void CreateSceneWindow()
 {
     if (!Scene)
-        Scene = new TFDxBall(std::make_unique<TSceneWindow>(), ChooseRenderBackend(), CaptureDesktop);
+        Scene = new TFDxBall(MakeSceneWindow(), MakeRenderBackend(), CaptureDesktop);
 }
 void ParentSceneWindow(THostWindow window) { Scene->SetParentWindow(window); }
 void ShowSceneWindow() { Scene->Show(); }
@@ -115,6 +112,6 @@ void ShowSettings(THostWindow)
 #if TESSALY_HAVE_DIALOG
     RunSettingsDialog();
 #else
-    throw std::runtime_error("this build has no settings dialog");
+    ShowNoSettingsWindow();
 #endif
 }

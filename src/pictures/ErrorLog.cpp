@@ -6,6 +6,7 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/FileOpen.h"
 #include "platform/XdgPaths.h"
 
 namespace {
@@ -45,7 +46,7 @@ void WriteErrorLog(const std::string& message)
     if (made) {
         Fail(path, made.value());
     }
-    std::unique_ptr<std::FILE, TFileClose> file(std::fopen(path.c_str(), "wb"));
+    std::unique_ptr<std::FILE, TFileClose> file(OpenFile(path, "wb"));
     if (!file) {
         Fail(path, errno);
     }

@@ -13,6 +13,7 @@
 #include "pictures/PictureFile.h"
 #include "pictures/PictureShaping.h"
 #include "platform/BmpFile.h"
+#include "platform/FileOpen.h"
 
 namespace {
 
@@ -139,7 +140,7 @@ TPngSize CropLimitFor(const std::array<TSlotRequest, PictureSlotCount + 1>& requ
             continue;
         }
         std::vector<uint8_t> header(32);
-        if (std::FILE* file = std::fopen(request.FileName.c_str(), "rb")) {
+        if (std::FILE* file = OpenFile(request.FileName, "rb")) {
             header.resize(std::fread(header.data(), 1, header.size(), file));
             std::fclose(file);
         }

@@ -6,7 +6,7 @@
 
 #include "pictures/PictureSlots.h"
 #include "platform/BgrPixels.h"
-#include "platform/x11/DesktopCapture.h"
+#include "platform/DesktopCapture.h"
 #include "render/TDIB.h"
 #include "render/TDirect3DTexture2.h"
 #include "render/TDXDIB.h"

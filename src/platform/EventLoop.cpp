@@ -1,10 +1,6 @@
 #include "platform/EventLoop.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
 #include <utility>
 
 #include "platform/TickCount.h"
@@ -24,22 +20,9 @@ bool MatchesFilter(const TMsg& msg, TWindow window, uint32_t first, uint32_t las
 }
 }
 
-TEventLoop::TEventLoop() : NextHandle(FirstLoopHandle), Calls([this] { Wake(); })
-{
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
-        WakeRead = ends[0];
-        WakeWrite = ends[1];
-    }
-}
+TEventLoop::TEventLoop() : NextHandle(FirstLoopHandle), Calls([this] { Wake(); }) {}
 
-TEventLoop::~TEventLoop()
-{
-    if (WakeRead >= 0)
-        close(WakeRead);
-    if (WakeWrite >= 0)
-        close(WakeWrite);
-}
+TEventLoop::~TEventLoop() = default;
 
 void TEventLoop::RegisterWindow(TWindow window, TWindow parent, TWindowProc proc, std::function<void()> release)
 {
@@ -186,20 +169,14 @@ bool TEventLoop::GetMessage(TMsg& msg)
 
 void TEventLoop::Sleep()
 {
-    std::vector<pollfd> handles;
-    if (WakeRead >= 0)
-        handles.push_back({WakeRead, POLLIN, 0});
+    std::vector<int> handles;
     for (IEventSource* source : Sources)
         if (source->WaitHandle() >= 0)
-            handles.push_back({source->WaitHandle(), POLLIN, 0});
+            handles.push_back(source->WaitHandle());
     int timeout = NoTimeout;
     if (auto wait = Timers.TimeToNext(MonotonicMs()))
         timeout = static_cast<int>(std::min<uint64_t>(*wait, 60000));
-    if (poll(handles.data(), handles.size(), timeout) > 0 && WakeRead >= 0) {
-        char drain[64];
-        while (read(WakeRead, drain, sizeof drain) > 0) {
-        }
-    }
+    Waker.Sleep(handles, timeout);
 }
 
 intptr_t TEventLoop::DispatchMessage(const TMsg& msg)
@@ -286,14 +263,7 @@ void TEventLoop::RequestTerminate()
     Wake();
 }
 
-void TEventLoop::Wake()
-{
-    if (WakeWrite >= 0) {
-        const char one = 1;
-        // A full pipe already wakes the loop; nothing else can go wrong here.
-        [[maybe_unused]] const auto written = write(WakeWrite, &one, 1);
-    }
-}
+void TEventLoop::Wake() { Waker.Wake(); }
 
 TEventLoop& UiLoop()
 {

@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/LoopWaker.h"
 #include "platform/Messages.h"
 #include "platform/SyncCall.h"
 #include "platform/TimerTable.h"
@@ -119,8 +120,7 @@ private:
     int QuitCode = 0;
 
     std::atomic<bool> TerminateRequested{false};
-    int WakeRead = -1;
-    int WakeWrite = -1;
+    TLoopWaker Waker;
     TSyncCallQueue Calls;
 };
 

@@ -1,17 +1,14 @@
 #include "platform/FileStream.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include "platform/RawFile.h"
 
 namespace {
 
@@ -64,24 +61,17 @@ void ReadAhead(std::shared_ptr<TFileStream::TShared> shared, std::string path)
 void ReadFile(TFileStream::TShared& sharedState, const std::string& path)
 {
     TFileStream::TShared* shared = &sharedState;
-    // Without O_NONBLOCK opening a FIFO waits for a writer; a regular file
-    // ignores the flag.
-    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (file < 0) {
-        Fail(*shared, "Cannot open file " + Quoted(path) + ". " + std::strerror(errno));
+    intptr_t file = 0;
+    uint64_t size = 0;
+    std::string problem;
+    if (!OpenRegularFile(path, file, size, problem)) {
+        Fail(*shared, "Cannot open file " + Quoted(path) + ". " + problem);
         return;
     }
-    struct stat status {};
-    if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(file);
-        Fail(*shared, "Cannot open file " + Quoted(path) + ". It is not a regular file");
-        return;
-    }
-    fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
     {
         std::lock_guard guard(shared->Lock);
         shared->Opened = true;
-        shared->Size = static_cast<uint64_t>(status.st_size);
+        shared->Size = size;
         shared->Changed.notify_all();
     }
     for (;;) {
@@ -92,11 +82,9 @@ void ReadFile(TFileStream::TShared& sharedState, const std::string& path)
                 break;
         }
         std::vector<uint8_t> block(BlockSize);
-        const ssize_t got = read(file, block.data(), block.size());
-        if (got < 0 && errno == EINTR)
-            continue;
+        const int64_t got = ReadRegularFile(file, block.data(), block.size(), problem);
         if (got < 0) {
-            Fail(*shared, "Cannot read file " + Quoted(path) + ". " + std::strerror(errno));
+            Fail(*shared, "Cannot read file " + Quoted(path) + ". " + problem);
             break;
         }
         std::lock_guard guard(shared->Lock);
@@ -109,7 +97,7 @@ void ReadFile(TFileStream::TShared& sharedState, const std::string& path)
         shared->Blocks.push_back(std::move(block));
         shared->Changed.notify_all();
     }
-    close(file);
+    CloseRegularFile(file);
 }
 
 }

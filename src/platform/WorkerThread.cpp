@@ -1,9 +1,8 @@
 #include "platform/WorkerThread.h"
 
-#include <SDL.h>
-
 #include <utility>
 
+#include "platform/BmpFile.h"
 #include "platform/EventLoop.h"
 
 TWorkerThread::TWorkerThread() : TWorkerThread(UiLoop()) {}
@@ -18,9 +17,9 @@ void TWorkerThread::Start(std::function<void()> body)
         return;
     Thread = std::thread([this, body = std::move(body)] {
         body();
-        // SDL keeps per-thread state (its error text) for any thread that
-        // calls it, such as a picture decoder; only its own threads free it.
-        SDL_TLSCleanup();
+        // The bitmap reader may keep per-thread state for a thread that
+        // decoded pictures; the thread that made it frees it.
+        ReleaseBmpThreadState();
         HasFinished = true;
         Loop.SyncCalls().Notify();
     });

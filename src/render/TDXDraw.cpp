@@ -1,6 +1,9 @@
 #include "render/TDXDraw.h"
 
 #include <algorithm>
+#include <cstdio>
+
+#include "platform/Verbose.h"
 
 #include "render/RenderErrors.h"
 #include "render/TDirect3DDevice7.h"
@@ -265,17 +268,23 @@ TRect TDXDraw::PresentDestination() const {
   return dest;
 }
 
-void TDXDraw::Present(bool waitVBlank) {
-  if (!control_ || !DeviceReady()) return;
+bool TDXDraw::Present(bool waitVBlank) {
+  if (!control_ || !DeviceReady()) return false;
   if (nowOptions_ & doFullScreen) {
     // A flip only shows while our form is the one in front.
-    if (control_->IsFormActive()) backend_->Present(TRect{0, 0, backWidth_, backHeight_}, true);
-    return;
+    return control_->IsFormActive() && backend_->Present(TRect{0, 0, backWidth_, backHeight_}, true);
   }
-  backend_->Present(PresentDestination(), waitVBlank);
+  return backend_->Present(PresentDestination(), waitVBlank);
 }
 
-void TDXDraw::PresentFrame() { Present((nowOptions_ & doWaitVBlank) != 0); }
+void TDXDraw::PresentFrame() {
+  const bool shown = Present((nowOptions_ & doWaitVBlank) != 0);
+  // What start-up time measurements wait for.
+  if (shown && !firstFrameTold_) {
+    firstFrameTold_ = true;
+    if (VerboseOutput()) std::fprintf(stderr, "tessaly frame: the first frame is on screen\n");
+  }
+}
 
 void TDXDraw::Paint() { Present(false); }
 

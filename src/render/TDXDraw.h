@@ -94,7 +94,7 @@ class TDXDraw {
   void CreateTarget();
   void ReleaseDeviceObjects();
   TRect PresentDestination() const;
-  void Present(bool waitVBlank);
+  bool Present(bool waitVBlank);
 
   std::unique_ptr<IRenderBackend> backend_;
   IDrawControl* control_ = nullptr;
@@ -108,6 +108,7 @@ class TDXDraw {
   bool initialized_ = false;
   bool inTransition_ = false;
   bool initializeCalledOnce_ = false;
+  bool firstFrameTold_ = false;
   bool calledDoInitialize_ = false;
   bool calledDoInitializeSurface_ = false;
   bool notifyingInitialization_ = false;

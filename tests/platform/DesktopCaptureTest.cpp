@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/BmpFile.h"
-#include "platform/x11/DesktopCapture.h"
+#include "platform/DesktopCapture.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "render/backends/cpu/TCpuCompositor.h"
+#include "render/BorderedPicture.h"
 #include "render_cpu/CompositorFixtures.h"
 
 namespace {
@@ -164,6 +165,31 @@ TEST(TCpuCompositor, BlendingOffAndUntexturedDrawsFollowTheDiffuseRules) {
   EXPECT_EQ(compositor.Row(0)[0], 0x804020u);
   EXPECT_EQ(compositor.Row(2)[2], reference::Blend(0x808080, 0x80FF0000, 0xFFFFFF));
   EXPECT_EQ(compositor.Row(0)[3], 0x808080u);
+}
+
+TEST(TCpuCompositor, TurnedPicturesShowTheirOwnEdgesAndNothingBeyond) {
+  constexpr int W = 160, H = 140;
+  auto texels = std::make_shared<TCpuTexels>(bordered::Size, bordered::Size);
+  texels->Pixels = bordered::Pixels();
+  texels->Measure();
+  const reference::Texture texture = AsReference(*texels);
+  for (int size : {49, 80, 128}) {
+    for (int step = 0; step < 48; ++step) {
+      const float turns = float(step) / 48.0f + 0.003f * float(size % 7);
+      TD3DTLVertex v[4];
+      bordered::Square(v, 80.0f + 0.25f * float(step % 4), 70.0f, size, turns);
+      TCpuCompositor compositor(1);
+      compositor.Resize(W, H);
+      compositor.Clear(TRect{0, 0, W, H}, bordered::Background);
+      compositor.DrawStrip(v, 4, texels, AlphaBlend());
+      compositor.Flush();
+      std::vector<uint32_t> expected(size_t(W) * H, bordered::Background);
+      reference::Square(expected, W, H, v, texture, TRect{0, 0, W, H});
+      const std::vector<uint32_t> got(compositor.Pixels(), compositor.Pixels() + size_t(W) * H);
+      ASSERT_EQ(got, expected) << "size " << size << ", " << turns << " turns";
+      EXPECT_EQ(bordered::Stray(got, W, H, v), "") << "size " << size << ", " << turns << " turns";
+    }
+  }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/x11/DesktopCapture.h"
+#include "platform/DesktopCapture.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

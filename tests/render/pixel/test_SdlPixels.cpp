@@ -14,6 +14,7 @@
 #include "render/TDirectDrawSurface.h"
 #include "render/backends/sdl/TSdlRenderBackend.h"
 #include "render/backends/sdl/TSdlWindowControl.h"
+#include "render/BorderedPicture.h"
 
 namespace {
 
@@ -265,6 +266,36 @@ TEST_P(SdlPixels, TexturesUploadAgainAfterLoss) {
   DrawBackground(background);
   DrawSquare(texture, 160, 120, 50, 0, 0xFFFFFFFF);
   EXPECT_TRUE(Near(At(160, 120), TRgb{0, 0, 255}));
+}
+
+TEST_P(SdlPixels, TurnedPicturesShowTheirOwnEdgesAndNothingBeyond) {
+  Initialise();
+  TDirectDrawSurface background;
+  background.SetSurfaceSize(SurfaceWidth, SurfaceHeight);
+  background.FillColor(bordered::Background);
+  TDIB dib;
+  dib.SetSize(bordered::Size, bordered::Size, 32);
+  for (int y = 0; y < bordered::Size; ++y) {
+    for (int x = 0; x < bordered::Size; ++x) dib.SetColor(x, y, bordered::Texel(x, y));
+  }
+  TDirect3DTexture2 texture(*device, &dib, false);
+  for (int size : {49, 80, 128}) {
+    for (int step = 0; step < 24; ++step) {
+      const float turns = float(step) / 24.0f + 0.003f * float(size % 7);
+      pixels.clear();
+      DrawBackground(background);
+      ASSERT_TRUE(d3d->SetTexture(0, &texture));
+      d3d->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
+      d3d->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA);
+      d3d->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
+      TD3DTLVertex v[4];
+      bordered::Square(v, 160.0f, 120.0f, size, turns);
+      ASSERT_TRUE(d3d->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, v, 4, D3DDP_WAIT));
+      At(0, 0);
+      EXPECT_EQ(bordered::Stray(pixels, SurfaceWidth, SurfaceHeight, v), "")
+          << "size " << size << ", " << turns << " turns";
+    }
+  }
 }
 
 std::string RendererLabel(const ::testing::TestParamInfo<TSdlRendererChoice>& info) {

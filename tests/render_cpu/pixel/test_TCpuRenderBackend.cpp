@@ -198,4 +198,26 @@ TEST_F(CpuDevice, AStraightSquareDrawnAgainAtItsSizeShowsItsTexturesNewPixels) {
   EXPECT_EQ(BackSurface(), drawSquare());
 }
 
+TEST_F(CpuDevice, AFrameDrawnInTheWindowSurvivesTheWindowChangingSize) {
+  device_->InitializeDevice();
+  MakeBackground();
+  const auto expected = DrawFrame();
+  device_->PresentFrame();
+  // Drawn where the window shows it: no second copy of the frame.
+  SDL_Surface* shown = SDL_GetWindowSurface(window_);
+  ASSERT_NE(shown, nullptr);
+  std::vector<uint32_t> back;
+  int width = 0, height = 0;
+  ASSERT_TRUE(backend_->ReadBackSurface(back, width, height));
+  EXPECT_EQ(back, expected);
+  // SDL frees the window's surface when it makes the next one, at the new
+  // size: the frame must have left it by then.
+  SDL_SetWindowSize(window_, Width + 16, Height + 8);
+  SDL_PumpEvents();
+  device_->PresentFrame();
+  EXPECT_EQ(BackSurface(), expected);
+  // And the next frames still draw right.
+  EXPECT_EQ(DrawFrame(), (device_->PresentFrame(), BackSurface()));
+}
+
 }  // namespace

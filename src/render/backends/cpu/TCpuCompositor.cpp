@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <thread>
 
 namespace {
@@ -10,6 +11,8 @@ namespace {
 // the other thread idle, few enough that each draw is set up rarely.
 constexpr int BandsPerThread = 4;
 constexpr int MinBandRows = 16;
+// Pixels a flush touches below which it runs on the calling thread alone.
+constexpr int64_t LightFlushPixels = int64_t(1) << 20;
 constexpr uint32_t ColourMask = 0x00FFFFFF;
 constexpr uint32_t OpaqueAlpha = 0xFF000000u;
 constexpr size_t StripCorners = 4;
@@ -69,11 +72,28 @@ void TCpuCompositor::Resize(int width, int height) {
   columns_.clear();
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
-  pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0);
+  own_.reset(static_cast<uint32_t*>(std::calloc(std::max<size_t>(PixelCount(), 1), sizeof(uint32_t))));
+  if (!own_) throw std::bad_alloc();
+  base_ = own_.get();
   viewport_ = TRect{0, 0, width_, height_};
   lastCopy_ = TCopyKey{};
   sinceCopy_.Resize(width_, height_);
   sincePresent_.Resize(width_, height_);
+}
+
+void TCpuCompositor::UseMemory(uint32_t* memory) {
+  if (!memory || memory == base_) return;
+  std::copy_n(base_, PixelCount(), memory);
+  own_.reset();
+  base_ = memory;
+}
+
+void TCpuCompositor::UseOwnMemory() {
+  if (InOwnMemory()) return;
+  own_.reset(static_cast<uint32_t*>(std::malloc(std::max<size_t>(PixelCount(), 1) * sizeof(uint32_t))));
+  if (!own_) throw std::bad_alloc();
+  std::copy_n(base_, PixelCount(), own_.get());
+  base_ = own_.get();
 }
 
 // Pending work counts as a change once it is certain to run: a copy may
@@ -125,7 +145,11 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   } else {
     copyRects_.push_back(to);
   }
-  for (const TRect& part : copyRects_) sincePresent_.Add(part);
+  int64_t copied = 0;
+  for (const TRect& part : copyRects_) {
+    sincePresent_.Add(part);
+    copied += int64_t(part.Width()) * part.Height();
+  }
   Flush([&](int top, int bottom, int) {
     for (const TRect& part : copyRects_) {
       for (int row = std::max(top, part.Top); row < std::min(bottom, part.Bottom); ++row) {
@@ -134,7 +158,7 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
         CopySpanMasked(MutableRow(row) + part.Left, src, part.Width());
       }
     }
-  });
+  }, copied);
   lastCopy_ = sourceId != 0 ? key : TCopyKey{};
   sinceCopy_.Reset();
   return true;
@@ -262,7 +286,8 @@ int TCpuCompositor::BandCount() const {
   return std::max(1, std::min(wanted, height_ / MinBandRows));
 }
 
-void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int worker)>& afterBand) {
+void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int worker)>& afterBand,
+                           int64_t afterBandPixels) {
   if (height_ == 0 || (commands_.empty() && !afterBand)) {
     commands_.clear();
     columns_.clear();
@@ -273,7 +298,10 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   for (auto& scratch : scratch_) {
     if (scratch.size() < rowScratch) scratch.resize(rowScratch);
   }
-  const int bands = BandCount();
+  int64_t work = afterBandPixels;
+  for (const TCommand& command : commands_) work += int64_t(command.Bounds.Width()) * command.Bounds.Height();
+  // Waking another thread costs more than it saves on a light frame.
+  const int bands = work < LightFlushPixels ? 1 : BandCount();
   pool_.Run(bands, [&](int band, int worker) {
     const int top = static_cast<int>(static_cast<int64_t>(height_) * band / bands);
     const int bottom = static_cast<int>(static_cast<int64_t>(height_) * (band + 1) / bands);

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -22,8 +23,16 @@ class TCpuCompositor {
   // `threads` 0 takes every core the machine has.
   explicit TCpuCompositor(int threads = 0, TSpanKernel kernel = TSpanKernel::Best);
 
-  // (Re)makes the surface at width x height, black, viewport all of it.
+  // (Re)makes the surface at width x height, black, viewport all of it, in
+  // memory of its own.
   void Resize(int width, int height);
+  // Draws from now on straight into `memory`: Width() x Height() pixels,
+  // rows one after another, which the caller keeps until it calls
+  // UseOwnMemory or Resize. What the surface shows is carried over.
+  void UseMemory(uint32_t* memory);
+  // Back into memory of its own, the pixels carried over.
+  void UseOwnMemory();
+  bool InOwnMemory() const { return base_ == own_.get(); }
   int Width() const { return width_; }
   int Height() const { return height_; }
   int Threads() const { return pool_.Threads(); }
@@ -47,15 +56,17 @@ class TCpuCompositor {
 
   // Carries out every pending operation. `afterBand(top, bottom, worker)`,
   // when given, runs on each band's rows once they are final, on the thread
-  // that drew them.
-  void Flush(const std::function<void(int top, int bottom, int worker)>& afterBand = {});
+  // that drew them; `afterBandPixels` says how many pixels it touches in all,
+  // so that a light flush stays on the calling thread.
+  void Flush(const std::function<void(int top, int bottom, int worker)>& afterBand = {},
+             int64_t afterBandPixels = 0);
 
   // Where the surface changed since the caller last reset this, pending
   // work included: what a present has to show again.
   TDamageRegion& PresentDamage();
 
-  const uint32_t* Pixels() const { return pixels_.data(); }
-  const uint32_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_); }
+  const uint32_t* Pixels() const { return base_; }
+  const uint32_t* Row(int y) const { return base_ + static_cast<size_t>(y) * static_cast<size_t>(width_); }
 
  private:
   enum class TKind { Clear, Rect, Triangle };
@@ -93,7 +104,8 @@ class TCpuCompositor {
     TTriangleSetup Triangle;
   };
 
-  uint32_t* MutableRow(int y) { return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_); }
+  size_t PixelCount() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
+  uint32_t* MutableRow(int y) { return base_ + static_cast<size_t>(y) * static_cast<size_t>(width_); }
   bool BlendFrom(const TRenderStates& states, TCommand& command) const;
   void AddRect(const TFixedVertex* corners, TCommand command);
   void AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c, TCommand command);
@@ -114,7 +126,15 @@ class TCpuCompositor {
   int width_ = 0;
   int height_ = 0;
   TRect viewport_;
-  std::vector<uint32_t> pixels_;
+  // Memory of its own comes zeroed from the system and costs nothing until
+  // drawn on, so a surface that moves into the window's at once never
+  // occupies a second screen's worth.
+  struct TFree {
+    void operator()(uint32_t* memory) const { std::free(memory); }
+  };
+  std::unique_ptr<uint32_t[], TFree> own_;
+  // own_, or the memory UseMemory was given.
+  uint32_t* base_ = nullptr;
   std::vector<TCommand> commands_;
   std::vector<uint16_t> columns_;
   std::vector<TFixedVertex> fixed_;

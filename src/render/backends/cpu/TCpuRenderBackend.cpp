@@ -46,6 +46,8 @@ std::vector<TDisplayMode> TCpuRenderBackend::DisplayModes(void* nativeWindow) {
 
 bool TCpuRenderBackend::SetDisplayMode(void* nativeWindow, const TDisplayMode& wanted) {
   auto* window = static_cast<SDL_Window*>(nativeWindow);
+  // The switch may take the window's surface away.
+  compositor_.UseOwnMemory();
   if (!SwitchSdlDisplayMode(window, wanted)) return false;
   window_ = window;
   fullScreen_ = true;
@@ -66,6 +68,12 @@ TTargetResult TCpuRenderBackend::CreateTarget(const TTargetRequest& request) {
   // video driver's own framebuffer (shared memory on X11) is what we want.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   compositor_.Resize(std::max(request.Width, 1), std::max(request.Height, 1));
+  // Into the window's surface from the first frame on, when it fits.
+  if (SDL_Surface* surface = SDL_GetWindowSurface(window)) {
+    if (DrawsInWindow(surface, TRect{0, 0, surface->w, surface->h})) {
+      compositor_.UseMemory(static_cast<uint32_t*>(surface->pixels));
+    }
+  }
   hasTarget_ = true;
   shownSurface_ = nullptr;
   exposed_ = true;
@@ -82,10 +90,14 @@ int TCpuRenderBackend::WatchEvents(void* self, SDL_Event* event) {
     return 0;
   }
   switch (event->window.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_RESIZED:
+      backend->surfaceMayChange_ = true;
+      backend->exposed_ = true;
+      break;
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_RESTORED:
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
       backend->exposed_ = true;
       break;
     default:
@@ -171,6 +183,12 @@ bool TCpuRenderBackend::DrawTriangleStrip(const TD3DTLVertex* vertices, size_t c
   return true;
 }
 
+bool TCpuRenderBackend::DrawsInWindow(const SDL_Surface* surface, const TRect& dest) const {
+  return SameLayout(surface) && !SDL_MUSTLOCK(surface) && surface->pitch == surface->w * 4 &&
+         surface->w == compositor_.Width() && surface->h == compositor_.Height() &&
+         dest == TRect{0, 0, surface->w, surface->h};
+}
+
 bool TCpuRenderBackend::PresentInPlace(SDL_Surface* surface, const TRect& dest) {
   const TRect window{0, 0, surface->w, surface->h};
   // The changed parts of the back surface, where they land in the window.
@@ -181,6 +199,12 @@ bool TCpuRenderBackend::PresentInPlace(SDL_Surface* surface, const TRect& dest) 
     if (to.Right > to.Left && to.Bottom > to.Top) windowRects_.push_back(SDL_Rect{to.Left, to.Top, to.Width(), to.Height()});
   }
   compositor_.PresentDamage().Reset();
+  int64_t shown = 0;
+  for (const SDL_Rect& to : windowRects_) shown += int64_t(to.w) * to.h;
+  if (compositor_.Pixels() == surface->pixels) {
+    compositor_.Flush();
+    return true;
+  }
   auto* base = static_cast<uint8_t*>(surface->pixels);
   // Each band goes to the window as soon as it is final, while it is still
   // in the cache of the thread that drew it.
@@ -193,20 +217,37 @@ bool TCpuRenderBackend::PresentInPlace(SDL_Surface* surface, const TRect& dest) 
         std::memcpy(out, compositor_.Row(row - dest.Top) + (to.x - dest.Left), static_cast<size_t>(to.w) * 4);
       }
     }
-  });
+  }, shown);
   return true;
 }
 
 bool TCpuRenderBackend::Present(const TRect& dest, bool) {
   if (!hasTarget_ || !window_) return false;
+  // SDL makes the window's surface anew after a change of size, and frees
+  // the old one as it does: the frame is taken out of it first.
+  if (surfaceMayChange_.exchange(false)) compositor_.UseOwnMemory();
   SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  const bool fresh = !surface || surface != shownSurface_ || surface->pixels != shownPixels_ ||
+                     surface->w != shownWidth_ || surface->h != shownHeight_ || !(dest == shownDest_);
+  if (!compositor_.InOwnMemory() && (!surface || surface->pixels != compositor_.Pixels())) {
+    // A surface that went without notice took the frame with it.
+    compositor_.Resize(compositor_.Width(), compositor_.Height());
+  }
   if (!surface) {
     compositor_.Flush();
     return false;
   }
-  const bool fresh = surface != shownSurface_ || surface->pixels != shownPixels_ || surface->w != shownWidth_ ||
-                     surface->h != shownHeight_ || !(dest == shownDest_);
   bool whole = fresh || exposed_.exchange(false) || ++framesSinceFull_ >= FullPresentFrames;
+  // A window surface laid out like the back surface and as large becomes
+  // the back surface: frames are drawn where the window shows them, with no
+  // copy and no second screen-sized buffer.
+  const bool drawInWindow = DrawsInWindow(surface, dest);
+  if (drawInWindow && compositor_.InOwnMemory()) {
+    compositor_.UseMemory(static_cast<uint32_t*>(surface->pixels));
+    whole = true;
+  } else if (!drawInWindow) {
+    compositor_.UseOwnMemory();
+  }
   if (whole) {
     framesSinceFull_ = 0;
     compositor_.PresentDamage().AddAll();

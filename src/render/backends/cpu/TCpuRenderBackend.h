@@ -11,7 +11,8 @@
 
 // The device's backend for machines without graphics hardware: the frame is
 // composed in system memory by TCpuCompositor and shown through SDL's window
-// surface (shared-memory images on X11). Textures are plain 0xAARRGGBB
+// surface (shared-memory images on X11), straight in that surface when its
+// layout allows. Textures are plain 0xAARRGGBB
 // pixels, sampled at the nearest texel; the device never gets hardware from
 // this backend, so it never asks for filtering. Only what changed since the
 // last present is sent to the window, and all of it after the window was
@@ -50,6 +51,8 @@ class TCpuRenderBackend : public IRenderBackend {
  private:
   static int WatchEvents(void* self, SDL_Event* event);
   bool PresentInPlace(SDL_Surface* surface, const TRect& dest);
+  // Whether the window's surface can be the back surface itself.
+  bool DrawsInWindow(const SDL_Surface* surface, const TRect& dest) const;
   void StopWatching();
 
   TCpuCompositor compositor_;
@@ -61,6 +64,9 @@ class TCpuRenderBackend : public IRenderBackend {
   TRect shownDest_;
   int framesSinceFull_ = 0;
   std::atomic<bool> exposed_{true};
+  // The window changed size since the last present, so its surface is
+  // about to be made anew.
+  std::atomic<bool> surfaceMayChange_{false};
   bool watching_ = false;
   std::vector<SDL_Rect> windowRects_;
   SDL_Window* window_ = nullptr;

@@ -1,12 +1,14 @@
 #include "render/backends/cpu/TDamageRegion.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
-// More rectangles than this cost more to walk than the pixels they spare:
-// the damage then becomes their bounding box.
-constexpr size_t MaxRects = 96;
+// More rectangles than this cost more to walk than the pixels they spare: a
+// change then joins the rectangle it grows least, and past twice as many
+// (pieces left by cutting) the damage becomes their bounding box.
+constexpr size_t MaxRects = 128;
 // Two rectangles are joined when their bounding box adds no more than an
 // eighth to the area they cover together.
 constexpr int64_t JoinSlackNumerator = 9;
@@ -57,15 +59,29 @@ void TDamageRegion::Add(const TRect& rect) {
   if (all_) return;
   TRect added = Meet(rect, TRect{0, 0, width_, height_});
   if (Area(added) == 0) return;
-  // Joining can make the rectangle reach others worth joining in turn.
-  for (size_t i = 0; i < rects_.size();) {
-    if (WorthJoining(rects_[i], added)) {
-      added = Bound(rects_[i], added);
-      rects_.erase(rects_.begin() + static_cast<std::ptrdiff_t>(i));
-      i = 0;
-    } else {
-      ++i;
+  for (;;) {
+    // Joining can make the rectangle reach others worth joining in turn.
+    for (size_t i = 0; i < rects_.size();) {
+      if (WorthJoining(rects_[i], added)) {
+        added = Bound(rects_[i], added);
+        rects_.erase(rects_.begin() + static_cast<std::ptrdiff_t>(i));
+        i = 0;
+      } else {
+        ++i;
+      }
     }
+    if (rects_.size() < MaxRects) break;
+    size_t closest = 0;
+    int64_t leastGrowth = INT64_MAX;
+    for (size_t i = 0; i < rects_.size(); ++i) {
+      const int64_t growth = Area(Bound(rects_[i], added)) - Area(rects_[i]);
+      if (growth < leastGrowth) {
+        leastGrowth = growth;
+        closest = i;
+      }
+    }
+    added = Bound(rects_[closest], added);
+    rects_.erase(rects_.begin() + static_cast<std::ptrdiff_t>(closest));
   }
   pieces_.assign(1, added);
   for (const TRect& kept : rects_) {
@@ -75,7 +91,7 @@ void TDamageRegion::Add(const TRect& rect) {
     if (pieces_.empty()) return;
   }
   rects_.insert(rects_.end(), pieces_.begin(), pieces_.end());
-  if (rects_.size() > MaxRects) {
+  if (rects_.size() > 2 * MaxRects) {
     TRect box = rects_.front();
     for (const TRect& r : rects_) box = Bound(box, r);
     rects_.assign(1, box);

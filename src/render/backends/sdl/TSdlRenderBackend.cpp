@@ -145,6 +145,7 @@ TTargetResult TSdlRenderBackend::CreateTarget(const TTargetRequest& request) {
   SDL_RendererInfo info;
   SDL_GetRendererInfo(renderer_, &info);
   result.Hardware = (info.flags & SDL_RENDERER_ACCELERATED) != 0;
+  software_ = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
   // The software renderer keeps every surface in system memory.
   result.SystemMemory = !result.Hardware;
   result.ZBuffer = false;
@@ -338,6 +339,18 @@ bool TSdlRenderBackend::DrawTriangleStrip(const TD3DTLVertex* vertices, size_t c
     indices_.push_back(static_cast<int>(i + 2));
   }
   UseClip(true);
+  if (software_) {
+    // SDL's software renderer draws two triangles that make a straight
+    // rectangle as one copy, which mirrors a picture turned a quarter; one
+    // triangle at a time it follows the texture coordinates.
+    bool drawn = true;
+    for (size_t i = 0; i + 2 < indices_.size(); i += 3) {
+      drawn = SDL_RenderGeometry(renderer_, sdlTexture, vertices_.data(), static_cast<int>(count), &indices_[i], 3) ==
+                  0 &&
+              drawn;
+    }
+    return drawn;
+  }
   return SDL_RenderGeometry(renderer_, sdlTexture, vertices_.data(), static_cast<int>(count), indices_.data(),
                             static_cast<int>(indices_.size())) == 0;
 }

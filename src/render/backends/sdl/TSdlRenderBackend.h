@@ -81,6 +81,8 @@ class TSdlRenderBackend : public IRenderBackend {
   bool watching_ = false;
   bool vsync_ = false;
   bool clipApplied_ = false;
+  // SDL's software renderer, which needs triangles one at a time.
+  bool software_ = false;
   TRect viewport_;
   std::atomic<bool> lost_{false};
   std::atomic<bool> deviceReset_{false};

@@ -1,4 +1,4 @@
-#include "host/LinuxHostPlatform.h"
+#include "platform/x11/parts/LinuxHostPlatform.h"
 
 #include "host/HostWindow.h"
 #include "platform/EventLoop.h"

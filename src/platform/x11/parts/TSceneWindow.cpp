@@ -1,4 +1,4 @@
-#include "scene/TSceneWindow.h"
+#include "platform/x11/parts/TSceneWindow.h"
 
 #include <stdexcept>
 

@@ -1,0 +1,95 @@
+#pragma once
+// The Windows headers for the Win32 platform, and nothing else includes them.
+// They name the program's own message constants and several of its methods
+// (PostMessage, CreateWindow, ...) as macros; those macros are taken back here
+// so that the program's names mean the same on both sides of this include.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <mmsystem.h>
+
+#undef CreateWindow
+#undef FindWindow
+#undef PostMessage
+#undef SendMessage
+#undef DefWindowProc
+#undef RegisterClass
+#undef LoadLibrary
+#undef GetMessage
+#undef DispatchMessage
+#undef PeekMessage
+#undef SystemParametersInfo
+#undef MMSYSERR_NOERROR
+#undef MMSYSERR_ERROR
+#undef MMSYSERR_BADDEVICEID
+#undef MMSYSERR_INVALHANDLE
+#undef MMSYSERR_INVALPARAM
+#undef CALLBACK_WINDOW
+#undef WM_NULL
+#undef WM_CREATE
+#undef WM_DESTROY
+#undef WM_SIZE
+#undef WM_ACTIVATE
+#undef WM_SETFOCUS
+#undef WM_KILLFOCUS
+#undef WM_PAINT
+#undef WM_CLOSE
+#undef WM_QUIT
+#undef WM_SHOWWINDOW
+#undef WM_SETCURSOR
+#undef WM_NCACTIVATE
+#undef WM_KEYDOWN
+#undef WM_KEYUP
+#undef WM_SYSKEYDOWN
+#undef WM_SYSKEYUP
+#undef WM_SYSCOMMAND
+#undef WM_TIMER
+#undef WM_MOUSEMOVE
+#undef WM_LBUTTONDOWN
+#undef WM_LBUTTONUP
+#undef WM_RBUTTONDOWN
+#undef WM_RBUTTONUP
+#undef WM_MBUTTONDOWN
+#undef WM_MBUTTONUP
+#undef WM_MOUSEWHEEL
+#undef WM_USER
+#undef WA_INACTIVE
+#undef WA_ACTIVE
+#undef SC_CLOSE
+#undef SC_SCREENSAVE
+#undef HTCLIENT
+#undef KF_ALTDOWN
+#undef VK_BACK
+#undef VK_TAB
+#undef VK_RETURN
+#undef VK_SHIFT
+#undef VK_CONTROL
+#undef VK_MENU
+#undef VK_PAUSE
+#undef VK_CAPITAL
+#undef VK_ESCAPE
+#undef VK_SPACE
+#undef VK_PRIOR
+#undef VK_NEXT
+#undef VK_END
+#undef VK_HOME
+#undef VK_LEFT
+#undef VK_UP
+#undef VK_RIGHT
+#undef VK_DOWN
+#undef VK_INSERT
+#undef VK_DELETE
+#undef VK_0
+#undef VK_A
+#undef VK_LWIN
+#undef VK_NUMPAD0
+#undef VK_F1
+#undef VK_NUMLOCK
+#undef VK_SCROLL
+#undef VK_OEM_UNKNOWN
+
+#include "platform/Messages.h"

@@ -1,0 +1,49 @@
+#pragma once
+#include <memory>
+
+#include "host/HostPlatform.h"
+
+class TWin32Windows;
+
+// The host's platform on Windows: real windows, the system's timers for the
+// host's tick, the screen-saver password services of the Windows 9x family
+// (which the host's rules only reach on that family), and the program's event
+// loop sleeping on the thread's message queue.
+class TWin32HostPlatform : public IHostPlatform {
+public:
+    TWin32HostPlatform();
+    ~TWin32HostPlatform() override;
+    TWin32HostPlatform(const TWin32HostPlatform&) = delete;
+    TWin32HostPlatform& operator=(const TWin32HostPlatform&) = delete;
+
+    bool RegisterClass(const std::string& className) override;
+    THostWindow FindWindow(const std::string& className, const std::string& title) override;
+    bool GetClientRect(THostWindow window, int32_t& right, int32_t& bottom) override;
+    void GetScreenSize(int32_t& width, int32_t& height) override;
+    THostWindow CreateWindow(const THostWindowParams& params) override;
+    void SetForegroundWindow(THostWindow window) override;
+    void RunMessageLoop() override;
+
+    TPoint GetCursorPos() override;
+    void PostMessage(THostWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    void PostQuitMessage(int32_t exitCode) override;
+    intptr_t DefWindowProc(THostWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    void HideCursor(THostWindow window) override;
+    void SetWindowTopmost(THostWindow window, bool topmost) override;
+    bool SetTimer(THostWindow window, uintptr_t id, uint32_t intervalMs) override;
+    void KillTimer(THostWindow window, uintptr_t id) override;
+    bool RemoveTimerMessage(THostWindow window) override;
+
+    bool IsWin9xFamily() override;
+    void SystemParametersInfo(uint32_t action, uint32_t param) override;
+    bool OpenDesktopKey() override;
+    bool QueryDesktopValue(const std::string& name, uint8_t* buffer, uint32_t size) override;
+    void CloseDesktopKey() override;
+    TLibraryHandle LoadLibrary(const std::string& name) override;
+    TVerifyScreenSavePwd GetVerifyEntry(TLibraryHandle library, const std::string& name) override;
+    void FreeLibrary(TLibraryHandle library) override;
+
+private:
+    std::unique_ptr<TWin32Windows> Windows;
+    uintptr_t DesktopKey = 0;
+};
