@@ -13,21 +13,6 @@ constexpr uint32_t BackFormat = SDL_PIXELFORMAT_RGB888;
 // window lost without telling us (one a second at the frame rate).
 constexpr int FullPresentFrames = 25;
 
-class TCpuTexture : public IBackendTexture {
- public:
-  TCpuTexture(int width, int height) : texels_(std::make_shared<TCpuTexels>(width, height)) {}
-  // Draws still waiting keep the pixels they were given; an upload while
-  // they wait goes into a fresh copy.
-  TCpuTexels& Writable() {
-    if (texels_.use_count() > 1) texels_ = std::make_shared<TCpuTexels>(texels_->Width, texels_->Height);
-    return *texels_;
-  }
-  std::shared_ptr<const TCpuTexels> Texels() const { return texels_; }
-
- private:
-  std::shared_ptr<TCpuTexels> texels_;
-};
-
 // Window surfaces laid out like the back surface take rows as they are.
 bool SameLayout(const SDL_Surface* surface) {
   const SDL_PixelFormat* f = surface->format;
@@ -36,7 +21,7 @@ bool SameLayout(const SDL_Surface* surface) {
 
 }  // namespace
 
-TCpuRenderBackend::TCpuRenderBackend(int threads, TSpanKernel kernel) : compositor_(threads, kernel) {}
+TCpuRenderBackend::TCpuRenderBackend(int threads, TSpanKernel kernel) : TCompositingBackend(threads, kernel, TexelFormat) {}
 
 TCpuRenderBackend::~TCpuRenderBackend() { ReleaseTarget(); }
 
@@ -119,68 +104,6 @@ void TCpuRenderBackend::ReleaseTarget() {
   if (window_ && fullScreen_) SDL_SetWindowFullscreen(window_, 0);
   fullScreen_ = false;
   window_ = nullptr;
-}
-
-// The back surface is ordinary memory, which nothing can take away.
-bool TCpuRenderBackend::IsLost() { return !hasTarget_; }
-
-bool TCpuRenderBackend::Restore() { return hasTarget_; }
-
-std::vector<TTexturePixelFormat> TCpuRenderBackend::TextureFormats() {
-  TTexturePixelFormat format;
-  format.BitCount = 32;
-  format.RedMask = 0x00FF0000;
-  format.GreenMask = 0x0000FF00;
-  format.BlueMask = 0x000000FF;
-  format.AlphaMask = 0xFF000000;
-  format.BackendFormat = TexelFormat;
-  return {format};
-}
-
-TTextureCaps TCpuRenderBackend::TextureCaps() {
-  TTextureCaps caps;
-  // Texel columns are kept in 16 bits.
-  caps.MaxWidth = 1 << 15;
-  caps.MaxHeight = 1 << 15;
-  return caps;
-}
-
-std::unique_ptr<IBackendTexture> TCpuRenderBackend::CreateTexture(int width, int height,
-                                                                  const TTexturePixelFormat& format) {
-  if (!hasTarget_ || width <= 0 || height <= 0 || format.BackendFormat != TexelFormat) return nullptr;
-  return std::make_unique<TCpuTexture>(width, height);
-}
-
-bool TCpuRenderBackend::UploadTexture(IBackendTexture& texture, const void* pixels, int pitch, const uint32_t*) {
-  if (!pixels) return false;
-  TCpuTexels& texels = static_cast<TCpuTexture&>(texture).Writable();
-  const auto* rows = static_cast<const uint8_t*>(pixels);
-  for (int y = 0; y < texels.Height; ++y) {
-    std::memcpy(texels.Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(texels.Width),
-                rows + static_cast<ptrdiff_t>(y) * pitch, static_cast<size_t>(texels.Width) * 4);
-  }
-  texels.Measure();
-  return true;
-}
-
-bool TCpuRenderBackend::Clear(const TRect& rect, uint32_t color) {
-  if (!hasTarget_) return false;
-  compositor_.Clear(rect, color);
-  return true;
-}
-
-bool TCpuRenderBackend::CopyPlainSurface(const TPlainPixels& source, const TRect& sourceRect, int x, int y) {
-  if (!hasTarget_) return false;
-  return compositor_.Copy(source.Pixels, source.Width, source.Height, sourceRect, x, y, source.Id, source.Version);
-}
-
-void TCpuRenderBackend::SetViewport(const TRect& viewport) { compositor_.SetViewport(viewport); }
-
-bool TCpuRenderBackend::DrawTriangleStrip(const TD3DTLVertex* vertices, size_t count, IBackendTexture* texture,
-                                          const TRenderStates& states) {
-  if (!hasTarget_ || !vertices || count < 3) return false;
-  compositor_.DrawStrip(vertices, count, texture ? static_cast<TCpuTexture*>(texture)->Texels() : nullptr, states);
-  return true;
 }
 
 bool TCpuRenderBackend::DrawsInWindow(const SDL_Surface* surface, const TRect& dest) const {

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "render/IRenderBackend.h"
-#include "render/backends/cpu/TCpuCompositor.h"
+#include "render/backends/cpu/TCompositingBackend.h"
 
 // The device's backend for machines without graphics hardware: the frame is
 // composed in system memory by TCpuCompositor and shown through SDL's window
@@ -18,7 +17,7 @@
 // last present is sent to the window, and all of it after the window was
 // exposed or every second in any case. The native window a control hands
 // over is an SDL_Window* without a renderer of its own.
-class TCpuRenderBackend : public IRenderBackend {
+class TCpuRenderBackend : public TCompositingBackend {
  public:
   explicit TCpuRenderBackend(int threads = 0, TSpanKernel kernel = TSpanKernel::Best);
   ~TCpuRenderBackend() override;
@@ -29,17 +28,6 @@ class TCpuRenderBackend : public IRenderBackend {
   bool SetDisplayMode(void* nativeWindow, const TDisplayMode& mode) override;
   TTargetResult CreateTarget(const TTargetRequest& request) override;
   void ReleaseTarget() override;
-  bool IsLost() override;
-  bool Restore() override;
-  std::vector<TTexturePixelFormat> TextureFormats() override;
-  TTextureCaps TextureCaps() override;
-  std::unique_ptr<IBackendTexture> CreateTexture(int width, int height, const TTexturePixelFormat& format) override;
-  bool UploadTexture(IBackendTexture& texture, const void* pixels, int pitch, const uint32_t* palette) override;
-  bool Clear(const TRect& rect, uint32_t color) override;
-  bool CopyPlainSurface(const TPlainPixels& source, const TRect& sourceRect, int x, int y) override;
-  void SetViewport(const TRect& viewport) override;
-  bool DrawTriangleStrip(const TD3DTLVertex* vertices, size_t count, IBackendTexture* texture,
-                         const TRenderStates& states) override;
   bool Present(const TRect& dest, bool waitVBlank) override;
 
   // The back surface's pixels as 0x00RRGGBB, top row first, with every draw
@@ -55,7 +43,6 @@ class TCpuRenderBackend : public IRenderBackend {
   bool DrawsInWindow(const SDL_Surface* surface, const TRect& dest) const;
   void StopWatching();
 
-  TCpuCompositor compositor_;
   // What the window surface shows, so a present can send only the change.
   SDL_Surface* shownSurface_ = nullptr;
   void* shownPixels_ = nullptr;
@@ -71,5 +58,4 @@ class TCpuRenderBackend : public IRenderBackend {
   std::vector<SDL_Rect> windowRects_;
   SDL_Window* window_ = nullptr;
   bool fullScreen_ = false;
-  bool hasTarget_ = false;
 };

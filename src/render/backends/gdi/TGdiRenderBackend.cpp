@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/win32/Windows.h"
-#include "render/backends/cpu/TCpuTexels.h"
 #include "render/backends/gdi/GdiWindow.h"
 
 namespace {
@@ -15,21 +14,6 @@ constexpr uint32_t TexelFormat = 1;
 // Frames between two presents of the whole surface, which mend anything the
 // window lost without telling us (one a second at the frame rate).
 constexpr int FullPresentFrames = 25;
-
-class TGdiTexture : public IBackendTexture {
- public:
-  TGdiTexture(int width, int height) : texels_(std::make_shared<TCpuTexels>(width, height)) {}
-  // Draws still waiting keep the pixels they were given; an upload while
-  // they wait goes into a fresh copy.
-  TCpuTexels& Writable() {
-    if (texels_.use_count() > 1) texels_ = std::make_shared<TCpuTexels>(texels_->Width, texels_->Height);
-    return *texels_;
-  }
-  std::shared_ptr<const TCpuTexels> Texels() const { return texels_; }
-
- private:
-  std::shared_ptr<TCpuTexels> texels_;
-};
 
 BITMAPINFO BackSurfaceInfo(int width, int height) {
   BITMAPINFO info{};
@@ -44,7 +28,7 @@ BITMAPINFO BackSurfaceInfo(int width, int height) {
 
 }  // namespace
 
-TGdiRenderBackend::TGdiRenderBackend(int threads, TSpanKernel kernel) : compositor_(threads, kernel) {}
+TGdiRenderBackend::TGdiRenderBackend(int threads, TSpanKernel kernel) : TCompositingBackend(threads, kernel, TexelFormat) {}
 
 TGdiRenderBackend::~TGdiRenderBackend() { ReleaseTarget(); }
 
@@ -78,68 +62,6 @@ void TGdiRenderBackend::ReleaseTarget() {
   if (hasTarget_) compositor_.Resize(0, 0);
   hasTarget_ = false;
   window_ = nullptr;
-}
-
-// The back surface is ordinary memory, which nothing can take away.
-bool TGdiRenderBackend::IsLost() { return !hasTarget_; }
-
-bool TGdiRenderBackend::Restore() { return hasTarget_; }
-
-std::vector<TTexturePixelFormat> TGdiRenderBackend::TextureFormats() {
-  TTexturePixelFormat format;
-  format.BitCount = 32;
-  format.RedMask = 0x00FF0000;
-  format.GreenMask = 0x0000FF00;
-  format.BlueMask = 0x000000FF;
-  format.AlphaMask = 0xFF000000;
-  format.BackendFormat = TexelFormat;
-  return {format};
-}
-
-TTextureCaps TGdiRenderBackend::TextureCaps() {
-  TTextureCaps caps;
-  // Texel columns are kept in 16 bits.
-  caps.MaxWidth = 1 << 15;
-  caps.MaxHeight = 1 << 15;
-  return caps;
-}
-
-std::unique_ptr<IBackendTexture> TGdiRenderBackend::CreateTexture(int width, int height,
-                                                                  const TTexturePixelFormat& format) {
-  if (!hasTarget_ || width <= 0 || height <= 0 || format.BackendFormat != TexelFormat) return nullptr;
-  return std::make_unique<TGdiTexture>(width, height);
-}
-
-bool TGdiRenderBackend::UploadTexture(IBackendTexture& texture, const void* pixels, int pitch, const uint32_t*) {
-  if (!pixels) return false;
-  TCpuTexels& texels = static_cast<TGdiTexture&>(texture).Writable();
-  const auto* rows = static_cast<const uint8_t*>(pixels);
-  for (int y = 0; y < texels.Height; ++y) {
-    std::memcpy(texels.Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(texels.Width),
-                rows + static_cast<ptrdiff_t>(y) * pitch, static_cast<size_t>(texels.Width) * 4);
-  }
-  texels.Measure();
-  return true;
-}
-
-bool TGdiRenderBackend::Clear(const TRect& rect, uint32_t color) {
-  if (!hasTarget_) return false;
-  compositor_.Clear(rect, color);
-  return true;
-}
-
-bool TGdiRenderBackend::CopyPlainSurface(const TPlainPixels& source, const TRect& sourceRect, int x, int y) {
-  if (!hasTarget_) return false;
-  return compositor_.Copy(source.Pixels, source.Width, source.Height, sourceRect, x, y, source.Id, source.Version);
-}
-
-void TGdiRenderBackend::SetViewport(const TRect& viewport) { compositor_.SetViewport(viewport); }
-
-bool TGdiRenderBackend::DrawTriangleStrip(const TD3DTLVertex* vertices, size_t count, IBackendTexture* texture,
-                                          const TRenderStates& states) {
-  if (!hasTarget_ || !vertices || count < 3) return false;
-  compositor_.DrawStrip(vertices, count, texture ? static_cast<TGdiTexture*>(texture)->Texels() : nullptr, states);
-  return true;
 }
 
 bool TGdiRenderBackend::Present(const TRect& dest, bool) {

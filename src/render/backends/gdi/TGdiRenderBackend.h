@@ -3,8 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "render/IRenderBackend.h"
-#include "render/backends/cpu/TCpuCompositor.h"
+#include "render/backends/cpu/TCompositingBackend.h"
 
 struct TGdiWindow;
 
@@ -19,7 +18,7 @@ struct TGdiWindow;
 // over the desktop at the desktop's own mode, and a frame of another size is
 // stretched onto it. Switching modes on today's flat panels blanks the screen
 // for seconds and rearranges the user's other windows.
-class TGdiRenderBackend : public IRenderBackend {
+class TGdiRenderBackend : public TCompositingBackend {
  public:
   // One thread by default: the compositor's worker pool waits on condition
   // variables that MinGW's thread library was seen to leave hanging (under
@@ -34,17 +33,6 @@ class TGdiRenderBackend : public IRenderBackend {
   bool SetDisplayMode(void* nativeWindow, const TDisplayMode& mode) override;
   TTargetResult CreateTarget(const TTargetRequest& request) override;
   void ReleaseTarget() override;
-  bool IsLost() override;
-  bool Restore() override;
-  std::vector<TTexturePixelFormat> TextureFormats() override;
-  TTextureCaps TextureCaps() override;
-  std::unique_ptr<IBackendTexture> CreateTexture(int width, int height, const TTexturePixelFormat& format) override;
-  bool UploadTexture(IBackendTexture& texture, const void* pixels, int pitch, const uint32_t* palette) override;
-  bool Clear(const TRect& rect, uint32_t color) override;
-  bool CopyPlainSurface(const TPlainPixels& source, const TRect& sourceRect, int x, int y) override;
-  void SetViewport(const TRect& viewport) override;
-  bool DrawTriangleStrip(const TD3DTLVertex* vertices, size_t count, IBackendTexture* texture,
-                         const TRenderStates& states) override;
   bool Present(const TRect& dest, bool waitVBlank) override;
 
   // "gdi" with the instruction set and thread count, for the start-up line.
@@ -55,11 +43,9 @@ class TGdiRenderBackend : public IRenderBackend {
   size_t LastPresentRects() const { return lastRects_; }
 
  private:
-  TCpuCompositor compositor_;
   TGdiWindow* window_ = nullptr;
   TRect shownDest_;
   int framesSinceFull_ = 0;
-  bool hasTarget_ = false;
   bool lastWhole_ = false;
   size_t lastRects_ = 0;
 };
