@@ -3,8 +3,13 @@
 #include <exception>
 
 #include "host/CommandLine.h"
+#include "host/ConventionalOptions.h"
 #include "host/ScreenSaver.h"
 #include "host/UPreview.h"
+#include "render/backends/ChooseBackend.h"
+#if TESSALY_HAVE_DIALOG
+#include "settings/dialog/RunSettingsDialog.h"
+#endif
 
 namespace {
 
@@ -17,7 +22,19 @@ void IdleTimer(THostWindow, TSaverMode) {}
 
 int main(int argc, char** argv)
 {
+    if (OpenGLProbeAsked())
+        return AnswerOpenGLProbe();
     SetCommandLine({argv, argv + argc});
+    switch (ConventionalOption(ParamStr(1))) {
+    case TConventionalOption::Help:
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    case TConventionalOption::Version:
+        std::fputs(VersionText().c_str(), stdout);
+        return 0;
+    case TConventionalOption::None:
+        break;
+    }
     TSaverCallbacks callbacks;
     callbacks.OnCreate = CreateScene;
     callbacks.OnTimer = IdleTimer;
@@ -28,6 +45,10 @@ int main(int argc, char** argv)
         RunScreenSaver(callbacks);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tessaly: %s\n", error.what());
+#if TESSALY_HAVE_DIALOG
+        if (ChooseMode(ParamStr(1)) == smConfigure)
+            ShowSettingsModeError(error.what());
+#endif
         return 1;
     }
     return 0;

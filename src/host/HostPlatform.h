@@ -36,6 +36,10 @@ public:
     // Right and bottom of the window's client rectangle; false when it is no window.
     virtual bool GetClientRect(THostWindow window, int32_t& right, int32_t& bottom) = 0;
     virtual void GetScreenSize(int32_t& width, int32_t& height) = 0;
+    // The window another program hands a full-screen saver to draw in
+    // instead of the screen (XScreenSaver names one per monitor); 0 when none
+    // is named or it does not exist. Platforms without such a host keep 0.
+    virtual THostWindow EmbeddingWindow() { return 0; }
     // Makes and shows the window; HostWindowProc receives WM_CREATE inside,
     // before the window is first visible. 0 when it cannot be made.
     virtual THostWindow CreateWindow(const THostWindowParams& params) = 0;

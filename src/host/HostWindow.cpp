@@ -166,6 +166,14 @@ void RunHost(IHostPlatform& platform, const TSaverCallbacks& callbacks, TSaverMo
         // and not the full-screen window that 0 would otherwise ask for.
         if (parent == 0)
             return;
+    } else if (mode == smSaver) {
+        if (const THostWindow embedding = platform.EmbeddingWindow()) {
+            // Drawing in another program's window is a preview in all but
+            // name: that program owns the input, the focus and the screen,
+            // and runs one copy of us per monitor side by side.
+            SaverMode = smPreview;
+            parent = embedding;
+        }
     }
     const THostWindow window = CreateHostWindow(parent);
     if (!window) {
@@ -176,12 +184,12 @@ void RunHost(IHostPlatform& platform, const TSaverCallbacks& callbacks, TSaverMo
         // closed by its host program: nothing to report.
         int32_t width = 0;
         int32_t height = 0;
-        if (mode == smPreview && !platform.GetClientRect(parent, width, height))
+        if (SaverMode == smPreview && !platform.GetClientRect(parent, width, height))
             return;
         std::rethrow_exception(error);
     }
     StartHostTimer(window);
-    if (mode != smPreview)
+    if (SaverMode != smPreview)
         platform.SetForegroundWindow(window);
     platform.RunMessageLoop();
 }

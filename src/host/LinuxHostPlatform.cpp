@@ -55,6 +55,8 @@ void TLinuxHostPlatform::GetScreenSize(int32_t& width, int32_t& height)
     height = size.Height;
 }
 
+THostWindow TLinuxHostPlatform::EmbeddingWindow() { return Windows->ScreenSaverWindow(); }
+
 THostWindow TLinuxHostPlatform::CreateWindow(const THostWindowParams& params)
 {
     TCreateWindowParams create;
@@ -64,6 +66,8 @@ THostWindow TLinuxHostPlatform::CreateWindow(const THostWindowParams& params)
     create.Title = params.Title;
     create.ClassName = params.ClassName;
     create.FullScreen = params.TopMost && params.Parent == 0;
+    // Inside another program's window, keys and buttons stay that program's.
+    create.TakesInput = params.Parent == 0;
     HostWindow = Windows->CreateWindow(create, [this](TWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
         // Known from WM_CREATE on, so that an end requested meanwhile finds it.
         HostWindow = window;

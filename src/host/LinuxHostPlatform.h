@@ -21,6 +21,7 @@ public:
     THostWindow FindWindow(const std::string& className, const std::string& title) override;
     bool GetClientRect(THostWindow window, int32_t& right, int32_t& bottom) override;
     void GetScreenSize(int32_t& width, int32_t& height) override;
+    THostWindow EmbeddingWindow() override;
     THostWindow CreateWindow(const THostWindowParams& params) override;
     void SetForegroundWindow(THostWindow window) override;
     void RunMessageLoop() override;

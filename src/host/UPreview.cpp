@@ -52,7 +52,10 @@ void BuildScene(THostWindow window)
 {
     LoadSettings();
     BallRadius = BallRadiusFor(BallSettings.SizeFactor);
-    const TPixelSize screen = PrimaryScreenSize();
+    // The monitor the host window is on: the whole screen full screen, the
+    // preview's monitor for a miniature, and the window's own monitor for
+    // each of the copies XScreenSaver runs side by side.
+    const TPixelSize screen = MonitorSizeAround(window);
     ScreenRect = {0, 0, screen.Width, screen.Height};
     if (BallSettings.SoundOpen && !WindBell)
         WindBell = new TWindBell();
@@ -79,13 +82,6 @@ int32_t BallRadiusFor(float sizeFactor)
     if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0))
         rounded = below + 1.0;
     return static_cast<int32_t>(std::min(rounded, HighestRadius));
-}
-
-float ViewScaleFor(const TRect& hostRect, const TRect& screenRect)
-{
-    if (screenRect.Right <= 0)
-        return 1.0f;
-    return static_cast<float>(static_cast<double>(hostRect.Right - hostRect.Left) / screenRect.Right);
 }
 
 void CreateScene(THostWindow window, TSaverMode mode)

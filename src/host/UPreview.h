@@ -10,5 +10,3 @@ void ShowSettings(THostWindow window);
 
 // 78 pixels at size factor 1, rounded halves to even.
 int32_t BallRadiusFor(float sizeFactor);
-// How much smaller than the screen the host window draws the scene.
-float ViewScaleFor(const TRect& hostRect, const TRect& screenRect);

@@ -144,9 +144,16 @@ void TLoadPic::RunPass(const std::string& fileName, TDIB& next)
     next.StretchDraw(fit, picture, picture.BoundsRect());
     picture.Clear();
 
+    std::chrono::steady_clock::time_point lastShown;
     for (int32_t step = 1; step <= FadeSteps && !Terminated(); ++step) {
         BlendPicture(current_, next, FadeWeight(step));
+        // Made here, not in the hand-over, so the user-interface thread never
+        // pays for a screen-sized conversion.
+        stepSurface_.CopyPicture(current_);
+        if (step > 1)
+            WaitUntilOrTerminated(lastShown + StepInterval);
         loop_.Synchronize([this] { HandOverStep(); });
+        lastShown = std::chrono::steady_clock::now();
     }
     loop_.Synchronize([this] { HandOverFinal(); });
     SleepWhileSuspended();
@@ -156,10 +163,10 @@ void TLoadPic::HandOverStep()
 {
     if (!device_ || !device_->DeviceReady()) {
         // Nothing can be shown any more: the slideshow stays on its last image.
+        stepSurface_.SetSurfaceSize(0, 0);
         Terminate();
         return;
     }
-    stepSurface_.CopyPicture(current_);
     finished_ = false;
     if (HandOver) {
         HandOver(*this);
@@ -178,6 +185,12 @@ void TLoadPic::SleepWhileSuspended()
 {
     std::unique_lock guard(lock_);
     wake_.wait(guard, [this] { return !suspendRequested_ || terminated_; });
+}
+
+void TLoadPic::WaitUntilOrTerminated(std::chrono::steady_clock::time_point due)
+{
+    std::unique_lock guard(lock_);
+    wake_.wait_until(guard, due, [this] { return terminated_.load(); });
 }
 
 // Reading the same name again would fail the same way: the next attempt

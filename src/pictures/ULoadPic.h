@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -19,9 +20,11 @@ class TEventLoop;
 // and waiting there until the scene has taken it. After a fade it sleeps until
 // it is resumed with the next name.
 //
-// The thread itself never touches the device: the readiness check and the
-// copy of the step into StepSurface run on the user-interface thread inside
-// each hand-over, while the thread waits.
+// The thread itself never touches the device: it draws each step into
+// StepSurface and the readiness check runs on the user-interface thread
+// inside each hand-over, while the thread waits. A hand-over may take the
+// step's pixels by TDirectDrawSurface::SwapPixels; the thread draws the next
+// step over whatever it is given back.
 class TLoadPic {
 public:
     using THandOver = std::function<void(TLoadPic& sender)>;
@@ -35,6 +38,14 @@ public:
     ~TLoadPic();
     TLoadPic(const TLoadPic&) = delete;
     TLoadPic& operator=(const TLoadPic&) = delete;
+
+    // The least time between two steps shown: two frame ticks, so that every
+    // step stays on screen for two whole frames. The weights bring the image
+    // within sight of the new picture after about a dozen steps, so the eye
+    // sees a cross-fade of about a second on any machine; all 25 take two.
+    // The next step is blended while the loader waits for its turn.
+    static constexpr std::chrono::milliseconds DefaultStepInterval{80};
+    std::chrono::milliseconds StepInterval = DefaultStepInterval;
 
     // Runs on the user-interface thread after each step (Finished false) and
     // once more at the end of a fade (Finished true). The scene binds itself
@@ -57,7 +68,9 @@ public:
     bool Terminated() const { return terminated_; }
 
     TDXDraw* Device() const { return device_; }
-    // Inside a hand-over only: whether it ends a fade, and the step's pixels.
+    // Inside a hand-over only: whether it ends a fade, and the step's pixels
+    // (at the end of a fade, the last step's unless a hand-over swapped them
+    // away).
     bool Finished() const { return finished_; }
     TDirectDrawSurface& StepSurface() { return stepSurface_; }
 
@@ -67,6 +80,7 @@ private:
     void HandOverStep();
     void HandOverFinal();
     void SleepWhileSuspended();
+    void WaitUntilOrTerminated(std::chrono::steady_clock::time_point due);
     void SleepUntilNamed(uint64_t wakesSeen);
     void LogFailure(const std::string& fileName, const std::string& message);
 
@@ -77,7 +91,6 @@ private:
 
     // Loader thread; read by the user-interface thread inside hand-overs.
     TDIB current_;
-    // User-interface thread, inside hand-overs.
     TDirectDrawSurface stepSurface_;
     bool finished_ = false;
 

@@ -51,6 +51,16 @@ void TRegistry::CloseKey()
     CurrentKey.reset();
 }
 
+std::optional<THiveDamage> TRegistry::Damage() const
+{
+    const THiveFile file(HiveFile);
+    const THiveFile::TLock lock = file.LockShared();
+    const THiveSnapshot snapshot = file.Read();
+    if (snapshot.State != THiveState::hsDamaged)
+        return std::nullopt;
+    return THiveDamage{file.Path().string(), snapshot.Problem, file.AsideStem().string()};
+}
+
 bool TRegistry::ValueExists(std::string_view name) const
 {
     return CurrentKey && CurrentKey->Query(name).has_value();

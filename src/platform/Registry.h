@@ -20,6 +20,13 @@ public:
     static ERegistryException GetDataFailed(std::string_view name);
 };
 
+// A hive file that is there but is not a hive.
+struct THiveDamage {
+    std::string File;
+    std::string Problem;        // where and why it cannot be read
+    std::string KeptAsStem;     // the next CreateKey keeps it under this name and a time stamp
+};
+
 // Typed access to one key at a time. Opening reports failure by its result;
 // reading and writing values raise ERegistryException with the registry's
 // message texts.
@@ -34,6 +41,9 @@ public:
     // hive file is moved aside first. Raises "Failed to create key %s".
     void CreateKey(std::string_view key);
     void CloseKey();
+
+    // Nothing when the hive reads (or is not there yet).
+    std::optional<THiveDamage> Damage() const;
 
     bool ValueExists(std::string_view name) const;
     // Integers are REG_DWORD of at most four bytes.

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -61,13 +62,46 @@ public:
 
 bool SameTextAscii(std::string_view a, std::string_view b);
 
+enum class THiveEncoding { heUtf8, heUtf8WithMark, heUtf16Le };
+
+// Where things stand in a hive text, so that one value can be changed in
+// place and everything around it kept byte for byte. Offsets count bytes of
+// Text, the whole file as UTF-8 without a byte-order mark.
+struct THiveLayout {
+    struct TKeySection {
+        std::string Path;
+        bool Removal = false;       // a "[-path]" line
+        size_t InsertAt = 0;        // just after the section's last value, or its key line
+    };
+    struct TValueLines {
+        size_t Section = 0;         // index into Sections
+        std::string Name;
+        size_t Begin = 0;           // first line, and one past the last one (continuations
+        size_t End = 0;             // and line end included)
+    };
+    THiveEncoding Encoding = THiveEncoding::heUtf8;
+    bool Version5 = false;
+    std::string Text;
+    std::vector<TKeySection> Sections;
+    std::vector<TValueLines> Values;    // values that set data, not removals
+};
+
 // Reads a REGEDIT4 text (UTF-8, LF or CR LF), or a "Windows Registry Editor
 // Version 5.00" export in UTF-16LE with its byte-order mark. Throws
-// EHiveFormatError when the text is not a hive.
-TRegistryHive ParseHive(std::string_view bytes);
+// EHiveFormatError when the text is not a hive. With `layout`, also records
+// where its keys and values are written.
+TRegistryHive ParseHive(std::string_view bytes, THiveLayout* layout = nullptr);
 
 // Writes the hive as REGEDIT4 text with LF line ends.
 std::string FormatHive(const TRegistryHive& hive);
+
+// One value as the line(s) of a hive text, each ended by LF. A version 5
+// text keeps string data written as hex bytes in UTF-16LE.
+std::string FormatValueLines(const THiveValue& value, bool version5);
+
+// The bytes of a hive file in the given encoding, from UTF-8 text; nothing
+// when the text is not valid UTF-8 and the encoding is UTF-16.
+std::optional<std::string> EncodeHiveText(std::string_view text, THiveEncoding encoding);
 
 // Whether a key path or value name can be written as a line of hive text.
 bool IsStorableName(std::string_view name);

@@ -22,6 +22,7 @@ constexpr mode_t PrivateFolderMode = 0700;
 constexpr mode_t NewFileMode = 0600;
 constexpr size_t ReadChunk = 65536;
 constexpr int MaxAsideAttempts = 1000;
+constexpr int MaxLinkHops = 40;     // as many as the system follows itself
 
 int RetryOnInterrupt(auto call)
 {
@@ -44,7 +45,7 @@ bool CreateFolders(const fs::path& folder)
     return fs::is_directory(partial);
 }
 
-bool WriteAll(int fd, const std::string& text)
+bool WriteAll(int fd, std::string_view text)
 {
     size_t done = 0;
     while (done < text.size()) {
@@ -138,6 +139,7 @@ THiveSnapshot THiveFile::Read() const
         bytes.append(chunk, static_cast<size_t>(got));
     }
     close(fd);
+    snapshot.Bytes = bytes;
     // An empty file (made by hand, say) holds nothing that could be lost.
     if (bytes.empty()) {
         snapshot.State = THiveState::hsParsed;
@@ -153,54 +155,76 @@ THiveSnapshot THiveFile::Read() const
     return snapshot;
 }
 
-std::string THiveFile::TemporaryPrefix() const
+fs::path THiveFile::Target() const
 {
-    return File.filename().string() + TemporaryMark;
+    fs::path target = File;
+    std::error_code error;
+    for (int hop = 0; hop < MaxLinkHops && fs::is_symlink(target, error); ++hop) {
+        const fs::path next = fs::read_symlink(target, error);
+        if (error)
+            break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
 }
 
-void THiveFile::RemoveStaleTemporaries() const
+std::string THiveFile::TemporaryPrefix(const fs::path& target)
+{
+    return target.filename().string() + TemporaryMark;
+}
+
+void THiveFile::RemoveStaleTemporaries(const fs::path& target)
 {
     std::error_code error;
-    const std::string prefix = TemporaryPrefix();
-    for (const fs::directory_entry& entry : fs::directory_iterator(File.parent_path(), error))
+    const std::string prefix = TemporaryPrefix(target);
+    for (const fs::directory_entry& entry : fs::directory_iterator(target.parent_path(), error))
         if (entry.path().filename().string().starts_with(prefix))
             fs::remove(entry.path(), error);
 }
 
-bool THiveFile::Write(const TRegistryHive& hive, const TLock& lock) const
+bool THiveFile::Write(std::string_view bytes, const TLock& lock) const
 {
-    const fs::path folder = File.parent_path();
+    // The new text goes next to the file it replaces, so the rename stays
+    // within one file system and a link to it stays a link.
+    const fs::path target = Target();
+    const fs::path folder = target.parent_path();
     if (!CreateFolders(folder))
         return false;
     // The rename below would get past a file the user made read-only.
-    if (access(File.c_str(), F_OK) == 0 && access(File.c_str(), W_OK) != 0)
+    if (access(target.c_str(), F_OK) == 0 && access(target.c_str(), W_OK) != 0)
         return false;
     if (lock.Held())
-        RemoveStaleTemporaries();
-    std::string temporary = (folder / (TemporaryPrefix() + "XXXXXX")).string();
+        RemoveStaleTemporaries(target);
+    std::string temporary = (folder / (TemporaryPrefix(target) + "XXXXXX")).string();
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
     // Keep the permissions the user gave the old file.
     struct stat old {};
-    const mode_t mode = stat(File.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode;
-    bool written = WriteAll(fd, FormatHive(hive)) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    const mode_t mode = stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode;
+    bool written = WriteAll(fd, bytes) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
     written = (close(fd) == 0) && written;
-    if (written && rename(temporary.c_str(), File.c_str()) == 0)
+    if (written && rename(temporary.c_str(), target.c_str()) == 0)
         return SyncFolder(folder);
     unlink(temporary.c_str());
     return false;
 }
 
+fs::path THiveFile::AsideStem() const
+{
+    return Target().string() + DamagedMark;
+}
+
 fs::path THiveFile::MoveAside() const
 {
-    const std::string base = File.string() + DamagedMark + TimeStamp();
+    const fs::path target = Target();
+    const std::string base = AsideStem().string() + TimeStamp();
     for (int attempt = 0; attempt < MaxAsideAttempts; ++attempt) {
         const fs::path aside = attempt == 0 ? fs::path(base) : fs::path(base + "-" + std::to_string(attempt + 1));
         // Never replaces a file that is already there, not even an older
         // damaged one.
-        if (renameat2(AT_FDCWD, File.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
-            SyncFolder(File.parent_path());
+        if (renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            SyncFolder(target.parent_path());
             return aside;
         }
         if (errno != EEXIST)

@@ -1,4 +1,5 @@
-// The .reg text of a hive: reading REGEDIT4 and version 5 exports, writing REGEDIT4.
+// The .reg text of a hive: reading REGEDIT4 and version 5 exports, writing REGEDIT4
+// and single values in either form.
 #include "platform/RegistryHive.h"
 
 #include <algorithm>
@@ -20,12 +21,11 @@ constexpr size_t HexLineWidth = 76;     // keeps written lines within 80 columns
 constexpr std::string_view Blanks = " \t";
 constexpr std::string_view TrailingBlanks = " \t\r";
 
-// Converts UTF-16LE to UTF-8; nothing when the bytes are not valid UTF-16.
-std::optional<std::string> Utf16LeToUtf8(std::string_view bytes)
+// Converts text between two encodings; nothing when the bytes are not valid
+// in the first one.
+std::optional<std::string> Convert(std::string_view bytes, const char* from, const char* to)
 {
-    if (bytes.size() % 2 != 0)
-        return std::nullopt;
-    iconv_t converter = iconv_open("UTF-8", "UTF-16LE");
+    iconv_t converter = iconv_open(to, from);
     if (converter == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
     std::string out(bytes.size() * 2 + 4, '\0');
@@ -39,6 +39,23 @@ std::optional<std::string> Utf16LeToUtf8(std::string_view bytes)
         return std::nullopt;
     out.resize(out.size() - outLeft);
     return out;
+}
+
+std::optional<std::string> Utf16LeToUtf8(std::string_view bytes)
+{
+    if (bytes.size() % 2 != 0)
+        return std::nullopt;
+    return Convert(bytes, "UTF-16LE", "UTF-8");
+}
+
+std::optional<std::string> Utf8ToUtf16Le(std::string_view bytes)
+{
+    return Convert(bytes, "UTF-8", "UTF-16LE");
+}
+
+bool IsStringType(uint32_t type)
+{
+    return type == RegType::Sz || type == RegType::ExpandSz || type == RegType::MultiSz;
 }
 
 std::string_view Trimmed(std::string_view line)
@@ -68,7 +85,11 @@ std::optional<uint32_t> ParseHexNumber(std::string_view digits, size_t maxDigits
 
 class THiveReader {
 public:
-    THiveReader(std::string_view text, bool version5) : Text(text), Version5(version5) {}
+    // `base` is where `text` starts in the layout's text.
+    THiveReader(std::string_view text, bool version5, THiveLayout* layout, size_t base)
+        : Text(text), Version5(version5), Layout(layout), Base(base)
+    {
+    }
 
     TRegistryHive Read()
     {
@@ -89,7 +110,10 @@ public:
 private:
     std::string_view Text;
     bool Version5;
+    THiveLayout* Layout;
+    size_t Base;
     size_t Pos = 0;
+    size_t LineStart = 0;
     size_t LineNumber = 1;      // the header was line 1
     std::string_view Line;
     TRegistryHive Hive;
@@ -101,6 +125,7 @@ private:
     {
         if (Pos >= Text.size())
             return false;
+        LineStart = Pos;
         const size_t end = Text.find('\n', Pos);
         Line = Text.substr(Pos, end == std::string_view::npos ? std::string_view::npos : end - Pos);
         Pos = end == std::string_view::npos ? Text.size() : end + 1;
@@ -125,6 +150,8 @@ private:
         if (path.empty())
             Fail("empty key path");
         SeenKey = true;
+        if (Layout)
+            Layout->Sections.push_back({std::string(path), removal, Base + Pos});
         if (removal) {
             Hive.RemoveKey(path);
             InKey = false;
@@ -154,6 +181,7 @@ private:
 
     void ReadValueLine(std::string_view line)
     {
+        const size_t begin = LineStart;
         size_t pos = 0;
         std::string name;
         if (line.front() == '@')
@@ -171,6 +199,7 @@ private:
         if (data == "-") {
             if (InKey)
                 Hive.FindKey(CurrentKey)->RemoveValue(name);
+            NoteValueLines(name, begin, false);
             return;
         }
         if (!data.empty() && data.front() == '"')
@@ -181,9 +210,21 @@ private:
             ReadHexData(data.substr(HexPrefix.size()), value);
         else
             Fail("unknown kind of value data");
+        NoteValueLines(value.Name, begin, true);
         // Values under a removed key are dropped, as the platform's import drops them.
         if (InKey)
             Hive.FindKey(CurrentKey)->SetValue(value.Name, value.Type, std::move(value.Data));
+    }
+
+    // A value ends its section's stretch of values, removals included, so a
+    // value added later lands after them and is not removed again.
+    void NoteValueLines(const std::string& name, size_t begin, bool setsData)
+    {
+        if (!Layout)
+            return;
+        Layout->Sections.back().InsertAt = Base + Pos;
+        if (setsData)
+            Layout->Values.push_back({Layout->Sections.size() - 1, name, Base + begin, Base + Pos});
     }
 
     void ReadStringData(std::string_view data, THiveValue& value) const
@@ -248,7 +289,7 @@ private:
     // keeps every text in UTF-8. Data that is not UTF-16 stays as it was.
     static void StringDataToUtf8(THiveValue& value)
     {
-        if (value.Type != RegType::Sz && value.Type != RegType::ExpandSz && value.Type != RegType::MultiSz)
+        if (!IsStringType(value.Type))
             return;
         const std::string_view raw(reinterpret_cast<const char*>(value.Data.data()), value.Data.size());
         if (std::optional<std::string> text = Utf16LeToUtf8(raw))
@@ -324,17 +365,21 @@ void AppendValue(std::string& out, const THiveValue& value)
 
 }
 
-TRegistryHive ParseHive(std::string_view bytes)
+TRegistryHive ParseHive(std::string_view bytes, THiveLayout* layout)
 {
     std::string text;
+    THiveEncoding encoding = THiveEncoding::heUtf8;
     if (bytes.starts_with(Utf16LeMark)) {
+        encoding = THiveEncoding::heUtf16Le;
         std::optional<std::string> decoded = Utf16LeToUtf8(bytes.substr(Utf16LeMark.size()));
         if (!decoded)
             throw EHiveFormatError("the text is not valid UTF-16LE");
         text = std::move(*decoded);
     } else {
-        if (bytes.starts_with(Utf8Mark))
+        if (bytes.starts_with(Utf8Mark)) {
+            encoding = THiveEncoding::heUtf8WithMark;
             bytes.remove_prefix(Utf8Mark.size());
+        }
         text = bytes;
     }
     if (text.find('\0') != std::string::npos)
@@ -344,8 +389,46 @@ TRegistryHive ParseHive(std::string_view bytes)
     const bool version5 = header == Version5Header;
     if (header != Regedit4Header && !version5)
         throw EHiveFormatError("line 1: not a registry file (no \"REGEDIT4\" header)");
-    const std::string_view body = headerEnd == std::string::npos ? std::string_view() : std::string_view(text).substr(headerEnd + 1);
-    return THiveReader(body, version5).Read();
+    const size_t bodyStart = headerEnd == std::string::npos ? text.size() : headerEnd + 1;
+    TRegistryHive hive = THiveReader(std::string_view(text).substr(bodyStart), version5, layout, bodyStart).Read();
+    if (layout) {
+        layout->Encoding = encoding;
+        layout->Version5 = version5;
+        layout->Text = std::move(text);
+    }
+    return hive;
+}
+
+std::string FormatValueLines(const THiveValue& value, bool version5)
+{
+    std::string out;
+    const bool quoted = value.Type == RegType::Sz && IsPlainText(value.Data);
+    if (version5 && IsStringType(value.Type) && !quoted) {
+        const std::string_view utf8(reinterpret_cast<const char*>(value.Data.data()), value.Data.size());
+        if (const std::optional<std::string> utf16 = Utf8ToUtf16Le(utf8)) {
+            THiveValue wide = value;
+            wide.Data.assign(utf16->begin(), utf16->end());
+            AppendValue(out, wide);
+            return out;
+        }
+    }
+    AppendValue(out, value);
+    return out;
+}
+
+std::optional<std::string> EncodeHiveText(std::string_view text, THiveEncoding encoding)
+{
+    switch (encoding) {
+    case THiveEncoding::heUtf16Le:
+        if (const std::optional<std::string> wide = Utf8ToUtf16Le(text))
+            return std::string(Utf16LeMark) + *wide;
+        return std::nullopt;
+    case THiveEncoding::heUtf8WithMark:
+        return std::string(Utf8Mark) + std::string(text);
+    case THiveEncoding::heUtf8:
+        break;
+    }
+    return std::string(text);
 }
 
 std::string FormatHive(const TRegistryHive& hive)

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/RegistryHiveEdit.h"
+
 namespace {
 
 constexpr char PathSeparator = '\\';
@@ -61,14 +63,14 @@ std::optional<TRegKey> TRegKey::Open(const std::filesystem::path& hiveFile, TRoo
             return std::nullopt;
         std::fprintf(stderr, "tessaly: the damaged %s was kept as %s\n", file.Path().c_str(), aside.c_str());
         snapshot.Hive = {};
+        snapshot.Bytes.clear();
     }
     // A root key always exists, as on the platform.
     const bool exists = subKey.empty() || snapshot.Hive.KeyExists(path);
     if (!exists) {
         if (!changing)
             return std::nullopt;
-        snapshot.Hive.AddKey(path);
-        if (!file.Write(snapshot.Hive, lock))
+        if (!file.Write(HiveTextWithKey(snapshot.Bytes, path), lock))
             return std::nullopt;
     }
     const THiveKey* stored = snapshot.Hive.FindKey(path);
@@ -96,7 +98,7 @@ bool TRegKey::Set(std::string_view name, uint32_t type, const TRegData& data)
     THiveKey& key = snapshot.Hive.AddKey(KeyPath);
     key.SetValue(name, type, data);
     const THiveKey updated = key;
-    if (!File.Write(snapshot.Hive, lock))
+    if (!File.Write(HiveTextWithValue(snapshot.Bytes, KeyPath, THiveValue{std::string(name), type, data}), lock))
         return false;
     Snapshot = updated;
     return true;

@@ -18,5 +18,10 @@ public:
 
 // The primary screen in pixels.
 TPixelSize PrimaryScreenSize();
+// The screen a window is shown on: the monitor that holds its centre, or the
+// whole X screen when the window is wider or taller than that monitor (a
+// window over every monitor) or the server knows no monitors. Throws
+// EScreenError when the window does not exist.
+TPixelSize MonitorSizeAround(uintptr_t window);
 // The client area of a window given by its window-system id.
 TPixelSize WindowClientSize(uintptr_t window);

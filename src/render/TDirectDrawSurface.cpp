@@ -29,22 +29,23 @@ int32_t NearestSource(int32_t dest, int32_t destLength, int32_t sourceLength) {
   return static_cast<int32_t>(((2 * int64_t{dest} + 1) * sourceLength) / (2 * int64_t{destLength}));
 }
 
-// A row of a DIB as 0x00RRGGBB, quickly for the 24- and 32-bit layouts the
-// pictures use and through the DIB's own colour reading otherwise.
-void ReadDIBRow(const TDIB& dib, int32_t y, std::vector<uint32_t>& row) {
-  row.resize(static_cast<size_t>(dib.Width()));
-  const uint8_t* bits = dib.ScanLine(y);
+// `count` pixels of a DIB row from `left` on, as 0x00RRGGBB, quickly for the
+// 24- and 32-bit layouts the pictures use and through the DIB's own colour
+// reading otherwise.
+void ReadDIBRow(const TDIB& dib, int32_t y, int32_t left, int32_t count, uint32_t* out) {
   const bool standardMasks = dib.RedMask() == 0xFF0000 && dib.GreenMask() == 0xFF00 && dib.BlueMask() == 0xFF;
   if (dib.BitCount() == 24) {
-    for (int32_t x = 0; x < dib.Width(); ++x, bits += 3) {
-      row[x] = bits[0] | (uint32_t{bits[1]} << 8) | (uint32_t{bits[2]} << 16);
+    const uint8_t* bits = dib.ScanLine(y) + 3 * static_cast<size_t>(left);
+    for (int32_t x = 0; x < count; ++x, bits += 3) {
+      out[x] = bits[0] | (uint32_t{bits[1]} << 8) | (uint32_t{bits[2]} << 16);
     }
   } else if (dib.BitCount() == 32 && standardMasks) {
-    for (int32_t x = 0; x < dib.Width(); ++x, bits += 4) {
-      row[x] = bits[0] | (uint32_t{bits[1]} << 8) | (uint32_t{bits[2]} << 16);
+    const uint8_t* bits = dib.ScanLine(y) + 4 * static_cast<size_t>(left);
+    for (int32_t x = 0; x < count; ++x, bits += 4) {
+      out[x] = bits[0] | (uint32_t{bits[1]} << 8) | (uint32_t{bits[2]} << 16);
     }
   } else {
-    for (int32_t x = 0; x < dib.Width(); ++x) row[x] = dib.GetColor(x, y) & 0xFFFFFF;
+    for (int32_t x = 0; x < count; ++x) out[x] = dib.GetColor(left + x, y) & 0xFFFFFF;
   }
 }
 
@@ -56,15 +57,21 @@ TDirectDrawSurface::TDirectDrawSurface(TDXDraw& backOf) : backOf_(&backOf), id_(
 
 TDirectDrawSurface::~TDirectDrawSurface() = default;
 
-void TDirectDrawSurface::Allocate(int32_t width, int32_t height) {
+void TDirectDrawSurface::Allocate(int32_t width, int32_t height, TPixelsKept kept) {
   if (backOf_ || width > MaxSurfaceSide || height > MaxSurfaceSide) {
     throw EDirectDrawSurfaceError(FormatWord(SCannotMade, SSurface));
   }
-  try {
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-    pixels_.swap(pixels);
-  } catch (const std::bad_alloc&) {
-    throw EDirectDrawSurfaceError(FormatWord(SCannotMade, SSurface));
+  // A surface made again at its own size keeps its memory: the slideshow
+  // remakes its step surface 25 times a fade.
+  if (width == width_ && height == height_ && !pixels_.empty()) {
+    if (kept == TPixelsKept::Black) std::fill(pixels_.begin(), pixels_.end(), 0u);
+  } else {
+    try {
+      std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+      pixels_.swap(pixels);
+    } catch (const std::bad_alloc&) {
+      throw EDirectDrawSurfaceError(FormatWord(SCannotMade, SSurface));
+    }
   }
   width_ = width;
   height_ = height;
@@ -81,7 +88,7 @@ void TDirectDrawSurface::SetSurfaceSize(int32_t width, int32_t height) {
     ++version_;
     return;
   }
-  Allocate(width, height);
+  Allocate(width, height, TPixelsKept::Black);
 }
 
 void TDirectDrawSurface::StretchPicture(const TDIB& picture, int32_t width, int32_t height, const TRect& sourceRect) {
@@ -90,25 +97,28 @@ void TDirectDrawSurface::StretchPicture(const TDIB& picture, int32_t width, int3
   }
   const int32_t targetWidth = width != 0 ? width : sourceRect.Width();
   const int32_t targetHeight = height != 0 ? height : sourceRect.Height();
-  SetSurfaceSize(targetWidth, targetHeight);
-  if (!HasPixels()) return;
+  if (targetWidth <= 0 || targetHeight <= 0) {
+    SetSurfaceSize(targetWidth, targetHeight);
+    return;
+  }
+  // Every pixel is written below.
+  Allocate(targetWidth, targetHeight, TPixelsKept::Any);
 
   std::vector<uint32_t> sourceRow;
+  if (width_ != sourceRect.Width()) sourceRow.resize(static_cast<size_t>(sourceRect.Width()));
   int32_t rowRead = -1;
   for (int32_t y = 0; y < height_; ++y) {
     const int32_t sy = sourceRect.Top + NearestSource(y, height_, sourceRect.Height());
-    if (sy != rowRead) {
-      ReadDIBRow(picture, sy, sourceRow);
-      rowRead = sy;
-    }
     uint32_t* out = ScanLine(y);
     if (width_ == sourceRect.Width()) {
-      std::memcpy(out, sourceRow.data() + sourceRect.Left, sizeof(uint32_t) * static_cast<size_t>(width_));
+      ReadDIBRow(picture, sy, sourceRect.Left, width_, out);
       continue;
     }
-    for (int32_t x = 0; x < width_; ++x) {
-      out[x] = sourceRow[sourceRect.Left + NearestSource(x, width_, sourceRect.Width())];
+    if (sy != rowRead) {
+      ReadDIBRow(picture, sy, sourceRect.Left, sourceRect.Width(), sourceRow.data());
+      rowRead = sy;
     }
+    for (int32_t x = 0; x < width_; ++x) out[x] = sourceRow[NearestSource(x, width_, sourceRect.Width())];
   }
   ++version_;
 }
@@ -116,6 +126,18 @@ void TDirectDrawSurface::StretchPicture(const TDIB& picture, int32_t width, int3
 void TDirectDrawSurface::CopyPicture(const TDIB& picture) {
   StretchPicture(picture, picture.Width(), picture.Height(),
                  TRect{0, 0, picture.Width(), picture.Height()});
+}
+
+bool TDirectDrawSurface::SwapPixels(TDirectDrawSurface& other) {
+  if (&other == this || backOf_ || other.backOf_ || !HasPixels() || !other.HasPixels() || width_ != other.width_ ||
+      height_ != other.height_) {
+    return false;
+  }
+  pixels_.swap(other.pixels_);
+  std::swap(colorKey_, other.colorKey_);
+  ++version_;
+  ++other.version_;
+  return true;
 }
 
 bool TDirectDrawSurface::BltFast(int32_t x, int32_t y, const TDirectDrawSurface& source, const TRect& sourceRect,

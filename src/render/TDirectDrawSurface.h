@@ -26,8 +26,13 @@ class TDirectDrawSurface {
   // (Re)makes the surface at width x height (0 takes the source rectangle's)
   // and stretches the source rectangle of the picture over all of it.
   void StretchPicture(const TDIB& picture, int32_t width, int32_t height, const TRect& sourceRect);
-  // Makes the surface a copy of the picture.
+  // Makes the surface a copy of the picture. A surface already of the
+  // picture's size keeps its memory.
   void CopyPicture(const TDIB& picture);
+  // Trades pixels with another plain surface of the same size, which is how
+  // a finished picture changes hands without a copy. False, nothing changed,
+  // for surfaces of other sizes, without pixels or bound to the device.
+  bool SwapPixels(TDirectDrawSurface& other);
 
   // Copies the source rectangle to (x, y) without scaling and without the
   // colour key. Refused (false, nothing changed) when either surface has no
@@ -59,7 +64,8 @@ class TDirectDrawSurface {
  private:
   friend class TDXDraw;
   explicit TDirectDrawSurface(TDXDraw& backOf);
-  void Allocate(int32_t width, int32_t height);
+  enum class TPixelsKept { Black, Any };
+  void Allocate(int32_t width, int32_t height, TPixelsKept kept);
 
   TDXDraw* backOf_ = nullptr;
   uint64_t id_ = 0;

@@ -127,6 +127,7 @@ intptr_t TSceneWindow::WindowProc(TWindow window, uint32_t message, uintptr_t wP
             WindowSystem().SetFocus(Handle);
         return 0;
     case WM_MOUSEMOVE:
+    case WM_SIZE:
         if (Handler)
             Handler(message, wParam, lParam);
         return 0;

@@ -174,6 +174,13 @@ TRect HostRect;
 float ViewScale = 1.0f;
 double Restitution = DefaultRestitution;
 
+float ViewScaleFor(const TRect& hostRect, const TRect& screenRect)
+{
+    if (screenRect.Right <= 0)
+        return 1.0f;
+    return static_cast<float>(static_cast<double>(hostRect.Right - hostRect.Left) / screenRect.Right);
+}
+
 void BuildBalls(int32_t count)
 {
     Randomize();

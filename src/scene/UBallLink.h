@@ -48,6 +48,9 @@ extern TRect ScreenRect;
 extern TRect HostRect;
 // Host width over screen width; 1.0 full screen.
 extern float ViewScale;
+// How much smaller than the screen the host window draws the scene: host
+// width over screen width, 1.0 when there is no screen width.
+float ViewScaleFor(const TRect& hostRect, const TRect& screenRect);
 // For collisions and edge bounces alike.
 extern double Restitution;
 

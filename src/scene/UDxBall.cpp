@@ -133,6 +133,19 @@ void TFDxBall::FormKeyDown(uint32_t key, TShiftState shift)
         ToggleFullScreen();
 }
 
+void TFDxBall::FormResize(int32_t width, int32_t height)
+{
+    // A move, or the size the scene already draws at, changes nothing.
+    if (width <= 0 || height <= 0 || (width == HostRect.Right - HostRect.Left && height == HostRect.Bottom - HostRect.Top))
+        return;
+    HostRect = {0, 0, width, height};
+    ViewScale = ViewScaleFor(HostRect, ScreenRect);
+    // The slideshow's images have the old size; the next tick starts a
+    // loader of the new one.
+    ReleaseLoader();
+    DXDraw.ControlResized();
+}
+
 void TFDxBall::ToggleFullScreen()
 {
     DXDraw.FinalizeDevice();
@@ -197,6 +210,7 @@ void TFDxBall::Timer2Timer()
     if (!Loader) {
         Loader = std::make_unique<TLoadPic>(&DXDraw);
         Loader->HandOver = [this](TLoadPic& sender) { PictureReady(sender); };
+        Loader->StepInterval = FadeStepInterval;
         Loader->SetFileName(BallSettings.BackPicture);
         PictureIndex = 0;
     }
@@ -221,8 +235,10 @@ void TFDxBall::PictureReady(TLoadPic&)
     // hand-overs are served: they must not put it back to sleep.
     if (!Loader)
         return;
+    // Steps change hands by swapping pixels; the end of a fade repeats the
+    // last step, which the background already is.
     TDirectDrawSurface& step = Loader->StepSurface();
-    if (BackSurface)
+    if (BackSurface && !Loader->Finished() && !BackSurface->SwapPixels(step))
         BackSurface->BltFast(0, 0, step, step.ClientRect(), 0);
     if (Loader->Finished())
         Loader->Suspend();
@@ -322,6 +338,11 @@ bool TFDxBall::HandleWindowMessage(uint32_t message, uintptr_t wParam, intptr_t 
     case WM_MOUSEMOVE: {
         const TPoint at = PointFromParam(lParam);
         DXDrawMouseMove(0, at.X, at.Y);
+        return true;
+    }
+    case WM_SIZE: {
+        const TPoint size = PointFromParam(lParam);
+        FormResize(size.X, size.Y);
         return true;
     }
     case WM_DESTROY:

@@ -50,6 +50,9 @@ public:
     void FormCreate();
     void FormClose();
     void FormKeyDown(uint32_t key, TShiftState shift);
+    // The window was resized (its host follows another program's window):
+    // the scene draws at the new size, at the scale it gives.
+    void FormResize(int32_t width, int32_t height);
     void Timer1Timer();
     void Timer2Timer();
     // The loader's hand-over of a slideshow step.
@@ -83,6 +86,8 @@ public:
     std::unique_ptr<TWind> Wind;
     std::unique_ptr<TLoadPic> Loader;
     int32_t PictureIndex = 0;
+    // The pace of the slideshow's fade steps, given to each loader made.
+    std::chrono::milliseconds FadeStepInterval = TLoadPic::DefaultStepInterval;
 
 private:
     bool HandleWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);

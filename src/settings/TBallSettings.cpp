@@ -28,9 +28,11 @@ void LoadSettings()
     settings.BallPicList = std::make_unique<TStringList>();
 
     // A key that cannot be opened is no error: every value then reads as
-    // absent and the fields keep their initial values.
+    // absent and the fields keep their initial values. A missing key is not
+    // created here: reading the settings never writes the file, which the
+    // user may keep by hand or as a link; the first save creates it.
     TRegistry registry(TRootKey::rkLocalMachine);
-    registry.OpenKey(SettingsKey, true);
+    registry.OpenKey(SettingsKey, false);
 
     if (registry.ValueExists("BackType"))
         settings.BackType = registry.ReadInteger("BackType");

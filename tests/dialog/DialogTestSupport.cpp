@@ -22,6 +22,11 @@ void TFakeServices::ShowError(QWidget*, const QString& text)
     Errors << text;
 }
 
+void TFakeServices::ShowNotice(QWidget*, const QString& text)
+{
+    Notices << text;
+}
+
 THive::THive()
 {
     if (!mDir.isValid())

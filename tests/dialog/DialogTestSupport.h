@@ -20,9 +20,11 @@ public:
     QList<bool> MultiSelectAsked;
     QStringList FiltersSeen;
     QStringList Errors;
+    QStringList Notices;
 
     QStringList OpenPictures(QWidget* parent, const QString& filter, bool multiSelect) override;
     void ShowError(QWidget* parent, const QString& text) override;
+    void ShowNotice(QWidget* parent, const QString& text) override;
 };
 
 // A private XDG_CONFIG_HOME holding the registry hive of one test program.

@@ -27,6 +27,74 @@ private:
 private slots:
     void init() { mHive.Clear(); }
 
+    // The preview shows the row the user clicked or moved to, also after a
+    // broken picture and on a second click of the same row.
+    void previewFollowsClicksAndKeys_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("listName");
+        QTest::addColumn<QString>("previewName");
+        QTest::newRow("background") << 2 << "edtBack" << "Image1";
+        QTest::newRow("bubbles") << 1 << "lstBalls" << "Image2";
+    }
+
+    void previewFollowsClicksAndKeys()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, listName);
+        QFETCH(QString, previewName);
+        const QString broken = mPictures + "/broken.png";
+        {
+            QFile file(broken);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("no picture in here");
+        }
+        TStoredSettings stored;
+        stored.BackType = 3;
+        stored.BackPic = (mRed + "\r\n" + broken + "\r\n" + mBlue + "\r\n").toStdString();
+        stored.BallPic = WriteCommaText(ToStd({mRed, broken, mBlue}));
+        mHive.Store(stored);
+        TFakeServices services;
+        auto dialog = OpenDialog(services);
+        Control<QTabWidget>(dialog.get(), "PageControl1")->setCurrentIndex(page);
+        auto* list = Control<QListWidget>(dialog.get(), qPrintable(listName));
+        auto* preview = Control<QLabel>(dialog.get(), qPrintable(previewName));
+        const auto click = [&](int row) {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              list->visualItemRect(list->item(row)).center());
+        };
+
+        click(0);
+        QCOMPARE(PreviewColor(preview), QColor(Qt::red));
+        QCOMPARE(services.Errors.size(), 0);
+        click(1);
+        QCOMPARE(services.Errors.size(), 1);
+        QCOMPARE(PreviewColor(preview), QColor(Qt::red));   // the broken one keeps the last picture
+        click(2);
+        QCOMPARE(PreviewColor(preview), QColor(Qt::blue));
+        QCOMPARE(services.Errors.size(), 1);
+
+        // The same row again previews again: after the preview was cleared,
+        // and after an error.
+        preview->clear();
+        click(2);
+        QCOMPARE(PreviewColor(preview), QColor(Qt::blue));
+        click(1);
+        click(1);
+        QCOMPARE(services.Errors.size(), 3);
+
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Up);
+        QCOMPARE(SelectedRow(list), 0);
+        QCOMPARE(PreviewColor(preview), QColor(Qt::red));
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(PreviewColor(preview), QColor(Qt::blue));
+        QCOMPARE(services.Errors.size(), 3);
+        QTest::keyClick(list, Qt::Key_Up);
+        QCOMPARE(services.Errors.size(), 4);
+        QVERIFY2(services.Errors.last().contains(QStringLiteral("PNG")), qPrintable(services.Errors.last()));
+    }
+
     void removingBackgroundEntriesMovesTheSelection()
     {
         TStoredSettings stored;

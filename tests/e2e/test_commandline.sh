@@ -1,6 +1,7 @@
 # The entry's answers to the command line: a preview parent that is no number
 # ends the run with the conversion message and a failure status before any
-# window appears; the password-change mode ends at once with status 0.
+# window appears; the password-change mode ends at once with status 0;
+# --help, -h and --version answer on standard output and start nothing.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
@@ -32,4 +33,20 @@ for line in "/a" "/A 4196" "-a"; do
     [ ! -s "$E2E_TMP/err" ] || fail "'$line' said: $(cat "$E2E_TMP/err")"
     no_saver_window || fail "'$line' left a window"
 done
+# The usage names what a user looks for; the version is the program's.
+for line in "--help" "-h"; do
+    run_program $line
+    [ "$RUN_STATUS" -eq 0 ] || fail "'$line' ended with status $RUN_STATUS"
+    [ ! -s "$E2E_TMP/err" ] || fail "'$line' said on standard error: $(cat "$E2E_TMP/err")"
+    for topic in '/s' '/p WINDOW-ID' '--root' 'registry.reg' 'error.txt' 'SDL_RENDER_DRIVER' 'TESSALY_VERBOSE'; do
+        grep -qF -- "$topic" "$E2E_TMP/out" || fail "'$line' does not mention $topic"
+    done
+    no_saver_window || fail "'$line' left a window"
+done
+run_program --version
+[ "$RUN_STATUS" -eq 0 ] || fail "--version ended with status $RUN_STATUS"
+grep -qxE 'tessaly [0-9]+\.[0-9]+\.[0-9]+' "$E2E_TMP/out" || fail "--version said: $(cat "$E2E_TMP/out")"
+[ ! -s "$E2E_TMP/err" ] || fail "--version said on standard error: $(cat "$E2E_TMP/err")"
+no_saver_window || fail "--version left a window"
+note "--version: $(cat "$E2E_TMP/out")"
 pass

@@ -1,6 +1,5 @@
 # The preview lives inside another program's window: a child of the same
 # size titled "Preview" that ignores input and ends when its parent goes.
-# Run by XScreenSaver (XSCREENSAVER_WINDOW), the full-screen mode does the same.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
@@ -32,17 +31,6 @@ expect_running "$SAVER_PID" 1 "input ended the preview"
 parent_window_destroy
 wait_exit "$SAVER_PID" 5 || fail "the preview outlived its parent"
 [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS when the parent went"
-
-# XScreenSaver's window: the full-screen mode draws inside it, sized to it.
-parent_window_start 400 300
-XSCREENSAVER_WINDOW=$(printf '0x%x' "$PARENT_WINDOW") saver_start /s
-wait_for "the saver inside XScreenSaver's window" 30 bash -c \
-    "xwininfo -children -id $PARENT_WINDOW | grep -q 'Screen Saver'"
-xwininfo -children -id "$PARENT_WINDOW" | grep 'Screen Saver' | grep -q '400x300+0+0' ||
-    fail "not sized to XScreenSaver's window"
-kill -TERM "$SAVER_PID"
-wait_exit "$SAVER_PID" 5 || fail "SIGTERM did not end the saver in XScreenSaver's window"
-[ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS"
 
 # A preview parent that is no window: nothing to show, a quiet end.
 saver_start /p 12345

@@ -3,7 +3,9 @@
 # "xscreensaver-command -activate" starts the saver drawing bubbles inside
 # XScreenSaver's window, and "-deactivate" ends it promptly with nothing left
 # behind. Twice, so that the end of one run does not stand in
-# the way of the next.
+# the way of the next. Then xscreensaver-settings shows the hack in its
+# preview pane, and the pointer sweeping across the pane for 10 s neither
+# ends it nor stops it drawing.
 #
 # XScreenSaver will not launch hacks as root, so as root the test makes an
 # unprivileged user of its own for the run and removes it afterwards.
@@ -19,13 +21,14 @@ REAP_SECONDS=10
 # The built-in background alone has thousands of colours; a blank or
 # single-colour window has one.
 MIN_COLOURS=100
+POINTER_SECONDS=10
 
 skip() {
     echo "SKIP ($E2E_NAME): $*"
     exit $SKIP
 }
 
-for tool in xscreensaver xscreensaver-command cmake; do
+for tool in xscreensaver xscreensaver-command xscreensaver-settings cmake; do
     command -v "$tool" >/dev/null || skip "$tool is missing (scripts/install-deps)"
 done
 if [ "$(id -u)" -eq 0 ]; then
@@ -141,10 +144,10 @@ for run in 1 2; do
 
     # The saver's own window sits inside XScreenSaver's and covers it.
     wait_for "the saver inside XScreenSaver's window" 15 bash -c \
-        "xwininfo -children -id $window | grep -q '\"Screen Saver\"'"
+        "xwininfo -children -id $window | grep -q '\"Preview\"'"
     window_geometry "$window"
     size="${WIN_WIDTH}x$WIN_HEIGHT"
-    xwininfo -children -id "$window" | grep '"Screen Saver"' | grep -q "$size+0+0" ||
+    xwininfo -children -id "$window" | grep '"Preview"' | grep -q "$size+0+0" ||
         fail "the saver does not cover XScreenSaver's $size window"
 
     wait_for "a picture on the screen" "$DRAW_SECONDS" drawn
@@ -158,5 +161,34 @@ for run in 1 2; do
     note "the saver ended $(( $(now_ms) - started )) ms after -deactivate"
     wait_for "the saver's process to be gone" "$REAP_SECONDS" no_process_left
 done
+
+# The settings program previews the selected hack in a pane of its own window,
+# started as "--root --window-id" with the pane in XSCREENSAVER_WINDOW.
+as_user "${user_env[@]}" xscreensaver-settings >"$E2E_TMP/settings.log" 2>&1 &
+wait_for "xscreensaver-settings to start the preview" "$HACK_START_SECONDS" hack_pid
+pid=$(hack_pid)
+pane=$(hack_window "$pid")
+[ -n "$pane" ] || fail "xscreensaver-settings named no window for the preview"
+pane_shot() { import -window "$pane" "$1" 2>/dev/null; }
+pane_drawn() { pane_shot "$E2E_TMP/pane-1.png" && [ "$(colours "$E2E_TMP/pane-1.png")" -ge "$MIN_COLOURS" ]; }
+pane_moving() {
+    pane_shot "$E2E_TMP/pane-2.png" &&
+        [ "$(compare -metric AE "$E2E_TMP/pane-1.png" "$E2E_TMP/pane-2.png" null: 2>&1)" != 0 ]
+}
+wait_for "the preview drawn in the pane" "$DRAW_SECONDS" pane_drawn
+window_geometry "$pane"
+note "preview pane ${WIN_WIDTH}x$WIN_HEIGHT at $WIN_X,$WIN_Y"
+started=$(now_ms)
+while [ $(( $(now_ms) - started )) -lt $(( POINTER_SECONDS * 1000 )) ]; do
+    for step in 1 3 5 7 9 8 6 4 2 0; do
+        xdotool mousemove $(( WIN_X + WIN_WIDTH * step / 10 )) $(( WIN_Y + WIN_HEIGHT * (10 - step) / 10 ))
+        sleep 0.05
+    done
+done
+! ended "$pid" || fail "the preview ended while the pointer moved across it"
+[ "$(hack_pid)" = "$pid" ] || fail "the preview was started again while the pointer moved"
+wait_for "the preview still drawing after the pointer moved" "$DRAW_SECONDS" pane_moving
+note "the preview drew on through ${POINTER_SECONDS}s of pointer movement"
+[ -n "${TESSALY_E2E_SCREENSHOT:-}" ] && import -window root "${TESSALY_E2E_SCREENSHOT%.png}-settings.png"
 
 pass

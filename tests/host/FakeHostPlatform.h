@@ -18,6 +18,7 @@ public:
     bool Win9x = false;
     TPoint Cursor;
     THostWindow ExistingSaver = 0;
+    THostWindow Embedding = 0;   // the window a screen-saver daemon names
     std::map<THostWindow, std::pair<int32_t, int32_t>> ClientRects;
     int32_t ScreenWidth = 1024;
     int32_t ScreenHeight = 768;
@@ -65,6 +66,7 @@ public:
         width = ScreenWidth;
         height = ScreenHeight;
     }
+    THostWindow EmbeddingWindow() override { return Embedding; }
     THostWindow CreateWindow(const THostWindowParams& params) override
     {
         Calls.push_back("CreateWindow " + params.Title);

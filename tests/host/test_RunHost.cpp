@@ -144,4 +144,55 @@ TEST_F(RunHostTest, PreviewWhoseParentWentAwayDuringCreationEndsQuietly)
     EXPECT_EQ(HostPlatform, nullptr);
 }
 
+TEST_F(RunHostTest, FullScreenInsideAnotherProgramsWindowRunsAsItsPreview)
+{
+    Platform.Embedding = 0x2C00007;
+    Platform.ClientRects[0x2C00007] = {1280, 1024};
+    // Another embedded copy, or a stand-alone saver, does not stop this one.
+    Platform.ExistingSaver = 0x1200001;
+    THostWindow window = 0;
+    std::vector<TMsg> posted;
+    Platform.LoopBody = [&] {
+        window = Platform.NextWindow - 1;
+        // What the window hears of the pointer and keys is its owner's business.
+        Platform.Cursor = {400, 300};
+        for (uint32_t message : {WM_ACTIVATE, WM_MOUSEMOVE, WM_KEYDOWN, WM_LBUTTONDOWN, WM_SETCURSOR})
+            HostWindowProc(window, message, 1, 0);
+        posted = Platform.Posted;
+        Platform.Loop.DestroyWindow(window);
+        Platform.Loop.Run();
+    };
+    RunHost(Platform, RecordingCallbacks(), smSaver, "");
+    EXPECT_EQ(Platform.Created.Parent, 0x2C00007u);
+    EXPECT_EQ(Platform.Created.Width, 1280);
+    EXPECT_EQ(Platform.Created.Height, 1024);
+    EXPECT_EQ(Platform.Created.Title, "Preview");
+    EXPECT_FALSE(Platform.Created.TopMost);
+    for (const auto& call : Platform.Calls) {
+        EXPECT_NE(call, "SetForegroundWindow");
+        EXPECT_EQ(call.find("FindWindow"), std::string::npos);
+    }
+    EXPECT_TRUE(posted.empty());
+    EXPECT_EQ(Platform.HiddenCursor, 0);
+    EXPECT_EQ(CallbackLog, (std::vector<std::string>{"OnCreate 1", "OnDestroy 1"}));
+}
+
+TEST_F(RunHostTest, ANamedWindowOnlyChangesTheFullScreenMode)
+{
+    Platform.Embedding = 0x2C00007;
+    Platform.ClientRects[0x2C00007] = {1280, 1024};
+    Platform.ClientRects[6699] = {200, 150};
+    RunHost(Platform, RecordingCallbacks(), smPreview, "6699");
+    EXPECT_EQ(Platform.Created.Parent, 6699u);
+
+    // Without a named window the full-screen rules stay whole.
+    Platform.Embedding = 0;
+    Platform.Calls.clear();
+    RunHost(Platform, RecordingCallbacks(), smSaver, "");
+    EXPECT_EQ(Platform.Created.Parent, 0u);
+    EXPECT_EQ(Platform.Created.Title, "Screen Saver");
+    EXPECT_EQ(Platform.Calls.front(), "FindWindow WindowsScreenSaverClass/Screen Saver");
+    EXPECT_EQ(SaverMode, smSaver);
+}
+
 }

@@ -61,6 +61,7 @@ check "depends on libjpeg-turbo" declares 'libjpeg62-turbo'
 check "depends on FluidSynth" declares 'libfluidsynth[0-9]'
 check "depends on a General MIDI soundfont" declares '(timgm6mb-soundfont|fluid-soundfont-gm)'
 check "depends on a CJK font" declares 'fonts-(noto-cjk|arphic-uming|wqy-zenhei)'
+check "depends on Qt's Chinese translations" declares 'qt6-translations-l10n'
 check "recommends XScreenSaver" grep -qw xscreensaver <<<"$(field Recommends)"
 # apt resolves every dependency (and would fetch what is missing) without
 # installing anything.

@@ -65,7 +65,7 @@ TEST_F(TRegistryFileTest, WritesAPrivateFileInAPrivateFolder)
     {
         const THiveFile::TLock lock = file.LockExclusive();
         ASSERT_TRUE(lock.Held());
-        ASSERT_TRUE(file.Write(OneValueHive(1, 10), lock));
+        ASSERT_TRUE(file.Write(FormatHive(OneValueHive(1, 10)), lock));
     }
     const THiveSnapshot snapshot = file.Read();
     EXPECT_EQ(snapshot.State, THiveState::hsParsed);
@@ -76,7 +76,7 @@ TEST_F(TRegistryFileTest, WritesAPrivateFileInAPrivateFolder)
     // Permissions the user chose survive the next write.
     fs::permissions(File, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const THiveFile::TLock lock = file.LockExclusive();
-    ASSERT_TRUE(file.Write(OneValueHive(2, 10), lock));
+    ASSERT_TRUE(file.Write(FormatHive(OneValueHive(2, 10)), lock));
     EXPECT_EQ(fs::status(File).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(FilesInFolder(), 1u);
 }
@@ -120,7 +120,7 @@ TEST_F(TRegistryFileTest, KilledWriterLeavesOldOrNewFile)
         if (child == 0) {
             for (bool odd = false;; odd = !odd) {
                 const THiveFile::TLock lock = file.LockExclusive();
-                file.Write(odd ? second : first, lock);
+                file.Write(FormatHive(odd ? second : first), lock);
             }
         }
         usleep(std::uniform_int_distribution<useconds_t>(0, 30000)(random));
@@ -137,7 +137,7 @@ TEST_F(TRegistryFileTest, KilledWriterLeavesOldOrNewFile)
     std::cout << "writes interrupted with a temporary left behind: " << interrupted << " of " << Rounds << "\n";
     // The next writer clears away what the killed ones left.
     const THiveFile::TLock lock = file.LockExclusive();
-    ASSERT_TRUE(file.Write(first, lock));
+    ASSERT_TRUE(file.Write(FormatHive(first), lock));
     EXPECT_EQ(FilesInFolder(), 1u);
 }
 

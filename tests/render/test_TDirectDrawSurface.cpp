@@ -91,4 +91,45 @@ TEST(TDirectDrawSurface, PicturesAreCopiedAndStretched) {
   EXPECT_THROW(surface.StretchPicture(palette, 4, 4, TRect{0, 0, 5, 1}), EDirectDrawSurfaceError);
 }
 
+TEST(TDirectDrawSurface, PicturesOfTheSurfacesOwnSizeReuseItsMemoryAndOverwriteEveryPixel) {
+  TDIB dib;
+  dib.SetSize(5, 3, 24);
+  dib.SetColor(4, 2, 0x00ABCDEF);
+  TDirectDrawSurface surface;
+  surface.SetSurfaceSize(5, 3);
+  surface.FillColor(0x777777);
+  const uint32_t* memory = surface.ScanLine(0);
+  surface.CopyPicture(dib);
+  EXPECT_EQ(surface.ScanLine(0), memory);
+  EXPECT_EQ(surface.Pixel(0, 0), 0u);
+  EXPECT_EQ(surface.Pixel(4, 2), 0xABCDEFu);
+  // Remade at its own size it is black again.
+  surface.SetSurfaceSize(5, 3);
+  EXPECT_EQ(surface.Pixel(4, 2), 0u);
+}
+
+TEST(TDirectDrawSurface, SwappingTradesPixelsOnlyBetweenPlainSurfacesOfOneSize) {
+  TDirectDrawSurface a, b, small, empty;
+  a.SetSurfaceSize(4, 2);
+  b.SetSurfaceSize(4, 2);
+  small.SetSurfaceSize(2, 2);
+  a.FillColor(0x111111);
+  b.FillColor(0x222222);
+  small.FillColor(0x333333);
+  const TPlainPixels before = a.PlainPixels();
+  ASSERT_TRUE(a.SwapPixels(b));
+  EXPECT_EQ(a.Pixel(3, 1), 0x222222u);
+  EXPECT_EQ(b.Pixel(3, 1), 0x111111u);
+  // The backend's copy cache must see new pixels under the same name.
+  EXPECT_NE(a.PlainPixels().Version, before.Version);
+
+  EXPECT_FALSE(a.SwapPixels(small));
+  EXPECT_FALSE(a.SwapPixels(empty));
+  EXPECT_FALSE(empty.SwapPixels(a));
+  EXPECT_FALSE(a.SwapPixels(a));
+  EXPECT_EQ(a.Pixel(0, 0), 0x222222u);
+  EXPECT_EQ(small.Width(), 2);
+  EXPECT_FALSE(empty.HasPixels());
+}
+
 }  // namespace

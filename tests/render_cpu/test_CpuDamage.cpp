@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "render/backends/cpu/TCpuCompositor.h"
-#include "render/backends/cpu/TDamageGrid.h"
+#include "render/backends/cpu/TDamageRegion.h"
 #include "render_cpu/CompositorFixtures.h"
 
 namespace {
@@ -28,8 +28,8 @@ std::vector<int> Coverage(const std::vector<TRect>& rects, int width, int height
   return covered;
 }
 
-TEST(TDamageGrid, RectanglesCoverEveryChangeOnceAndStayInside) {
-  TDamageGrid grid;
+TEST(TDamageRegion, RectanglesCoverEveryChangeOnceAndStayInside) {
+  TDamageRegion grid;
   grid.Resize(W, H);
   EXPECT_TRUE(grid.All());
   grid.Reset();
@@ -47,8 +47,48 @@ TEST(TDamageGrid, RectanglesCoverEveryChangeOnceAndStayInside) {
     }
   }
   for (int c : covered) ASSERT_LE(c, 1);
-  // Equal runs on neighbouring tile rows are joined.
-  EXPECT_LE(grid.Rects().size(), 6u);
+  // Nothing outside the changes is marked: the two overlapping ones are too
+  // far from a rectangle to be joined.
+  size_t marked = 0;
+  for (int c : covered) marked += size_t(c);
+  EXPECT_EQ(marked, size_t(5 * 5 + 80 * 110 + 179 * 10 + 10 * 10));
+}
+
+TEST(TDamageRegion, ABubbleThatMovedAFewPixelsIsOneRectangleAroundBothPlaces) {
+  TDamageRegion region;
+  region.Resize(W, H);
+  region.Reset();
+  // Last frame's bubble and shadow, then this frame's.
+  for (const TRect& r : std::vector<TRect>{{50, 40, 140, 130}, {70, 70, 160, 160}, {53, 42, 143, 132},
+                                           {73, 72, 163, 162}}) {
+    region.Add(r);
+  }
+  ASSERT_EQ(region.Rects().size(), 1u);
+  EXPECT_EQ(region.Rects()[0], (TRect{50, 40, 163, 162}));
+  // A bubble far away stays a rectangle of its own.
+  region.Add(TRect{200, 10, 260, 70});
+  EXPECT_EQ(region.Rects().size(), 2u);
+  region.AddAll();
+  EXPECT_EQ(region.Rects(), (std::vector<TRect>{{0, 0, W, H}}));
+}
+
+TEST(TDamageRegion, ManyScatteredChangesStillCoverEverythingOnce) {
+  TDamageRegion region;
+  region.Resize(W, H);
+  region.Reset();
+  std::vector<TRect> changes;
+  for (int i = 0; i < 400; ++i) {
+    const int x = (i * 37) % W, y = (i * 53) % H;
+    changes.push_back(TRect{x, y, x + 3 + i % 11, y + 2 + i % 7});
+    region.Add(changes.back());
+  }
+  const auto covered = Coverage(region.Rects(), W, H);
+  for (int c : covered) ASSERT_LE(c, 1);
+  for (const TRect& r : changes) {
+    for (int y = r.Top; y < std::min(r.Bottom, H); ++y) {
+      for (int x = r.Left; x < std::min(r.Right, W); ++x) ASSERT_EQ(covered[size_t(y) * W + size_t(x)], 1);
+    }
+  }
 }
 
 // Draws a frame the saver's way: clear, background copy, a few bubbles.

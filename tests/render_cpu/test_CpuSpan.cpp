@@ -85,6 +85,54 @@ TEST_P(CpuSpanKernels, GatheredTexelsAreTheColumnsAskedFor) {
   }
 }
 
+// Pixel i of a walk, worked out from scratch with wide integers.
+uint32_t WalkedTexel(const std::vector<uint32_t>& texels, int width, int height, const TWalkSteps& steps,
+                     const TTexelWalk& start, int i) {
+  using Wide = reference::Wide;
+  const Wide u = Wide(start.U) + Wide(steps.UStep) * i + (Wide(start.UPart) + Wide(steps.UStepPart) * i) / steps.UDenominator;
+  const Wide v = Wide(start.V) + Wide(steps.VStep) * i + (Wide(start.VPart) + Wide(steps.VStepPart) * i) / steps.VDenominator;
+  const Wide column = std::min<Wide>(std::max<Wide>(u, 0), width - 1);
+  const Wide row = std::min<Wide>(std::max<Wide>(v, 0), height - 1);
+  return texels[size_t(row * width + column)];
+}
+
+TEST_P(CpuSpanKernels, WalksGiveTheFlooredPositionOfEveryPixelClampedOntoTheTexture) {
+  const TWalkSpanFn walk = WalkSpanFunction(GetParam());
+  constexpr int Width = 37, Height = 29;
+  std::vector<uint32_t> texels(Width * Height);
+  for (size_t i = 0; i < texels.size(); ++i) texels[i] = uint32_t(i * 2654435761u);
+  std::mt19937_64 random(11);
+  // Denominators from tiny to past what 32-bit lanes hold, which the vector
+  // walks must leave to the scalar one.
+  const int64_t denominators[] = {1, 3, 4096, 999983, (int64_t(1) << 31) - 1, int64_t(1) << 31, int64_t(1) << 40};
+  for (int64_t denominator : denominators) {
+    for (int trial = 0; trial < 60; ++trial) {
+      TWalkSteps steps;
+      steps.UDenominator = denominator;
+      steps.VDenominator = trial % 3 ? denominator : 7;
+      steps.UStep = int64_t(random() % 5) - 2;
+      steps.VStep = int64_t(random() % 3) - 1;
+      steps.UStepPart = int64_t(random() % uint64_t(steps.UDenominator));
+      steps.VStepPart = int64_t(random() % uint64_t(steps.VDenominator));
+      PlanWalk(steps);
+      TTexelWalk start;
+      // Starts off the texture on every side, so the clamps are walked too.
+      start.U = int64_t(random() % 80) - 20;
+      start.V = int64_t(random() % 70) - 20;
+      start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
+      start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
+      const int count = int(random() % 70);
+      std::vector<uint32_t> out(size_t(count) + 1, 0xDEADBEEF);
+      walk(out.data(), texels.data(), Width, Height, steps, start, count);
+      for (int i = 0; i < count; ++i) {
+        ASSERT_EQ(out[size_t(i)], WalkedTexel(texels, Width, Height, steps, start, i))
+            << "denominator " << denominator << " trial " << trial << " pixel " << i << " of " << count;
+      }
+      EXPECT_EQ(out.back(), 0xDEADBEEFu) << "wrote past the run";
+    }
+  }
+}
+
 TEST(CpuSpanCopy, MaskedCopyClearsTheTopByteOnly) {
   std::vector<uint32_t> source = {0xFF123456, 0x01ABCDEF, 0x00000001, 0x80FFFFFF, 0x7F000000};
   std::vector<uint32_t> copy(source.size(), 0xDEADBEEF);

@@ -28,11 +28,17 @@ void ExpectInitialValues(const TBallSettings& s)
     EXPECT_EQ(s.BackInterval, 10);
 }
 
-TEST_F(TLoadSettings, NoKeyGivesTheDefaultsAndCreatesTheKey)
+TEST_F(TLoadSettings, NoKeyGivesTheDefaultsAndWritesNothing)
 {
     LoadSettings();
     ExpectInitialValues(BallSettings);
-    EXPECT_NE(ReadFile(HivePath()).find("[HKEY_LOCAL_MACHINE\\software\\Tessaly]"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(HivePath()));
+
+    const std::string otherKey = "REGEDIT4\r\n; mine\r\n[HKEY_CURRENT_USER\\Other]\r\n\"a\"=dword:00000001";
+    WriteHive(otherKey);
+    LoadSettings();
+    ExpectInitialValues(BallSettings);
+    EXPECT_EQ(ReadFile(HivePath()), otherKey);
 }
 
 TEST_F(TLoadSettings, ReadsEveryValueWhateverTheCaseOfNames)

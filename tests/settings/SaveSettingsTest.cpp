@@ -106,6 +106,50 @@ TEST_F(TSaveSettings, KeepsEverythingItDoesNotWrite)
     EXPECT_EQ(hive.find("[HKEY_LOCAL_MACHINE\\software\\Tessaly]"), std::string::npos) << hive;
 }
 
+// A file kept by hand behind a link (a set of dotfiles): reading it and
+// saving change nothing but the values of our key.
+TEST_F(TSaveSettings, HandKeptHiveBehindALinkKeepsItsShape)
+{
+    const std::filesystem::path dotfiles = Home / "dotfiles";
+    std::filesystem::create_directories(dotfiles);
+    std::filesystem::create_directories(HivePath().parent_path());
+    std::filesystem::create_symlink("../dotfiles/tessaly.reg", HivePath());
+    const std::string head = "REGEDIT4\r\n; kept by hand\r\n\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n"
+                             "\"Colour\"=\"blue\"\r\n\r\n[HKEY_LOCAL_MACHINE\\software\\Tessaly]\r\n; fewer on the laptop\r\n";
+    const std::string tail = "\r\n; the end\r\n";
+    WriteHive(head + "\"BallsCount\"=dword:00000005\r\n" + tail);
+    const std::string before = ReadFile(dotfiles / "tessaly.reg");
+
+    LoadSettings();
+    EXPECT_EQ(BallSettings.BallsCount, 5);
+    EXPECT_EQ(ReadFile(dotfiles / "tessaly.reg"), before);
+
+    TStoredSettings values;
+    values.BallsCount = 7;
+    SaveSettings(values);
+    EXPECT_TRUE(std::filesystem::is_symlink(HivePath()));
+    EXPECT_EQ(ReadFile(dotfiles / "tessaly.reg"),
+              head + "\"BallsCount\"=dword:00000007\r\n\"BallSize\"=dword:0000000a\r\n\"ShowShadow\"=dword:00000001\r\n"
+                     "\"SoundOpen\"=dword:00000001\r\n\"BackPic\"=\"\"\r\n\"BackType\"=dword:00000001\r\n\"BallPic\"=\"\"\r\n"
+                     "\"UseMask\"=dword:00000000\r\n\"BubbleStyle\"=dword:00000000\r\n\"SoundType\"=dword:00000004\r\n"
+                     "\"RandomPlay\"=dword:00000001\r\n\"BackInterval\"=dword:0000000a\r\n" + tail);
+    // Nothing is left beside the file it replaced.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dotfiles), std::filesystem::directory_iterator()), 1);
+
+    // A damaged file behind the link is kept aside next to itself; the link stays.
+    std::ofstream(dotfiles / "tessaly.reg", std::ios::binary) << "spoilt";
+    testing::internal::CaptureStderr();
+    SaveSettings(values);
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(std::filesystem::is_symlink(HivePath()));
+    size_t aside = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dotfiles))
+        aside += entry.path().filename().string().starts_with("tessaly.reg.damaged-");
+    EXPECT_EQ(aside, 1u);
+    LoadSettings();
+    EXPECT_EQ(BallSettings.BallsCount, 7);
+}
+
 TEST_F(TSaveSettings, DamagedHiveIsKeptAsideThenReplaced)
 {
     const std::string damaged = "not a registry file\n";

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "pictures/ULoadPic.h"
 #include "render/FakeRenderBackend.h"
 #include "render/TDXDraw.h"
+#include "render/TDirectDrawSurface.h"
 
 namespace {
 
@@ -47,6 +49,7 @@ protected:
     void MakeLoader(const std::string& fileName)
     {
         Loader = std::make_unique<TLoadPic>(Device.get());
+        Loader->StepInterval = StepInterval;
         Loader->HandOver = [this](TLoadPic& sender) {
             TSeen seen;
             seen.Finished = sender.Finished();
@@ -79,6 +82,8 @@ protected:
     std::unique_ptr<TLoadPic> Loader;
     std::vector<TSeen> Seen;
     std::function<void(TLoadPic&)> AfterHandOver;
+    // The steps' order and pixels are tested here; their pace by one test.
+    std::chrono::milliseconds StepInterval{0};
 };
 
 TEST_F(LoadPicTest, FirstPictureIsShownAtOnceFittedOnBlackThenTheLoaderSleeps)
@@ -134,6 +139,41 @@ TEST_F(LoadPicTest, NextPictureFadesInStepByStepAndKeyPixelsKeepTheOldOne)
     EXPECT_EQ(last.At(3, 11), Blue);
     EXPECT_EQ(last.At(4, 11), FadedColour(Blue, Green, 25));
     EXPECT_EQ(last.At(20, 20), FadedColour(Blue, 0, 25));
+}
+
+TEST_F(LoadPicTest, AHandOverThatSwapsStepsAwayGetsEveryStepWhole)
+{
+    // As the scene takes steps: by swapping in a surface of stale pixels,
+    // which the loader must draw over completely before the next hand-over.
+    TDirectDrawSurface taken;
+    taken.SetSurfaceSize(Width, Height);
+    taken.FillColor(0xDEAD00);
+    std::vector<TSeen> swapped;
+    MakeLoader(WritePicture(Folder, "blue.bmp", Width, Height, Blue));
+    Loader->Resume();
+    ASSERT_TRUE(HandOvers(26));
+    ASSERT_TRUE(Asleep());
+    AfterHandOver = [&](TLoadPic& sender) {
+        if (sender.Finished() || !taken.SwapPixels(sender.StepSurface()))
+            return;
+        TSeen seen;
+        for (int32_t y = 0; y < Height; ++y)
+            for (int32_t x = 0; x < Width; ++x)
+                seen.Pixels.push_back(taken.Pixel(x, y));
+        seen.Width = Width;
+        swapped.push_back(std::move(seen));
+    };
+    Loader->SetFileName(WritePicture(Folder, "green.bmp", 20, Height, Green));
+    Loader->Resume();
+    ASSERT_TRUE(HandOvers(52));
+    ASSERT_TRUE(Asleep());
+    ASSERT_EQ(swapped.size(), 25u);
+    for (int step = 1; step <= 25; ++step) {
+        const TSeen& seen = swapped[size_t(step - 1)];
+        EXPECT_EQ(seen.At(20, 15), FadedColour(Blue, Green, step)) << "step " << step;
+        EXPECT_EQ(seen.At(0, 0), FadedColour(Blue, 0, step)) << "bar, step " << step;
+        EXPECT_EQ(seen.At(39, 29), FadedColour(Blue, 0, step)) << "bar, step " << step;
+    }
 }
 
 TEST_F(LoadPicTest, UnreadablePictureIsLoggedOnceAndTheLoaderWaitsForTheNextName)
@@ -218,6 +258,21 @@ TEST_F(LoadPicTest, TerminationEndsTheFadeAfterTheStepInProgressWithAFinalHandOv
     ASSERT_EQ(Seen.size(), 4u);
     EXPECT_FALSE(Seen[2].Finished);
     EXPECT_TRUE(Seen[3].Finished);
+}
+
+TEST_F(LoadPicTest, TerminationWhileWaitingForTheNextStepsTurnEndsTheFadeAtOnce)
+{
+    // A pace no test would outlive: only the termination can end the wait.
+    StepInterval = std::chrono::hours(1);
+    MakeLoader(WritePicture(Folder, "red.bmp", Width, Height, Red));
+    Loader->Resume();
+    ASSERT_TRUE(HandOvers(1));
+    EXPECT_FALSE(Seen[0].Finished);
+    Loader->Terminate();
+    ASSERT_TRUE(HandOvers(2));
+    EXPECT_TRUE(Seen[1].Finished);
+    Loader.reset();
+    EXPECT_EQ(Seen.size(), 2u);
 }
 
 TEST_F(LoadPicTest, DeviceThatIsNotReadyEndsTheLoaderForGood)

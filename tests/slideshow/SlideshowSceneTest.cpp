@@ -69,6 +69,8 @@ protected:
         window->Control.Width = Width;
         window->Control.Height = Height;
         Scene = std::make_unique<TFDxBall>(std::move(window), std::make_unique<RecordingBackend>(), NoDesktop);
+        // The order and arithmetic of the steps are tested here, not their pace.
+        Scene->FadeStepInterval = FadeStepInterval;
         Scene->SetParentWindow(HostWindow);
         Scene->Show();
     }
@@ -90,6 +92,7 @@ protected:
 
     TSlideshowFolder Folder;
     std::unique_ptr<TFDxBall> Scene;
+    std::chrono::milliseconds FadeStepInterval{0};
 };
 
 TEST_F(SlideshowSceneTest, ThreePicturesInListOrderShowTheSecondThirdFirstAndSecondAgain)
@@ -215,6 +218,8 @@ TEST_F(SlideshowSceneTest, CloseDuringAFadeEndsTheLoaderAndASecondCloseReleasesN
 TEST_F(SlideshowSceneTest, ClosingAtRandomMomentsOfAFadeNeverHangsNorLeavesAThread)
 {
     const int threadsBefore = ThreadCount();
+    // Paced as on screen: most closes then find the loader waiting between steps.
+    FadeStepInterval = TLoadPic::DefaultStepInterval;
     std::mt19937 random(2026);
     std::vector<std::string> names;
     for (const char* name : {"one.bmp", "two.bmp", "three.bmp"})

@@ -49,7 +49,9 @@ bool StartVideo()
     // Signals end the program through the loop (TerminationSignals), not
     // through SDL's quit event.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+    // SDL's OpenGL renderer needs it; a backend that draws without OpenGL
+    // says so first, and no OpenGL driver is then loaded for the window.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1", SDL_HINT_DEFAULT);
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -67,8 +69,9 @@ SDL_Window* CreateSdlWindowFrom(TWindow window)
     if (SDL_GetWindowWMInfo(sdlWindow, &info) && info.subsystem == SDL_SYSWM_X11) {
         SdlEvents().Handle = ConnectionNumber(info.info.x11.display);
         // Keys and buttons must travel on to the parent window, and pointer
-        // motion reaches us on our own connection.
-        XSelectInput(info.info.x11.display, info.info.x11.window, NoEventMask);
+        // motion reaches us on our own connection. SDL still hears of size
+        // changes, so that what it draws into follows the window.
+        XSelectInput(info.info.x11.display, info.info.x11.window, StructureNotifyMask);
         XFlush(info.info.x11.display);
     }
     return sdlWindow;

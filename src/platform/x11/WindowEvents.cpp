@@ -74,6 +74,17 @@ void TWindowSystem::TImpl::DestroyedOutside(Window window)
     }
 }
 
+void TWindowSystem::TImpl::ParentResized(Window parent, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    for (const auto& [window, info] : Ours)
+        if (info.Parent == parent && info.FillsParent && !info.Gone)
+            Trapped([&, window = window] {
+                XResizeWindow(Dpy, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+            });
+}
+
 void TWindowSystem::TImpl::Translate(XEvent& event)
 {
     switch (event.type) {
@@ -105,6 +116,7 @@ void TWindowSystem::TImpl::Translate(XEvent& event)
             Post(event.xexpose.window, WM_PAINT, 0, 0);
         break;
     case ConfigureNotify:
+        ParentResized(event.xconfigure.window, event.xconfigure.width, event.xconfigure.height);
         Post(event.xconfigure.window, WM_SIZE, 0, MakePointParam(event.xconfigure.width, event.xconfigure.height));
         break;
     case ClientMessage:

@@ -213,6 +213,15 @@ TPoint TWindowSystem::GetCursorPos() const
     return {rootX, rootY};
 }
 
+TWindow TWindowSystem::ScreenSaverWindow() const
+{
+    const char* named = std::getenv(ScreenSaverWindowVariable);
+    if (!named)
+        return 0;
+    const auto window = ParseWindowId(named);
+    return window && Impl->Exists(*window) ? *window : 0;
+}
+
 TWindow TWindowSystem::FindWindow(const std::string& className, const std::string& title) const
 {
     Display* display = Impl->Dpy;
@@ -261,23 +270,9 @@ TWindow TWindowSystem::FindWindow(const std::string& className, const std::strin
 TWindow TWindowSystem::CreateWindow(const TCreateWindowParams& requested, TWindowProc proc)
 {
     TImpl& impl = *Impl;
-    TCreateWindowParams params = requested;
-    Window parent = params.Parent != 0 ? params.Parent : impl.Root;
-    bool fullScreen = params.FullScreen && params.Parent == 0;
-    if (fullScreen) {
-        const char* named = std::getenv(ScreenSaverWindowVariable);
-        TWindowSize size;
-        if (named && *named) {
-            // Run by XScreenSaver: draw inside its window; it owns the input.
-            if (auto window = ParseWindowId(named); window && GetClientSize(*window, size)) {
-                parent = *window;
-                params.Width = size.Width;
-                params.Height = size.Height;
-                params.TakesInput = false;
-                fullScreen = false;
-            }
-        }
-    }
+    const TCreateWindowParams& params = requested;
+    const Window parent = params.Parent != 0 ? params.Parent : impl.Root;
+    const bool fullScreen = params.FullScreen && params.Parent == 0;
     const bool topLevel = parent == impl.Root;
     const bool ourParent = impl.Ours.contains(parent);
     if (!topLevel && !impl.Exists(parent))
@@ -308,7 +303,8 @@ TWindow TWindowSystem::CreateWindow(const TCreateWindowParams& requested, TWindo
     // Other connections (the scene's drawing, size queries) must see the window
     // from WM_CREATE on.
     XSync(impl.Dpy, False);
-    impl.Ours[window] = TImpl::TOurWindow{parent};
+    // Inside another program's window we fill it for as long as we live.
+    impl.Ours[window] = TImpl::TOurWindow{parent, !topLevel && !ourParent};
     impl.Loop.RegisterWindow(window, ourParent ? parent : 0, std::move(proc), [this, window] { Impl->Release(window); });
     // As on Windows, a window whose WM_CREATE answers -1 is destroyed again and
     // never shown; so is one whose procedure let an error out.
@@ -337,7 +333,10 @@ TWindow TWindowSystem::CreateChildWindow(TWindow parent, TWindowProc proc)
     params.Width = size.Width;
     params.Height = size.Height;
     params.TakesInput = false;
-    return CreateWindow(params, std::move(proc));
+    const TWindow child = CreateWindow(params, std::move(proc));
+    if (auto found = Impl->Ours.find(child); found != Impl->Ours.end())
+        found->second.FillsParent = true;
+    return child;
 }
 
 void TWindowSystem::ShowWindow(TWindow window, bool show)

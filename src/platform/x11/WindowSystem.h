@@ -24,9 +24,7 @@ struct TCreateWindowParams {
     int32_t Height = 0;
     std::string Title;
     std::string ClassName;
-    // Borderless, above other windows, brought over the whole screen. When the
-    // environment names a window in XSCREENSAVER_WINDOW, the window becomes a
-    // child of that one instead, sized to it, and leaves input to its owner.
+    // Borderless, above other windows, brought over the whole screen.
     bool FullScreen = false;
     // Keys, buttons and focus are reported to this window. Drawing children
     // leave them to their parent, whose procedure decides.
@@ -45,7 +43,10 @@ struct TCreateWindowParams {
 // - focus gained is WM_NCACTIVATE and WM_ACTIVATE with WA_ACTIVE, focus lost
 //   the same with 0; the window manager's close request is WM_CLOSE;
 // - a window destroyed from outside (its parent went away) is destroyed in
-//   the loop as DestroyWindow does it, WM_DESTROY included.
+//   the loop as DestroyWindow does it, WM_DESTROY included;
+// - a window made inside another program's window, and a drawing child made
+//   by CreateChildWindow, keep filling their parent when it is resized (the
+//   change reaches them as WM_SIZE).
 class TWindowSystem {
 public:
     // Connects to the display named by DISPLAY; EWindowSystemError when it
@@ -63,6 +64,10 @@ public:
     bool GetClientSize(TWindow window, TWindowSize& size) const;
     // The pointer in screen pixels.
     TPoint GetCursorPos() const;
+    // The window XScreenSaver names for its hack to draw in
+    // (XSCREENSAVER_WINDOW, decimal or hexadecimal); 0 when the variable is
+    // unset or malformed, or the window does not exist.
+    TWindow ScreenSaverWindow() const;
     // A top-level window of any program with this WM_CLASS class and title; 0 when none.
     TWindow FindWindow(const std::string& className, const std::string& title) const;
 

@@ -14,7 +14,8 @@
 struct TWindowSystem::TImpl : IEventSource {
     struct TOurWindow {
         Window Parent;
-        bool Gone = false;   // destroyed on the server already
+        bool FillsParent = false;   // resized with its parent
+        bool Gone = false;          // destroyed on the server already
     };
 
     TEventLoop& Loop;
@@ -50,6 +51,7 @@ struct TWindowSystem::TImpl : IEventSource {
     void TranslateKey(XKeyEvent& key, bool pressed);
     void TranslateButton(const XButtonEvent& button, bool pressed);
     void DestroyedOutside(Window window);
+    void ParentResized(Window parent, int width, int height);
     void Translate(XEvent& event);
 
     void Release(Window window);

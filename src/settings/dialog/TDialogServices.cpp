@@ -1,13 +1,8 @@
 #include "settings/dialog/TDialogServices.h"
 
 #include <QFileDialog>
-#include <QMessageBox>
 
-namespace {
-
-const char* const kErrorBoxTitle = "Tessaly";
-
-} // namespace
+#include "settings/dialog/MessageBoxes.h"
 
 QStringList TQtDialogServices::OpenPictures(QWidget* parent, const QString& filter, bool multiSelect)
 {
@@ -19,5 +14,10 @@ QStringList TQtDialogServices::OpenPictures(QWidget* parent, const QString& filt
 
 void TQtDialogServices::ShowError(QWidget* parent, const QString& text)
 {
-    QMessageBox::critical(parent, QString::fromLatin1(kErrorBoxTitle), text);
+    ShowMessageBox(QMessageBox::Critical, text, parent);
+}
+
+void TQtDialogServices::ShowNotice(QWidget* parent, const QString& text)
+{
+    ShowMessageBox(QMessageBox::Warning, text, parent);
 }

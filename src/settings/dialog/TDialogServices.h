@@ -16,11 +16,15 @@ public:
 
     // An error message box with the given text.
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
+
+    // A warning box the user reads before going on.
+    virtual void ShowNotice(QWidget* parent, const QString& text) = 0;
 };
 
-// The real boxes: QFileDialog and QMessageBox.
+// The real boxes: QFileDialog and the program's message boxes.
 class TQtDialogServices final : public TDialogServices {
 public:
     QStringList OpenPictures(QWidget* parent, const QString& filter, bool multiSelect) override;
     void ShowError(QWidget* parent, const QString& text) override;
+    void ShowNotice(QWidget* parent, const QString& text) override;
 };

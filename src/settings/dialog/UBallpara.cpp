@@ -2,14 +2,18 @@
 
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <stdexcept>
 
 #include "settings/GmInstrumentNames.h"
+#include "settings/SettingsFileNotice.h"
 #include "settings/dialog/ButtonGlyphs.h"
 #include "settings/dialog/DialogFont.h"
 #include "settings/dialog/PicturePreview.h"
-#include "settings/dialog/TCompactButtonStyle.h"
+#include "settings/dialog/TDialogApplication.h"
 #include "settings/dialog/TDialogServices.h"
+#include "settings/dialog/TFormStyle.h"
+#include "settings/dialog/TListBoxClick.h"
 #include "ui_UBallpara.h"
 
 TFBallPara* FBallPara = nullptr;
@@ -29,13 +33,14 @@ int SelectedRow(const QListWidget* listBox)
 
 // Selects an entry (none for kNoSelection) the way the program does it, so no
 // click handler runs on the way.
-void SelectRow(QListWidget* listBox, int row)
+void SelectRow(QListWidget* listBox, TListBoxClick* clicks, int row)
 {
-    const QSignalBlocker blocker(listBox);
-    listBox->clearSelection();
-    listBox->setCurrentRow(row);
-    if (row != kNoSelection)
-        listBox->item(row)->setSelected(true);
+    clicks->Quietly([&] {
+        listBox->clearSelection();
+        listBox->setCurrentRow(row);
+        if (row != kNoSelection)
+            listBox->item(row)->setSelected(true);
+    });
 }
 
 TStringList Entries(const QListWidget* listBox)
@@ -46,11 +51,17 @@ TStringList Entries(const QListWidget* listBox)
     return entries;
 }
 
-void AppendEntries(QListWidget* listBox, const TStringList& entries)
+void AppendEntries(QListWidget* listBox, TListBoxClick* clicks, const TStringList& entries)
 {
-    const QSignalBlocker blocker(listBox);
-    for (const auto& entry : entries)
-        listBox->addItem(FromStd(entry));
+    clicks->Quietly([&] {
+        for (const auto& entry : entries)
+            listBox->addItem(FromStd(entry));
+    });
+}
+
+void DeleteRow(QListWidget* listBox, TListBoxClick* clicks, int row)
+{
+    clicks->Quietly([&] { delete listBox->takeItem(row); });
 }
 
 TStringList ToStringList(const QStringList& files)
@@ -75,25 +86,31 @@ TFBallPara::TFBallPara(const TBallSettings& settings, TDialogServices* services,
     , mOwnServices(services ? nullptr : std::make_unique<TQtDialogServices>())
     , mServices(services ? services : mOwnServices.get())
     , OpenPictureDialog1(*mServices)
+    , mNotice(SettingsFileNotice())
 {
     ui->setupUi(this);
+    mBackClicks = new TListBoxClick(ui->edtBack);
+    mBallClicks = new TListBoxClick(ui->lstBalls);
     for (const auto name : kGmInstrumentNames)
         ui->cbSoundType->addItem(QString::fromUtf8(name.data(), qsizetype(name.size())));
     setFont(ChooseDialogFont(CollectFormTexts(this) + FromStd(std::string(kBallParaCaption))));
     for (QLabel* mark : {ui->Label8, ui->Label9, ui->Label10})
         mark->setFont(SliderMarkFont());
     // Made after the controls, so as a child of the form it outlives them.
-    auto* buttonStyle = new TCompactButtonStyle;
-    buttonStyle->setParent(this);
+    auto* formStyle = new TFormStyle;
+    formStyle->setParent(this);
     for (QWidget* button : findChildren<QCheckBox*>())
-        button->setStyle(buttonStyle);
+        button->setStyle(formStyle);
     for (QWidget* button : findChildren<QRadioButton*>())
-        button->setStyle(buttonStyle);
+        button->setStyle(formStyle);
+    for (QWidget* group : findChildren<QGroupBox*>())
+        group->setStyle(formStyle);
+    ui->tbBallSize->setStyle(formStyle);
     ui->btnBall->setIcon(AddPictureGlyph());
     ui->btnBack->setIcon(AddPictureGlyph());
     ui->SpeedButton1->setIcon(RemovePictureGlyph());
     ui->btnDeleteBack->setIcon(RemovePictureGlyph());
-    setWindowIcon(AddPictureGlyph());
+    setWindowIcon(TessalyIcon());
     setFixedSize(size());
     move(kFormPosition);
 
@@ -103,10 +120,10 @@ TFBallPara::TFBallPara(const TBallSettings& settings, TDialogServices* services,
         connect(button, &QRadioButton::clicked, this, &TFBallPara::rbDefaultClick);
     connect(ui->btnBack, &QToolButton::clicked, this, &TFBallPara::btnBackClick);
     connect(ui->btnDeleteBack, &QToolButton::clicked, this, &TFBallPara::btnDeleteBackClick);
-    connect(ui->edtBack, &QListWidget::currentRowChanged, this, &TFBallPara::edtBackClick);
+    connect(mBackClicks, &TListBoxClick::Click, this, &TFBallPara::edtBackClick);
     connect(ui->btnBall, &QToolButton::clicked, this, &TFBallPara::btnBallClick);
     connect(ui->SpeedButton1, &QToolButton::clicked, this, &TFBallPara::SpeedButton1Click);
-    connect(ui->lstBalls, &QListWidget::currentRowChanged, this, &TFBallPara::lstBallsClick);
+    connect(mBallClicks, &TListBoxClick::Click, this, &TFBallPara::lstBallsClick);
     connect(ui->cbDriver, &QComboBox::currentIndexChanged, this, &TFBallPara::cbDriverChange);
     connect(ui->tbBallSize, &QSlider::valueChanged, this, &TFBallPara::tbBallSizeChange);
     ui->btnDeleteBack->installEventFilter(this);
@@ -115,7 +132,13 @@ TFBallPara::TFBallPara(const TBallSettings& settings, TDialogServices* services,
     FormCreate(settings);
 }
 
-TFBallPara::~TFBallPara() = default;
+TFBallPara::~TFBallPara()
+{
+    // The lists are destroyed after this object's own members; nothing they
+    // do on the way may reach its handlers.
+    mBackClicks->disconnect(this);
+    mBallClicks->disconnect(this);
+}
 
 void TFBallPara::FormCreate(const TBallSettings& settings)
 {
@@ -128,9 +151,9 @@ void TFBallPara::FormCreate(const TBallSettings& settings)
     backButton->setChecked(true);
     ApplyBackListRule(values.BackTag);
 
-    AppendEntries(ui->edtBack, values.BackPics);
+    AppendEntries(ui->edtBack, mBackClicks, values.BackPics);
     FitScrollWidth(ui->edtBack);
-    AppendEntries(ui->lstBalls, values.BallPics);
+    AppendEntries(ui->lstBalls, mBallClicks, values.BallPics);
     FitScrollWidth(ui->lstBalls);
 
     ui->edBallNums->setValue(values.BallsCount);
@@ -217,9 +240,9 @@ void TFBallPara::btnBackClick()
 {
     if (!OpenPictureDialog1.Execute(this))
         return;
-    AppendEntries(ui->edtBack, ToStringList(OpenPictureDialog1.Files()));
+    AppendEntries(ui->edtBack, mBackClicks, ToStringList(OpenPictureDialog1.Files()));
     FitScrollWidth(ui->edtBack);
-    SelectRow(ui->edtBack, ui->edtBack->count() - 1);
+    SelectRow(ui->edtBack, mBackClicks, ui->edtBack->count() - 1);
     edtBackClick();
 }
 
@@ -227,7 +250,7 @@ void TFBallPara::btnBallClick()
 {
     if (!OpenPictureDialog1.Execute(this))
         return;
-    AppendEntries(ui->lstBalls, FilesToAppend(ToStringList(OpenPictureDialog1.Files()), false));
+    AppendEntries(ui->lstBalls, mBallClicks, FilesToAppend(ToStringList(OpenPictureDialog1.Files()), false));
     FitScrollWidth(ui->lstBalls);
 }
 
@@ -236,11 +259,8 @@ void TFBallPara::btnDeleteBackClick()
     const int row = SelectedRow(ui->edtBack);
     if (row == kNoSelection)
         return;
-    {
-        const QSignalBlocker blocker(ui->edtBack);
-        delete ui->edtBack->takeItem(row);
-    }
-    SelectRow(ui->edtBack, SelectionAfterDelete(row, ui->edtBack->count()));
+    DeleteRow(ui->edtBack, mBackClicks, row);
+    SelectRow(ui->edtBack, mBackClicks, SelectionAfterDelete(row, ui->edtBack->count()));
     FitScrollWidth(ui->edtBack);
     edtBackClick();
 }
@@ -261,11 +281,8 @@ void TFBallPara::SpeedButton1Click()
     const int row = SelectedRow(ui->lstBalls);
     if (row == kNoSelection)
         return;
-    {
-        const QSignalBlocker blocker(ui->lstBalls);
-        delete ui->lstBalls->takeItem(row);
-    }
-    SelectRow(ui->lstBalls, kNoSelection);
+    DeleteRow(ui->lstBalls, mBallClicks, row);
+    SelectRow(ui->lstBalls, mBallClicks, kNoSelection);
     FitScrollWidth(ui->lstBalls);
 }
 
@@ -321,6 +338,18 @@ void TFBallPara::FitScrollWidth(QListWidget* listBox)
         const QSize hint = item->sizeHint();
         const int height = hint.isValid() ? hint.height() : listBox->sizeHintForRow(i);
         item->setSizeHint(QSize(extent, height));
+    }
+}
+
+void TFBallPara::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Once the dialog is on screen, so the notice stands in front of it.
+    if (mNotice) {
+        QTimer::singleShot(0, this, [this, notice = QString::fromStdString(*mNotice)] {
+            mServices->ShowNotice(this, notice);
+        });
+        mNotice.reset();
     }
 }
 

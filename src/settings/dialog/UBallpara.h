@@ -1,6 +1,8 @@
 #pragma once
 #include <QDialog>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "settings/BallParaRules.h"
 #include "settings/dialog/TOpenPictureDialog.h"
@@ -8,6 +10,7 @@
 class QLabel;
 class QListWidget;
 class TDialogServices;
+class TListBoxClick;
 
 namespace Ui {
 class TFBallPara;
@@ -48,6 +51,7 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void FormCreate(const TBallSettings& settings);
@@ -60,6 +64,9 @@ private:
     std::unique_ptr<TDialogServices> mOwnServices;
     TDialogServices* mServices;
     TOpenPictureDialog OpenPictureDialog1;
+    TListBoxClick* mBackClicks = nullptr;    // owned by their lists
+    TListBoxClick* mBallClicks = nullptr;
+    std::optional<std::string> mNotice;      // about a damaged settings file, until shown
     bool mClosed = false;
 };
 

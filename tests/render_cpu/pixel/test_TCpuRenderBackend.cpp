@@ -170,4 +170,32 @@ TEST_F(CpuDevice, AnUploadWhileADrawWaitsLeavesThatDrawAsItWas) {
   EXPECT_EQ(BackSurface(), expected);
 }
 
+TEST_F(CpuDevice, AStraightSquareDrawnAgainAtItsSizeShowsItsTexturesNewPixels) {
+  device_->InitializeDevice();
+  MakeBackground();
+  TDirect3DDevice7* d3d = device_->D3DDevice7();
+  const auto drawSquare = [&] {
+    TD3DTLVertex v[4];
+    fixtures::Square(v, 60.0f, 45.0f, 71, 0.0f, 0xFFFFFFFF);
+    d3d->SetTexture(0, texture_.get());
+    d3d->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
+    d3d->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA);
+    d3d->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    d3d->Clear(TRect{0, 0, Width, Height}, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    EXPECT_TRUE(d3d->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, v, 4, D3DDP_WAIT));
+    device_->PresentFrame();
+    std::vector<uint32_t> expected(size_t(Width) * Height, 0);
+    reference::Square(expected, Width, Height, v, reference_, TRect{0, 0, Width, Height});
+    return expected;
+  };
+  EXPECT_EQ(BackSurface(), drawSquare());
+  // The same size frame after frame, then the texture takes new pixels.
+  for (int frame = 0; frame < 3; ++frame) drawSquare();
+  std::vector<uint32_t> stripes(256 * 256);
+  for (size_t i = 0; i < stripes.size(); ++i) stripes[i] = (i / 256) % 3 ? 0xFF2050F0 : 0x80FF8000;
+  ASSERT_TRUE(backend_->UploadTexture(*texture_->Surface(), stripes.data(), 256 * 4, nullptr));
+  reference_.Pixels = stripes;
+  EXPECT_EQ(BackSurface(), drawSquare());
+}
+
 }  // namespace

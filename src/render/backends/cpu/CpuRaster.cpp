@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace {
 
@@ -21,6 +22,14 @@ TEdge MakeEdge(const TFixedVertex& p, const TFixedVertex& q) {
   const bool topLeft = dy < 0 || (dy == 0 && dx > 0);
   edge.Bias = topLeft ? 0 : -1;
   return edge;
+}
+
+// The greatest common divisor of a positive denominator and the parts of a
+// texture numerator, which then divides the numerator at every pixel.
+int64_t CommonFactor(int64_t denominator, int64_t stepX, int64_t stepY, TWide base) {
+  int64_t common = std::gcd(denominator, std::gcd(stepX, stepY));
+  const TWide rest = base % common;
+  return std::gcd(common, static_cast<int64_t>(rest < 0 ? -rest : rest));
 }
 
 }  // namespace
@@ -64,6 +73,8 @@ bool SetUpTriangle(const TFixedVertex& a, const TFixedVertex& b0, const TFixedVe
     setup.VStepY += e.B * v;
     setup.VBase += static_cast<TWide>(e.C) * v;
   }
+  setup.UCommon = CommonFactor(setup.Denominator, setup.UStepX, setup.UStepY, setup.UBase);
+  setup.VCommon = CommonFactor(setup.Denominator, setup.VStepX, setup.VStepY, setup.VBase);
   const int64_t minX = std::min({a.X, b.X, c.X});
   const int64_t maxX = std::max({a.X, b.X, c.X});
   const int64_t minY = std::min({a.Y, b.Y, c.Y});

@@ -37,6 +37,9 @@ inline int64_t FloorDiv(int64_t a, int64_t b) {
   return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 inline TWide FloorDiv128(TWide a, TWide b) {
+  // Wide division is a library call; most numerators fit the processor's own.
+  const auto narrow = [](TWide x) { return x >= INT64_MIN && x <= INT64_MAX; };
+  if (b > 0 && narrow(a) && narrow(b)) return FloorDiv(static_cast<int64_t>(a), static_cast<int64_t>(b));
   const TWide q = a / b;
   return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
@@ -64,6 +67,10 @@ struct TTriangleSetup {
   TWide UBase = 0;
   int64_t VStepX = 0, VStepY = 0;
   TWide VBase = 0;
+  // A factor every U (V) numerator shares with Denominator: remainders
+  // divided by it keep their quotients and fit narrower arithmetic.
+  int64_t UCommon = 1;
+  int64_t VCommon = 1;
   // Pixel bounds (exclusive right and bottom) of the vertices.
   TRect Bounds;
 };

@@ -2,6 +2,12 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstddef>
+#include <cstdlib>
+
+
 namespace {
 
 constexpr uint32_t ColourMask = 0x00FFFFFF;
@@ -49,7 +55,124 @@ void BlendSse2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint) 
   BlendSpanScalar(dst + i, texels + i, count - i, tint);
 }
 
+// x clamped to 0..last in four 32-bit lanes.
+inline __m128i ClampLanes(__m128i x, __m128i last) {
+  x = _mm_andnot_si128(_mm_srai_epi32(x, 31), x);
+  const __m128i over = _mm_cmpgt_epi32(x, last);
+  return _mm_or_si128(_mm_and_si128(over, last), _mm_andnot_si128(over, x));
+}
+
+constexpr int64_t LaneLimit = int64_t(1) << 30;
+
+inline void StepPixel(int64_t& whole, int64_t& part, int64_t step, int64_t stepPart, int64_t denominator) {
+  whole += step;
+  part += stepPart;
+  if (part >= denominator) {
+    part -= denominator;
+    ++whole;
+  }
+}
+
+// One coordinate of four neighbouring pixels, from the first pixel's and the
+// lanes' offsets. Remainders are kept less the denominator, in
+// [-denominator, 0), so that a carry is a remainder no longer negative.
+struct TLanes4 {
+  __m128i Whole;
+  __m128i Part;
+  __m128i Step;
+  __m128i StepPart;
+  __m128i Denominator;
+
+  TLanes4(int64_t whole, int64_t part, const int32_t* laneWhole, const int32_t* lanePart, int32_t step,
+          int32_t stepPart, int64_t denominator)
+      : Step(_mm_set1_epi32(step)),
+        StepPart(_mm_set1_epi32(stepPart)),
+        Denominator(_mm_set1_epi32(static_cast<int32_t>(denominator))) {
+    Whole = _mm_add_epi32(_mm_set1_epi32(static_cast<int32_t>(whole)),
+                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(laneWhole)));
+    Part = _mm_set1_epi32(static_cast<int32_t>(part - denominator));
+    Carry(_mm_loadu_si128(reinterpret_cast<const __m128i*>(lanePart)), _mm_setzero_si128());
+  }
+  void Advance() { Carry(StepPart, Step); }
+  void Carry(__m128i stepPart, __m128i step) {
+    Part = _mm_add_epi32(Part, stepPart);
+    const __m128i carry = _mm_cmpgt_epi32(Part, _mm_set1_epi32(-1));
+    Part = _mm_sub_epi32(Part, _mm_and_si128(carry, Denominator));
+    Whole = _mm_sub_epi32(_mm_add_epi32(Whole, step), carry);
+  }
+};
+
 }  // namespace
+
+void PlanWalk(TWalkSteps& steps) {
+  steps.Lanes = steps.UDenominator <= INT32_MAX && steps.VDenominator <= INT32_MAX &&
+                std::abs(steps.UStep) < LaneLimit / 64 && std::abs(steps.VStep) < LaneLimit / 64;
+  if (!steps.Lanes) return;
+  int64_t u = 0, uPart = 0, v = 0, vPart = 0;
+  for (int k = 0; k <= WalkLanes; ++k) {
+    if (k == 4 || k == WalkLanes) {
+      const int at = k == 4 ? 0 : 1;
+      steps.UOver[at] = static_cast<int32_t>(u);
+      steps.UPartOver[at] = static_cast<int32_t>(uPart);
+      steps.VOver[at] = static_cast<int32_t>(v);
+      steps.VPartOver[at] = static_cast<int32_t>(vPart);
+    }
+    if (k == WalkLanes) break;
+    steps.LaneU[k] = static_cast<int32_t>(u);
+    steps.LaneUPart[k] = static_cast<int32_t>(uPart);
+    steps.LaneV[k] = static_cast<int32_t>(v);
+    steps.LaneVPart[k] = static_cast<int32_t>(vPart);
+    StepPixel(u, uPart, steps.UStep, steps.UStepPart, steps.UDenominator);
+    StepPixel(v, vPart, steps.VStep, steps.VStepPart, steps.VDenominator);
+  }
+}
+
+bool WalkFitsLanes(const TWalkSteps& steps, const TTexelWalk& start, int count) {
+  const auto fits = [count](int64_t from, int64_t step) {
+    return std::abs(from) < LaneLimit / 2 && (int64_t(count) + WalkLanes) * (std::abs(step) + 1) < LaneLimit / 2;
+  };
+  return steps.Lanes && fits(start.U, steps.UStep) && fits(start.V, steps.VStep);
+}
+
+void WalkSpanScalar(uint32_t* out, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+                    const TTexelWalk& start, int count) {
+  int64_t u = start.U, uPart = start.UPart, v = start.V, vPart = start.VPart;
+  for (int i = 0; i < count; ++i) {
+    const int64_t column = std::clamp<int64_t>(u, 0, width - 1);
+    const int64_t row = std::clamp<int64_t>(v, 0, height - 1);
+    out[i] = texels[row * width + column];
+    StepPixel(u, uPart, steps.UStep, steps.UStepPart, steps.UDenominator);
+    StepPixel(v, vPart, steps.VStep, steps.VStepPart, steps.VDenominator);
+  }
+}
+
+// SSE2 has no gather: the positions are worked out four at a time and the
+// texels read one by one. The last group is worked out whole and stored in
+// part.
+void WalkSpanSse2(uint32_t* out, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+                  const TTexelWalk& start, int count) {
+  constexpr int Lanes = 4;
+  if (!WalkFitsLanes(steps, start, count)) {
+    WalkSpanScalar(out, texels, width, height, steps, start, count);
+    return;
+  }
+  TLanes4 u(start.U, start.UPart, steps.LaneU, steps.LaneUPart, steps.UOver[0], steps.UPartOver[0],
+            steps.UDenominator);
+  TLanes4 v(start.V, start.VPart, steps.LaneV, steps.LaneVPart, steps.VOver[0], steps.VPartOver[0],
+            steps.VDenominator);
+  const __m128i lastColumn = _mm_set1_epi32(width - 1);
+  const __m128i lastRow = _mm_set1_epi32(height - 1);
+  alignas(16) int32_t columns[Lanes];
+  alignas(16) int32_t rows[Lanes];
+  for (int i = 0; i < count; i += Lanes) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(columns), ClampLanes(u.Whole, lastColumn));
+    _mm_store_si128(reinterpret_cast<__m128i*>(rows), ClampLanes(v.Whole, lastRow));
+    const int lanes = std::min(Lanes, count - i);
+    for (int k = 0; k < lanes; ++k) out[i + k] = texels[static_cast<std::ptrdiff_t>(rows[k]) * width + columns[k]];
+    u.Advance();
+    v.Advance();
+  }
+}
 
 void BlendSpanScalar(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint) {
   const bool white = (tint & ColourMask) == White;
@@ -97,6 +220,17 @@ void GatherSpanScalar(uint32_t* out, const uint32_t* row, const uint16_t* column
 
 TGatherSpanFn GatherSpanFunction(TSpanKernel kernel) {
   return ResolveSpanKernel(kernel) == TSpanKernel::Avx2 ? &GatherSpanAvx2 : &GatherSpanScalar;
+}
+
+TWalkSpanFn WalkSpanFunction(TSpanKernel kernel) {
+  switch (ResolveSpanKernel(kernel)) {
+    case TSpanKernel::Scalar:
+      return &WalkSpanScalar;
+    case TSpanKernel::Avx2:
+      return &WalkSpanAvx2;
+    default:
+      return &WalkSpanSse2;
+  }
 }
 
 const char* SpanKernelName(TSpanKernel kernel) {

@@ -42,11 +42,47 @@ constexpr uint32_t BlendPixel(uint32_t dst, uint32_t texel, uint32_t tint) {
 // out[i] = row[columns[i]]: the texels a run of pixels shows.
 using TGatherSpanFn = void (*)(uint32_t* out, const uint32_t* row, const uint16_t* columns, int count);
 
+// The texels along one row of a turned square: pixel i shows the texel at
+// column U + i x UStep + floor((UPart + i x UStepPart) / UDenominator) and
+// likewise the row, each clamped onto the texture. The remainders are
+// carried pixel by pixel, so every pixel gets exactly the floored quotient
+// the geometry defines, however long the run. Parts lie in [0, denominator).
+struct TTexelWalk {
+  int64_t U = 0, UPart = 0;
+  int64_t V = 0, VPart = 0;
+};
+
+constexpr int WalkLanes = 8;
+
+// What every row of one triangle shares: the steps from pixel to pixel and,
+// worked out once by PlanWalk, where each of the vector walks' lanes lies
+// from the first pixel and the steps over four and over eight pixels.
+struct TWalkSteps {
+  int64_t UStep = 0, UStepPart = 0, UDenominator = 1;
+  int64_t VStep = 0, VStepPart = 0, VDenominator = 1;
+  // Whether the denominators and steps fit 32-bit lanes.
+  bool Lanes = false;
+  int32_t LaneU[WalkLanes] = {}, LaneUPart[WalkLanes] = {};
+  int32_t LaneV[WalkLanes] = {}, LaneVPart[WalkLanes] = {};
+  int32_t UOver[2] = {}, UPartOver[2] = {};
+  int32_t VOver[2] = {}, VPartOver[2] = {};
+};
+void PlanWalk(TWalkSteps& steps);
+// Whether a row of `count` pixels keeps its texel positions within the
+// lanes; the vector walks hand any other row to the scalar one.
+bool WalkFitsLanes(const TWalkSteps& steps, const TTexelWalk& start, int count);
+
+// out[i] = the texel pixel i of the walk shows, for `count` pixels of a
+// texture of width x height.
+using TWalkSpanFn = void (*)(uint32_t* out, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+                             const TTexelWalk& start, int count);
+
 // The kernel actually used for a request: Best and any set the processor
 // lacks fall back to the best it has.
 TSpanKernel ResolveSpanKernel(TSpanKernel wanted);
 TBlendSpanFn BlendSpanFunction(TSpanKernel kernel);
 TGatherSpanFn GatherSpanFunction(TSpanKernel kernel);
+TWalkSpanFn WalkSpanFunction(TSpanKernel kernel);
 const char* SpanKernelName(TSpanKernel kernel);
 
 void BlendSpanScalar(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint);
@@ -54,6 +90,12 @@ void BlendSpanSse2(uint32_t* dst, const uint32_t* texels, int count, uint32_t ti
 void BlendSpanAvx2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint);
 void GatherSpanScalar(uint32_t* out, const uint32_t* row, const uint16_t* columns, int count);
 void GatherSpanAvx2(uint32_t* out, const uint32_t* row, const uint16_t* columns, int count);
+void WalkSpanScalar(uint32_t* out, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+                    const TTexelWalk& start, int count);
+void WalkSpanSse2(uint32_t* out, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+                  const TTexelWalk& start, int count);
+void WalkSpanAvx2(uint32_t* out, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+                  const TTexelWalk& start, int count);
 
 // Copies pixels with the top byte cleared, as every back-surface pixel has it.
 void CopySpanMasked(uint32_t* dst, const uint32_t* src, int count);

@@ -13,6 +13,12 @@ constexpr int MinBandRows = 16;
 constexpr uint32_t ColourMask = 0x00FFFFFF;
 constexpr uint32_t OpaqueAlpha = 0xFF000000u;
 constexpr size_t StripCorners = 4;
+// Textures drawn larger than this are read through their columns instead of
+// being kept at the drawn size.
+constexpr int64_t MaxScaledPixels = int64_t(1) << 18;
+// A texture at a drawn size not drawn for this many flushes (two a frame) is
+// let go.
+constexpr uint64_t ScaledKeptFlushes = 50;
 
 TRect Intersect(const TRect& a, const TRect& b) {
   TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
@@ -53,6 +59,7 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
     : kernel_(ResolveSpanKernel(kernel)),
       blend_(BlendSpanFunction(kernel)),
       gather_(GatherSpanFunction(kernel)),
+      walk_(WalkSpanFunction(kernel)),
       pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
   scratch_.resize(static_cast<size_t>(pool_.Threads()));
 }
@@ -78,7 +85,7 @@ void TCpuCompositor::Commit() {
   }
 }
 
-TDamageGrid& TCpuCompositor::PresentDamage() {
+TDamageRegion& TCpuCompositor::PresentDamage() {
   Commit();
   return sincePresent_;
 }
@@ -192,6 +199,13 @@ void TCpuCompositor::AddRect(const TFixedVertex* corners, TCommand command) {
                       ClampToInt(CeilDiv(command.Bottom - HalfPixel, SubPixel))};
   command.Bounds = Intersect(Intersect(covered, viewport_), TRect{0, 0, width_, height_});
   if (Empty(command.Bounds)) return;
+  command.Scaled = ScaledTexels(command, covered);
+  if (command.Scaled) {
+    command.ScaledLeft = covered.Left;
+    command.ScaledTop = covered.Top;
+    commands_.push_back(std::move(command));
+    return;
+  }
   const int64_t span = command.Right - command.Left;
   const int textureWidth = command.Texels->Width;
   command.ColumnOffset = columns_.size();
@@ -200,6 +214,38 @@ void TCpuCompositor::AddRect(const TFixedVertex* corners, TCommand command) {
     columns_.push_back(static_cast<uint16_t>(TexelIndex(FloorDiv(numerator, span), textureWidth)));
   }
   commands_.push_back(std::move(command));
+}
+
+std::shared_ptr<const TCpuTexels> TCpuCompositor::ScaledTexels(const TCommand& command, const TRect& covered) {
+  const TCpuTexels& source = *command.Texels;
+  const int64_t area = int64_t(covered.Width()) * int64_t(covered.Height());
+  if (source.Width * source.Height <= 1 || area <= 0 || area > MaxScaledPixels) return nullptr;
+  // Which texel a pixel shows depends on the square's size and on where its
+  // edges fall within a pixel, not on where it is.
+  const TScaledKey key{&source, command.Right - command.Left, command.Bottom - command.Top,
+                       SubPixel * covered.Left + HalfPixel - command.Left,
+                       SubPixel * covered.Top + HalfPixel - command.Top};
+  for (TScaledEntry& entry : scaled_) {
+    if (entry.Key == key) {
+      entry.LastUse = flushes_;
+      return entry.Pixels;
+    }
+  }
+  auto pixels = std::make_shared<TCpuTexels>(covered.Width(), covered.Height());
+  std::vector<int> columns(static_cast<size_t>(covered.Width()));
+  for (int i = 0; i < covered.Width(); ++i) {
+    columns[static_cast<size_t>(i)] =
+        TexelIndex(FloorDiv((SubPixel * i + key.PhaseX) * source.Width, key.SpanX), source.Width);
+  }
+  for (int j = 0; j < covered.Height(); ++j) {
+    const uint32_t* from =
+        source.Row(TexelIndex(FloorDiv((SubPixel * j + key.PhaseY) * source.Height, key.SpanY), source.Height));
+    uint32_t* to = pixels->Pixels.data() + static_cast<size_t>(j) * static_cast<size_t>(covered.Width());
+    for (int i = 0; i < covered.Width(); ++i) to[i] = from[columns[static_cast<size_t>(i)]];
+  }
+  pixels->Measure();
+  scaled_.push_back(TScaledEntry{key, command.Texels, pixels, flushes_});
+  return pixels;
 }
 
 void TCpuCompositor::AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c,
@@ -236,6 +282,11 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   });
   commands_.clear();
   columns_.clear();
+  // Sizes no longer drawn, and textures nobody else holds, are let go.
+  ++flushes_;
+  std::erase_if(scaled_, [&](const TScaledEntry& entry) {
+    return entry.Source.use_count() == 1 || entry.LastUse + ScaledKeptFlushes < flushes_;
+  });
 }
 
 void TCpuCompositor::RunBand(int top, int bottom, int worker) {
@@ -251,7 +302,11 @@ void TCpuCompositor::RunBand(int top, int bottom, int worker) {
         }
         break;
       case TKind::Rect:
-        RunRect(command, first, last, scratch);
+        if (command.Scaled) {
+          RunScaledRect(command, first, last, scratch);
+        } else {
+          RunRect(command, first, last, scratch);
+        }
         break;
       case TKind::Triangle:
         RunTriangle(command, first, last, scratch);
@@ -323,14 +378,39 @@ void TCpuCompositor::RunRect(const TCommand& command, int top, int bottom, uint3
   }
 }
 
+void TCpuCompositor::RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch) {
+  const TCpuTexels& texels = *command.Scaled;
+  const int left = command.Bounds.Left - command.ScaledLeft;
+  const int right = command.Bounds.Right - command.ScaledLeft;
+  for (int row = top; row < bottom; ++row) {
+    const int texelRow = row - command.ScaledTop;
+    int begin = left;
+    int end = right;
+    if (command.Blend == TBlend::Alpha) {
+      // Only the texels that are not fully transparent.
+      begin = std::max(begin, texels.First[static_cast<size_t>(texelRow)]);
+      end = std::min(end, texels.Last[static_cast<size_t>(texelRow)] + 1);
+      if (begin >= end) continue;
+    }
+    Put(command, MutableRow(row) + command.ScaledLeft + begin, texels.Row(texelRow) + begin, end - begin,
+        scratch);
+  }
+}
+
 void TCpuCompositor::RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch) {
   const TCpuTexels& texels = *command.Texels;
   const TTriangleSetup& t = command.Triangle;
   const int64_t denominator = t.Denominator;
   const int64_t uStepWhole = FloorDiv(t.UStepX, denominator);
-  const int64_t uStepPart = t.UStepX - uStepWhole * denominator;
   const int64_t vStepWhole = FloorDiv(t.VStepX, denominator);
-  const int64_t vStepPart = t.VStepX - vStepWhole * denominator;
+  TWalkSteps steps;
+  steps.UStep = uStepWhole;
+  steps.UStepPart = (t.UStepX - uStepWhole * denominator) / t.UCommon;
+  steps.UDenominator = denominator / t.UCommon;
+  steps.VStep = vStepWhole;
+  steps.VStepPart = (t.VStepX - vStepWhole * denominator) / t.VCommon;
+  steps.VDenominator = denominator / t.VCommon;
+  PlanWalk(steps);
   for (int row = top; row < bottom; ++row) {
     int64_t begin = command.Bounds.Left;
     int64_t end = command.Bounds.Right;
@@ -350,26 +430,15 @@ void TCpuCompositor::RunTriangle(const TCommand& command, int top, int bottom, u
     // remainder advance together, so no pixel drifts from floor(N / D).
     const TWide u = t.UBase + static_cast<TWide>(t.UStepY) * row + static_cast<TWide>(t.UStepX) * begin;
     const TWide v = t.VBase + static_cast<TWide>(t.VStepY) * row + static_cast<TWide>(t.VStepX) * begin;
-    int64_t uWhole = static_cast<int64_t>(FloorDiv128(u, denominator));
-    int64_t uPart = static_cast<int64_t>(u - static_cast<TWide>(uWhole) * denominator);
-    int64_t vWhole = static_cast<int64_t>(FloorDiv128(v, denominator));
-    int64_t vPart = static_cast<int64_t>(v - static_cast<TWide>(vWhole) * denominator);
+    const int64_t uWhole = static_cast<int64_t>(FloorDiv128(u, denominator));
+    const int64_t vWhole = static_cast<int64_t>(FloorDiv128(v, denominator));
+    TTexelWalk walk;
+    walk.U = uWhole;
+    walk.UPart = static_cast<int64_t>(u - static_cast<TWide>(uWhole) * denominator) / t.UCommon;
+    walk.V = vWhole;
+    walk.VPart = static_cast<int64_t>(v - static_cast<TWide>(vWhole) * denominator) / t.VCommon;
     const int count = static_cast<int>(end - begin);
-    for (int i = 0; i < count; ++i) {
-      scratch[i] = texels.Row(TexelIndex(vWhole, texels.Height))[TexelIndex(uWhole, texels.Width)];
-      uWhole += uStepWhole;
-      uPart += uStepPart;
-      if (uPart >= denominator) {
-        uPart -= denominator;
-        ++uWhole;
-      }
-      vWhole += vStepWhole;
-      vPart += vStepPart;
-      if (vPart >= denominator) {
-        vPart -= denominator;
-        ++vWhole;
-      }
-    }
+    walk_(scratch, texels.Pixels.data(), texels.Width, texels.Height, steps, walk, count);
     Put(command, MutableRow(row) + begin, scratch, count, scratch);
   }
 }

@@ -10,7 +10,7 @@
 #include "render/backends/cpu/CpuSpan.h"
 #include "render/backends/cpu/TCpuTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
-#include "render/backends/cpu/TDamageGrid.h"
+#include "render/backends/cpu/TDamageRegion.h"
 
 // Composes a back surface in system memory: clears, 1:1 copies and textured
 // triangle strips. Draws are collected and carried out together, the surface
@@ -52,7 +52,7 @@ class TCpuCompositor {
 
   // Where the surface changed since the caller last reset this, pending
   // work included: what a present has to show again.
-  TDamageGrid& PresentDamage();
+  TDamageRegion& PresentDamage();
 
   const uint32_t* Pixels() const { return pixels_.data(); }
   const uint32_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_); }
@@ -83,9 +83,13 @@ class TCpuCompositor {
     uint32_t DestFactor = 0;
     std::shared_ptr<const TCpuTexels> Texels;
     // Rect: the fixed-point edges and the first texel column of each pixel
-    // column (in columns_ from ColumnOffset).
+    // column (in columns_ from ColumnOffset); or, when Scaled is set, the
+    // texture already at the drawn size, its first pixel at (ScaledLeft,
+    // ScaledTop).
     int64_t Left = 0, Top = 0, Right = 0, Bottom = 0;
     size_t ColumnOffset = 0;
+    std::shared_ptr<const TCpuTexels> Scaled;
+    int ScaledLeft = 0, ScaledTop = 0;
     TTriangleSetup Triangle;
   };
 
@@ -96,6 +100,8 @@ class TCpuCompositor {
   void Commit();
   void RunBand(int top, int bottom, int worker);
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
+  void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
+  std::shared_ptr<const TCpuTexels> ScaledTexels(const TCommand& command, const TRect& covered);
   void RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
@@ -103,6 +109,7 @@ class TCpuCompositor {
   TSpanKernel kernel_;
   TBlendSpanFn blend_;
   TGatherSpanFn gather_;
+  TWalkSpanFn walk_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;
@@ -114,9 +121,25 @@ class TCpuCompositor {
   // The last copy and what changed since, and what changed since the last
   // present.
   TCopyKey lastCopy_;
-  TDamageGrid sinceCopy_;
-  TDamageGrid sincePresent_;
+  TDamageRegion sinceCopy_;
+  TDamageRegion sincePresent_;
   std::vector<TRect> copyRects_;
+  // Textures drawn as straight squares, kept at the sizes they were drawn
+  // at: a bubble drawn at one size frame after frame then reads its texels
+  // in place.
+  struct TScaledKey {
+    const TCpuTexels* Source = nullptr;
+    int64_t SpanX = 0, SpanY = 0, PhaseX = 0, PhaseY = 0;
+    bool operator==(const TScaledKey&) const = default;
+  };
+  struct TScaledEntry {
+    TScaledKey Key;
+    std::shared_ptr<const TCpuTexels> Source;
+    std::shared_ptr<const TCpuTexels> Pixels;
+    uint64_t LastUse = 0;
+  };
+  std::vector<TScaledEntry> scaled_;
+  uint64_t flushes_ = 0;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
 };

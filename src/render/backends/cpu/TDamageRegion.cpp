@@ -1,0 +1,97 @@
+#include "render/backends/cpu/TDamageRegion.h"
+
+#include <algorithm>
+
+namespace {
+
+// More rectangles than this cost more to walk than the pixels they spare:
+// the damage then becomes their bounding box.
+constexpr size_t MaxRects = 96;
+// Two rectangles are joined when their bounding box adds no more than an
+// eighth to the area they cover together.
+constexpr int64_t JoinSlackNumerator = 9;
+constexpr int64_t JoinSlackDenominator = 8;
+
+int64_t Area(const TRect& r) {
+  return r.Right > r.Left && r.Bottom > r.Top ? int64_t(r.Right - r.Left) * int64_t(r.Bottom - r.Top) : 0;
+}
+
+TRect Meet(const TRect& a, const TRect& b) {
+  return TRect{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+               std::min(a.Bottom, b.Bottom)};
+}
+
+TRect Bound(const TRect& a, const TRect& b) {
+  return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+               std::max(a.Bottom, b.Bottom)};
+}
+
+bool WorthJoining(const TRect& a, const TRect& b) {
+  const int64_t covered = Area(a) + Area(b) - Area(Meet(a, b));
+  return Area(Bound(a, b)) * JoinSlackDenominator <= covered * JoinSlackNumerator;
+}
+
+// The parts of `from` outside `cut`, appended to `out`.
+void Subtract(const TRect& from, const TRect& cut, std::vector<TRect>& out) {
+  const TRect meet = Meet(from, cut);
+  if (Area(meet) == 0) {
+    out.push_back(from);
+    return;
+  }
+  if (from.Top < meet.Top) out.push_back(TRect{from.Left, from.Top, from.Right, meet.Top});
+  if (meet.Bottom < from.Bottom) out.push_back(TRect{from.Left, meet.Bottom, from.Right, from.Bottom});
+  if (from.Left < meet.Left) out.push_back(TRect{from.Left, meet.Top, meet.Left, meet.Bottom});
+  if (meet.Right < from.Right) out.push_back(TRect{meet.Right, meet.Top, from.Right, meet.Bottom});
+}
+
+}  // namespace
+
+void TDamageRegion::Resize(int width, int height) {
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  rects_.clear();
+  all_ = true;
+}
+
+void TDamageRegion::Add(const TRect& rect) {
+  if (all_) return;
+  TRect added = Meet(rect, TRect{0, 0, width_, height_});
+  if (Area(added) == 0) return;
+  // Joining can make the rectangle reach others worth joining in turn.
+  for (size_t i = 0; i < rects_.size();) {
+    if (WorthJoining(rects_[i], added)) {
+      added = Bound(rects_[i], added);
+      rects_.erase(rects_.begin() + static_cast<std::ptrdiff_t>(i));
+      i = 0;
+    } else {
+      ++i;
+    }
+  }
+  pieces_.assign(1, added);
+  for (const TRect& kept : rects_) {
+    next_.clear();
+    for (const TRect& piece : pieces_) Subtract(piece, kept, next_);
+    pieces_.swap(next_);
+    if (pieces_.empty()) return;
+  }
+  rects_.insert(rects_.end(), pieces_.begin(), pieces_.end());
+  if (rects_.size() > MaxRects) {
+    TRect box = rects_.front();
+    for (const TRect& r : rects_) box = Bound(box, r);
+    rects_.assign(1, box);
+  }
+}
+
+void TDamageRegion::AddAll() { all_ = true; }
+
+void TDamageRegion::Reset() {
+  rects_.clear();
+  all_ = false;
+}
+
+const std::vector<TRect>& TDamageRegion::Rects() {
+  if (!all_) return rects_;
+  whole_.clear();
+  if (width_ > 0 && height_ > 0) whole_.push_back(TRect{0, 0, width_, height_});
+  return whole_;
+}
