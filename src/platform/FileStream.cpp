@@ -1,179 +1,207 @@
 #include "platform/FileStream.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace {
 
-constexpr size_t BlockSize = 1 << 16;
-// Blocks read ahead of the reader: enough to keep a decoder busy, little memory.
-constexpr size_t BlocksAhead = 4;
+constexpr size_t ChildBlock = 1 << 16;
 // How often a waiting reader looks at its stop flag.
-constexpr std::chrono::milliseconds StopPoll{20};
-// How long a reader that goes away waits for the thread to notice: long
-// enough for any read that is not stuck, short enough not to be felt.
-constexpr std::chrono::milliseconds EndGrace{200};
+constexpr int StopPollMs = 20;
+// What the child reports first: 0 or the errno of the open, and the size.
+struct THeader {
+    int64_t Error;
+    int64_t Size;
+};
+constexpr int64_t NotRegular = -1;
+// The descriptor the child writes to; every higher one is closed in it.
+constexpr int ChildPipe = 3;
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
+// Children that were left stuck in the file system, reaped once they end.
+std::mutex LeftLock;
+std::vector<pid_t> LeftChildren;
+
+void ReapLeftChildren()
+{
+    std::lock_guard guard(LeftLock);
+    std::erase_if(LeftChildren, [](pid_t child) { return waitpid(child, nullptr, WNOHANG) != 0; });
 }
 
-struct TFileStream::TShared {
-    std::mutex Lock;
-    std::condition_variable Changed;
-    bool Opened = false;
-    uint64_t Size = 0;
-    std::deque<std::vector<uint8_t>> Blocks;
-    bool AtEnd = false;
-    std::string Error;
-    bool Abandoned = false;
-    bool Finished = false;
-};
-
-namespace {
-
-void Fail(TFileStream::TShared& shared, const std::string& message)
+bool WriteAll(int fd, const void* data, size_t size)
 {
-    std::lock_guard guard(shared.Lock);
-    shared.Error = message;
-    shared.Changed.notify_all();
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t written = write(fd, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= size_t(written);
+    }
+    return true;
 }
 
-// The thread's body. It holds its own share of the state, so a reader that
-// gave up and went away leaves nothing behind for it to trip over.
-void ReadFile(TFileStream::TShared& shared, const std::string& path);
-
-void ReadAhead(std::shared_ptr<TFileStream::TShared> shared, std::string path)
+// The child's whole life: only calls that are safe after fork in a process
+// with threads, no allocation. The exit status is 0 or the errno of a read.
+[[noreturn]] void ChildMain(const char* path)
 {
-    ReadFile(*shared, path);
-    std::lock_guard guard(shared->Lock);
-    shared->Finished = true;
-    shared->Changed.notify_all();
-}
-
-void ReadFile(TFileStream::TShared& sharedState, const std::string& path)
-{
-    TFileStream::TShared* shared = &sharedState;
+    THeader header{0, 0};
     // Without O_NONBLOCK opening a FIFO waits for a writer; a regular file
     // ignores the flag.
-    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (file < 0) {
-        Fail(*shared, "Cannot open file " + Quoted(path) + ". " + std::strerror(errno));
-        return;
-    }
+    const int file = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat status {};
-    if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(file);
-        Fail(*shared, "Cannot open file " + Quoted(path) + ". It is not a regular file");
-        return;
-    }
+    if (file < 0)
+        header.Error = errno;
+    else if (fstat(file, &status) != 0)
+        header.Error = errno;
+    else if (!S_ISREG(status.st_mode))
+        header.Error = NotRegular;
+    else
+        header.Size = status.st_size;
+    if (!WriteAll(ChildPipe, &header, sizeof header) || header.Error != 0)
+        _exit(0);
     fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
-    {
-        std::lock_guard guard(shared->Lock);
-        shared->Opened = true;
-        shared->Size = static_cast<uint64_t>(status.st_size);
-        shared->Changed.notify_all();
-    }
+    static uint8_t block[ChildBlock];
     for (;;) {
-        {
-            std::unique_lock guard(shared->Lock);
-            shared->Changed.wait(guard, [&] { return shared->Abandoned || shared->Blocks.size() < BlocksAhead; });
-            if (shared->Abandoned)
-                break;
-        }
-        std::vector<uint8_t> block(BlockSize);
-        const ssize_t got = read(file, block.data(), block.size());
+        const ssize_t got = read(file, block, sizeof block);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
-            Fail(*shared, "Cannot read file " + Quoted(path) + ". " + std::strerror(errno));
-            break;
-        }
-        std::lock_guard guard(shared->Lock);
-        if (got == 0) {
-            shared->AtEnd = true;
-            shared->Changed.notify_all();
-            break;
-        }
-        block.resize(static_cast<size_t>(got));
-        shared->Blocks.push_back(std::move(block));
-        shared->Changed.notify_all();
+        if (got < 0)
+            _exit(errno & 0xFF ? errno & 0xFF : 1);
+        if (got == 0 || !WriteAll(ChildPipe, block, size_t(got)))
+            _exit(0);
     }
-    close(file);
 }
 
 }
 
 TFileStream::TFileStream(const std::string& path, const std::atomic<bool>* stop, std::chrono::milliseconds stallLimit)
-    : path_(path), stop_(stop), stallLimit_(stallLimit), shared_(std::make_shared<TShared>())
+    : path_(path), stop_(stop), stallLimit_(stallLimit)
 {
-    thread_ = std::thread(ReadAhead, shared_, path_);
+    ReapLeftChildren();
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        throw EFileStreamError("Cannot open file " + Quoted(path_) + ". " + std::strerror(errno));
+    const pid_t child = fork();
+    if (child == 0) {
+        // A child stuck in a read must not keep our display connection or
+        // any other descriptor alive.
+        if (dup2(ends[1], ChildPipe) < 0)
+            _exit(1);
+        close_range(ChildPipe + 1, ~0u, 0);
+        ChildMain(path_.c_str());
+    }
+    const int error = errno;
+    close(ends[1]);
+    if (child < 0) {
+        close(ends[0]);
+        throw EFileStreamError("Cannot open file " + Quoted(path_) + ". " + std::strerror(error));
+    }
+    child_ = child;
+    pipe_ = ends[0];
 }
 
 TFileStream::~TFileStream()
 {
-    bool finished;
-    {
-        std::unique_lock guard(shared_->Lock);
-        shared_->Abandoned = true;
-        shared_->Changed.notify_all();
-        finished = shared_->Changed.wait_for(guard, EndGrace, [this] { return shared_->Finished; });
+    close(pipe_);
+    if (child_ <= 0)
+        return;   // reaped already
+    // A child that is only writing ends at once; one stuck in the file system
+    // ends when its call returns and is reaped then (or by init after us).
+    kill(child_, SIGKILL);
+    if (waitpid(child_, nullptr, WNOHANG) == 0) {
+        std::lock_guard guard(LeftLock);
+        LeftChildren.push_back(child_);
     }
-    if (finished)
-        thread_.join();
-    else
-        thread_.detach();   // stuck in the file system; it ends when the call returns
 }
 
-void TFileStream::WaitFor(bool (*ready)(const TShared&))
+size_t TFileStream::ReadPipe(uint8_t* buffer, size_t size, bool whole)
 {
-    TShared& shared = *shared_;
-    const auto deadline = std::chrono::steady_clock::now() + stallLimit_;
-    std::unique_lock guard(shared.Lock);
-    while (!ready(shared) && shared.Error.empty()) {
+    size_t have = 0;
+    auto deadline = std::chrono::steady_clock::now() + stallLimit_;
+    while (have < size) {
         if (stop_ && stop_->load())
             throw EFileStreamStopped("Reading " + Quoted(path_) + " was stopped");
-        if (std::chrono::steady_clock::now() >= deadline)
-            throw EFileStreamError("Cannot read file " + Quoted(path_) + ". It did not answer for " +
-                                   std::to_string(stallLimit_.count() / 1000) + " seconds");
-        shared.Changed.wait_for(guard, StopPoll);
+        pollfd ready{pipe_, POLLIN, 0};
+        const int polled = poll(&ready, 1, StopPollMs);
+        if (polled < 0 && errno != EINTR)
+            throw EFileStreamError("Cannot read file " + Quoted(path_) + ". " + std::strerror(errno));
+        if (polled <= 0) {
+            if (std::chrono::steady_clock::now() >= deadline)
+                throw EFileStreamError("Cannot read file " + Quoted(path_) + ". It did not answer for " +
+                                       std::to_string(stallLimit_.count() / 1000) + " seconds");
+            continue;
+        }
+        const ssize_t got = read(pipe_, buffer + have, size - have);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw EFileStreamError("Cannot read file " + Quoted(path_) + ". " + std::strerror(errno));
+        if (got == 0)
+            break;
+        have += size_t(got);
+        if (!whole)
+            break;
+        deadline = std::chrono::steady_clock::now() + stallLimit_;
     }
-    if (!shared.Error.empty() && !ready(shared))
-        throw EFileStreamError(shared.Error);
+    return have;
+}
+
+void TFileStream::FailRead(int error)
+{
+    throw EFileStreamError("Cannot read file " + Quoted(path_) + ". " + std::strerror(error));
+}
+
+void TFileStream::ReadHeader()
+{
+    if (headerRead_)
+        return;
+    THeader header{};
+    if (ReadPipe(reinterpret_cast<uint8_t*>(&header), sizeof header, true) != sizeof header)
+        throw EFileStreamError("Cannot open file " + Quoted(path_) + ". The reading process failed");
+    headerRead_ = true;
+    if (header.Error == NotRegular)
+        throw EFileStreamError("Cannot open file " + Quoted(path_) + ". It is not a regular file");
+    if (header.Error != 0)
+        throw EFileStreamError("Cannot open file " + Quoted(path_) + ". " + std::strerror(int(header.Error)));
+    size_ = uint64_t(header.Size);
 }
 
 uint64_t TFileStream::Size()
 {
-    WaitFor([](const TShared& shared) { return shared.Opened; });
-    std::lock_guard guard(shared_->Lock);
-    return shared_->Size;
+    ReadHeader();
+    return size_;
 }
 
 size_t TFileStream::Read(uint8_t* buffer, size_t size)
 {
-    if (size == 0)
+    ReadHeader();
+    if (size == 0 || ended_)
         return 0;
-    WaitFor([](const TShared& shared) { return !shared.Blocks.empty() || shared.AtEnd; });
-    std::lock_guard guard(shared_->Lock);
-    if (shared_->Blocks.empty())
-        return 0;
-    std::vector<uint8_t>& block = shared_->Blocks.front();
-    const size_t taken = std::min(size, block.size());
-    std::memcpy(buffer, block.data(), taken);
-    if (taken == block.size())
-        shared_->Blocks.pop_front();
-    else
-        block.erase(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(taken));
-    shared_->Changed.notify_all();
-    return taken;
+    const size_t got = ReadPipe(buffer, size, false);
+    received_ += got;
+    if (got == 0) {
+        ended_ = true;
+        // The child's verdict: did the file end, or did a read fail?
+        int status = 0;
+        if (waitpid(child_, &status, 0) == child_) {
+            child_ = -1;
+            if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
+                FailRead(WEXITSTATUS(status));
+        }
+    }
+    return got;
 }
