@@ -55,7 +55,11 @@ void TLinuxHostPlatform::GetScreenSize(int32_t& width, int32_t& height)
     height = size.Height;
 }
 
-THostWindow TLinuxHostPlatform::EmbeddingWindow() { return Windows->ScreenSaverWindow(); }
+THostWindow TLinuxHostPlatform::EmbeddingWindow()
+{
+    Embedding = Windows->ScreenSaverWindow();
+    return Embedding;
+}
 
 THostWindow TLinuxHostPlatform::CreateWindow(const THostWindowParams& params)
 {
@@ -66,8 +70,9 @@ THostWindow TLinuxHostPlatform::CreateWindow(const THostWindowParams& params)
     create.Title = params.Title;
     create.ClassName = params.ClassName;
     create.FullScreen = params.TopMost && params.Parent == 0;
-    // Inside another program's window, keys and buttons stay that program's.
-    create.TakesInput = params.Parent == 0;
+    // In XScreenSaver's window, keys and buttons stay XScreenSaver's. A preview
+    // takes them, for the scene's own keys.
+    create.TakesInput = Embedding == 0 || params.Parent != Embedding;
     HostWindow = Windows->CreateWindow(create, [this](TWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
         // Known from WM_CREATE on, so that an end requested meanwhile finds it.
         HostWindow = window;

@@ -48,4 +48,5 @@ public:
 private:
     std::unique_ptr<TWindowSystem> Windows;
     THostWindow HostWindow = 0;
+    THostWindow Embedding = 0;   // the window XScreenSaver named, once asked
 };

@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
 #include "platform/FluidSynthEngine.h"
+#include "platform/Verbose.h"
 
 namespace {
 
@@ -53,8 +55,13 @@ struct TMidiSynth::TImpl {
         std::unique_ptr<TFluidSynthEngine> engine;
         try {
             engine = std::make_unique<TFluidSynthEngine>(soundFontPath, SampleRate);
-        } catch (...) {
+        } catch (const std::exception& error) {
             // A damaged soundfont leaves the device open but silent.
+            if (VerboseOutput())
+                std::fprintf(stderr, "tessaly chime: silent (soundfont %s: %s)\n", soundFontPath.c_str(), error.what());
+        } catch (...) {
+            if (VerboseOutput())
+                std::fprintf(stderr, "tessaly chime: silent (soundfont %s cannot be loaded)\n", soundFontPath.c_str());
         }
         std::lock_guard lock(Lock);
         LoadFinished = true;

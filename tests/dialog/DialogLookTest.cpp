@@ -1,10 +1,15 @@
-// The dialog's font has every glyph it shows; screenshots of its pages.
+// The dialog's font has every glyph it shows; controls clear of each other's
+// drawing; screenshots of its pages.
 #include <QDir>
 #include <QFontDatabase>
+#include <QGroupBox>
 #include <QLabel>
 #include <QRawFont>
+#include <QSlider>
+#include <QStyleOption>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include "dialog/DialogTestSupport.h"
 #include "settings/dialog/DialogFont.h"
@@ -67,6 +72,41 @@ private slots:
             return;
         }
         QSKIP("no Latin-only face installed");
+    }
+
+    // The add and remove buttons lie inside their group's frame, and the
+    // size slider's groove starts clear of its caption.
+    void controlsKeepClearOfFramesAndCaptions()
+    {
+        auto dialog = OpenDialog(mServices);
+        for (const char* name : {"btnBall", "SpeedButton1", "btnBack", "btnDeleteBack"}) {
+            auto* button = Control<QToolButton>(dialog.get(), name);
+            auto* group = qobject_cast<QGroupBox*>(button->parentWidget());
+            QVERIFY(group);
+            QStyleOptionGroupBox option;
+            option.initFrom(group);
+            option.text = group->title();
+            option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            const QRect frame = group->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                               QStyle::SC_GroupBoxFrame, group);
+            QVERIFY2(frame.top() + 2 < button->y(), qPrintable(QStringLiteral("%1: frame at %2, button at %3").arg(name).arg(frame.top()).arg(button->y())));
+        }
+
+        auto* slider = Control<QSlider>(dialog.get(), "tbBallSize");
+        auto* caption = Control<QLabel>(dialog.get(), "Label7");
+        QStyleOptionSlider option;
+        option.initFrom(slider);
+        option.orientation = slider->orientation();
+        option.minimum = slider->minimum();
+        option.maximum = slider->maximum();
+        option.sliderPosition = slider->value();
+        option.tickPosition = slider->tickPosition();
+        option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
+        const QRect groove = slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, slider);
+        const int captionEnd = caption->mapTo(dialog.get(), QPoint(caption->fontMetrics().horizontalAdvance(caption->text()), 0)).x();
+        QVERIFY2(slider->mapTo(dialog.get(), groove.topLeft()).x() > captionEnd + 2,
+                 qPrintable(QStringLiteral("groove at %1, caption ends at %2")
+                                .arg(slider->mapTo(dialog.get(), groove.topLeft()).x()).arg(captionEnd)));
     }
 
     void pagesLookRight()

@@ -78,6 +78,18 @@ wait_for "a picture at the new size" 10 drawn "$left" "$E2E_TMP/left-3.png"
 shot root "$E2E_TMP/resized.png"
 keep_copy "$E2E_TMP/resized.png" resized.png
 
+# XScreenSaver ends a copy with SIGTERM and may start the next one in the same
+# window at once, before the old one is gone.
+for try in 1 2 3; do
+    old=$PID_right
+    kill -TERM "$old"
+    embedded_start "$right" right
+    wait_exit "$old" 10 || fail "the old copy did not end on SIGTERM"
+    expect_running "$PID_right" 1 "the copy started right after SIGTERM ($try) ended"
+    wait_for "the new copy inside the right window ($try)" 30 inside "$right"
+done
+wait_for "a picture in the right window from the new copy" 30 drawn "$right" "$E2E_TMP/right-3.png"
+
 # A stand-alone saver still starts beside the embedded copies, and a second
 # stand-alone one still ends at once.
 saver_start /s

@@ -38,6 +38,7 @@ TEST(Screen, WithoutADisplayBothQueriesFailClearly)
         DisplayVariable none(nullptr);
         EXPECT_THROW(PrimaryScreenSize(), EScreenError);
         EXPECT_THROW(WindowClientSize(1), EScreenError);
+        EXPECT_THROW(MonitorSizeAround(1), EScreenError);
     }
     DisplayVariable unreachable(":9917");
     try {

@@ -232,6 +232,36 @@ TEST_F(UDxBallTest, FrameTickCountsAndSwallowsAFailedFrame)
     EXPECT_EQ(Backend->Presents, 6);
 }
 
+TEST_F(UDxBallTest, ResizedWindowDrawsAtTheNewSizeAndScaleAndAMoveChangesNothing)
+{
+    // A preview on a screen twice its size, as start-up leaves it.
+    ScreenRect = {0, 0, 1280, 800};
+    HostRect = {0, 0, 640, 400};
+    ViewScale = 0.5f;
+    MakeScene();
+    ASSERT_NE(Scene->BackSurface, nullptr);
+    EXPECT_EQ(Scene->BackSurface->Width(), 640);
+
+    Window->Control.Width = 320;
+    Window->Control.Height = 200;
+    EXPECT_TRUE(Window->Deliver(WM_SIZE, 0, MakePointParam(320, 200)));
+    EXPECT_EQ(HostRect.Right, 320);
+    EXPECT_EQ(HostRect.Bottom, 200);
+    EXPECT_EQ(ViewScale, 0.25f);
+    ASSERT_TRUE(Scene->DXDraw.Initialized());
+    ASSERT_NE(Scene->BackSurface, nullptr);
+    EXPECT_EQ(Scene->BackSurface->Width(), 320);
+    EXPECT_EQ(Scene->BackSurface->Height(), 200);
+
+    const TDirectDrawSurface* background = Scene->BackSurface.get();
+    Window->Deliver(WM_SIZE, 0, MakePointParam(320, 200));
+    EXPECT_EQ(Scene->BackSurface.get(), background);
+    Backend->Forget();
+    BallSettings.BallsCount = 1;
+    Scene->Timer1Timer();
+    EXPECT_EQ(Backend->Presents, 1);
+}
+
 TEST_F(UDxBallTest, WindowDestructionFinalisesTheDevice)
 {
     MakeScene();

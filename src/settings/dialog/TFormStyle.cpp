@@ -50,11 +50,12 @@ QRect TFormStyle::subControlRect(ComplexControl control, const QStyleOptionCompl
     }
     QRect rect = QProxyStyle::subControlRect(control, option, subControl, widget);
     if (control == CC_GroupBox && HasTitle(option)) {
-        const QRect title = QProxyStyle::subControlRect(control, option, SC_GroupBoxLabel, widget);
+        // The title one line high at the top, the frame from its middle.
+        const int lineHeight = option->fontMetrics.height();
         if (subControl == SC_GroupBoxLabel)
-            rect.translate(kTitleIndent, 0);
+            rect = QRect(rect.left() + kTitleIndent, option->rect.top(), rect.width(), lineHeight);
         else if (subControl == SC_GroupBoxFrame)
-            rect.setTop(title.center().y());
+            rect.setTop(option->rect.top() + lineHeight / 2);
     }
     return rect;
 }
