@@ -26,20 +26,23 @@ trap end_share EXIT
 if /usr/bin/python3 -c 'import fusepy' 2>/dev/null && [ -e /dev/fuse ]; then
     /usr/bin/python3 "$here/silent_share.py" "$share" >"$share_log" 2>&1 &
     SHARE_PID=$!
+    disown "$SHARE_PID"   # its SIGKILL at the end is expected, not news
     deadline=$(( $(now_ms) + 10000 ))
     until grep -q mounted "$share_log" 2>/dev/null || [ "$(now_ms)" -ge "$deadline" ]; do sleep "$E2E_POLL"; done
     grep -q mounted "$share_log" || { kill -KILL "$SHARE_PID"; SHARE_PID=; }
 fi
 [ -n "$SHARE_PID" ] || note "FUSE cannot be mounted here: only the FIFO is tried"
 
-# The slideshow list: a string holding line breaks, so stored as hex(1). The
-# first tick names the second entry.
-entries=("$E2E_TMP/good.jpg" "$E2E_TMP/fifo.jpg" "$E2E_TMP/good.png")
-[ -n "$SHARE_PID" ] && entries=("$E2E_TMP/good.jpg" "$share/stuck.jpg" "$E2E_TMP/fifo.jpg" "$E2E_TMP/good.png")
-list=$(printf '%s\r\n' "${entries[@]}")
-write_settings BallsCount=5 SoundOpen=0 BackType=3 BackInterval=1
-printf '"BackPic"=hex(1):%s00\r\n' "$(printf '%s' "$list" | od -An -v -tx1 | tr -s ' \n' ',' | sed 's/^,//')" \
-    >>"$XDG_CONFIG_HOME/tessaly/registry.reg"
+# slideshow FILE...: a one-second slideshow over these files. The list is a
+# string holding line breaks, so stored as hex(1); the first tick names the
+# second file.
+slideshow() {
+    local list
+    list=$(printf '%s\r\n' "$@")
+    write_settings BallsCount=5 SoundOpen=0 BackType=3 BackInterval=1
+    printf '"BackPic"=hex(1):%s00\r\n' "$(printf '%s' "$list" | od -An -v -tx1 | tr -s ' \n' ',' | sed 's/^,//')" \
+        >>"$XDG_CONFIG_HOME/tessaly/registry.reg"
+}
 
 logged() { grep -q "$1" "$log" 2>/dev/null; }
 reads_waiting() { [ "$(grep -c reading "$share_log")" -ge "$1" ]; }
@@ -63,20 +66,21 @@ end_and_time() {
 }
 
 if [ -n "$SHARE_PID" ]; then
+    slideshow "$E2E_TMP/good.jpg" "$share/stuck.jpg" "$E2E_TMP/good.png"
     end_and_time key "a read hanging on the share" reads_waiting 1
     end_and_time TERM "a read hanging on the share" reads_waiting 2
-    # Left alone, the hanging read is given up and logged, and the slideshow goes on.
+    # Left alone, the hanging read is given up and logged with its reason.
     rm -f "$log"
     saver_start /s
     saver_ready
     wait_for "the hanging file in error.txt" 30 logged stuck.jpg
     note "error.txt: $(tr -d '\r' <"$log")"
     grep -q "\"$share/stuck.jpg\". It did not answer" "$log" || fail "error.txt does not say why: $(cat "$log")"
-    wait_for "the FIFO in error.txt" 30 logged fifo.jpg
     xdotool key a
     wait_exit "$SAVER_PID" 10 || fail "the saver did not end"
 fi
 
+slideshow "$E2E_TMP/good.jpg" "$E2E_TMP/fifo.jpg" "$E2E_TMP/good.png"
 end_and_time key "the FIFO tried" logged fifo.jpg
 note "error.txt: $(tr -d '\r' <"$log")"
 grep -q "\"$E2E_TMP/fifo.jpg\". It is not a regular file" "$log" || fail "error.txt does not say why: $(cat "$log")"
