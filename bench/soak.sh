@@ -13,16 +13,27 @@ here=$(dirname "$(realpath "$0")")
 source "$here/../tests/e2e/lib.sh"
 source "$here/../tests/e2e/scene_lib.sh"
 e2e_init "$build/src/tessaly" 1280x720
-export TESSALY_E2E_PARENT_WINDOW=${TESSALY_E2E_PARENT_WINDOW:-$build/tests/e2e/e2e_parent_window}
+# The helpers come from the sanitizer build when it has them, else from the
+# ordinary test build beside it.
+helper() {
+    local name
+    for name in "$build/$1" "$here/../build/test/$1"; do
+        [ -x "$name" ] && { echo "$name"; return 0; }
+    done
+    return 1
+}
+TESSALY_E2E_PARENT_WINDOW=${TESSALY_E2E_PARENT_WINDOW:-$(helper tests/e2e/e2e_parent_window)} ||
+    fail "no e2e_parent_window (build the target in $build or build/test)"
+export TESSALY_E2E_PARENT_WINDOW
 reports="$E2E_TMP/reports"
 mkdir -p "$reports"
-export ASAN_OPTIONS="detect_leaks=1:log_path=$reports/asan"
+# The slow unwinder follows allocations through libraries built without frame
+# pointers (Mesa), so that the suppressions can match their whole stack.
+export ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0:log_path=$reports/asan"
 export UBSAN_OPTIONS="print_stacktrace=1:log_path=$reports/ubsan"
 export LSAN_OPTIONS="suppressions=$here/../tests/sanitizers/lsan.supp:print_suppressions=0"
 
-pictures=${TESSALY_SOAK_PICTURES:-$here/../build/test/bench/big_picture}
-[ -x "$pictures" ] || pictures="$build/bench/big_picture"
-[ -x "$pictures" ] || fail "no big_picture program (build the bench target big_picture)"
+pictures=$(helper bench/big_picture) || fail "no big_picture (build the target in $build or build/test)"
 "$pictures" jpeg 1600 1200 "$E2E_TMP/good.jpg"
 "$pictures" png 1024 768 "$E2E_TMP/good.png"
 "$pictures" png 16000 16000 "$E2E_TMP/huge.png"

@@ -13,9 +13,40 @@
 #include "pictures/PictureFile.h"
 #include "pictures/PictureShaping.h"
 #include "platform/BmpFile.h"
-#include "platform/FileOpen.h"
+#include "platform/FileStream.h"
 
 namespace {
+
+// A bubble's PNG is decoded whole (its later conversions need every pixel):
+// beyond this many pixels it would cost more than the saver may spend on one
+// picture, and its slot stays empty.
+constexpr uint64_t MaxSlotPngPixels = uint64_t(4096) * 4096;
+// A bubble's JPEG or PNG file is read whole before decoding; a longer file
+// (junk named like a picture, or a photograph far beyond any bubble) is refused.
+constexpr uint64_t MaxSlotFileBytes = uint64_t(64) << 20;
+// Enough of a PNG for its size.
+constexpr size_t PngHeaderBytes = 32;
+
+// The first bytes of a file, read as every picture file is (regular files
+// only, never waiting long); empty when it cannot be read.
+std::vector<uint8_t> FileHeader(const std::string& fileName, size_t size)
+{
+    std::vector<uint8_t> header(size);
+    try {
+        TFileStream stream(fileName);
+        size_t have = 0;
+        while (have < size) {
+            const size_t got = stream.Read(header.data() + have, size - have);
+            if (got == 0)
+                break;
+            have += got;
+        }
+        header.resize(have);
+    } catch (const std::exception&) {
+        header.clear();
+    }
+    return header;
+}
 
 struct TSlotRequest {
     bool Used = false;
@@ -107,8 +138,12 @@ TSlotDecode DecodeSlot(const TSlotRequest& request, const TPngSize& cropLimit)
         if (request.Path == TSlotPath::Generic) {
             DecodeGenericSlot(request.FileName, cropLimit, decode);
         } else {
-            std::vector<uint8_t> bytes = ReadPictureFileBytes(request.FileName);
+            std::vector<uint8_t> bytes = ReadPictureFileBytes(request.FileName, MaxSlotFileBytes);
             if (request.Path == TSlotPath::Png) {
+                const std::optional<TPngSize> size = ReadPngSize(bytes);
+                if (size && uint64_t(size->Width) * uint64_t(size->Height) > MaxSlotPngPixels) {
+                    return decode;
+                }
                 decode.Png = DecodePng(bytes);
                 if (!decode.Png) {
                     return decode;
@@ -139,11 +174,7 @@ TPngSize CropLimitFor(const std::array<TSlotRequest, PictureSlotCount + 1>& requ
         if (!request.Used || request.Path != TSlotPath::Png) {
             continue;
         }
-        std::vector<uint8_t> header(32);
-        if (std::FILE* file = OpenFile(request.FileName, "rb")) {
-            header.resize(std::fread(header.data(), 1, header.size(), file));
-            std::fclose(file);
-        }
+        const std::vector<uint8_t> header = FileHeader(request.FileName, PngHeaderBytes);
         if (std::optional<TPngSize> size = ReadPngSize(header)) {
             limit.Width = std::max(limit.Width, size->Width);
             limit.Height = std::max(limit.Height, size->Height);

@@ -3,10 +3,14 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <stdexcept>
 #include <string>
+#ifdef _WIN32
+#include <memory>
 #include <thread>
+#else
+#include <sys/types.h>
+#endif
 
 // A file that cannot be read; what() names the file and the reason.
 class EFileStreamError : public std::runtime_error {
@@ -21,16 +25,19 @@ public:
 };
 
 // Reads one regular file from start to end without ever making its reader
-// wait for the file system longer than it chooses to. Opening and reading run
-// on a thread of their own that reads a little ahead; a FIFO, a device or a
+// wait for the file system longer than it chooses to. A FIFO, a device or a
 // folder is refused without being opened for good (opening a FIFO would wait
-// for a writer), and a file on a share that stopped answering costs its
-// reader the stall limit at most. When the reader gives up, the thread is left
-// to finish its one blocked call by itself: it owns everything it touches, so
-// it never reaches into freed memory, and it ends as soon as the call returns.
+// for a writer).
+//
+// A read from a share that stopped answering cannot be interrupted, not even
+// by SIGKILL, and a process holding a thread in one cannot end. So the file
+// is opened and read by a small child process that hands the bytes over a
+// pipe: the reader waits on the pipe with a limit and can always leave; a
+// child stuck in the file system holds nothing of ours (every other
+// descriptor is closed in it) and is left to finish its call alone.
 class TFileStream {
 public:
-    // Longest wait for one block before the file counts as not answering.
+    // Longest wait for data before the file counts as not answering.
     static constexpr std::chrono::milliseconds DefaultStallLimit{5000};
 
     // Starts opening the file. `stop`, when given, is watched while waiting:
@@ -47,6 +54,12 @@ public:
     uint64_t Size();
     const std::string& Path() const { return path_; }
 
+private:
+#ifdef _WIN32
+    // Windows has no child process as cheap as a fork: there a thread of its
+    // own opens and reads a little ahead, and is left to finish a blocked call
+    // by itself when the reader gives up. It owns everything it touches.
+public:
     struct TShared;
 
 private:
@@ -57,4 +70,21 @@ private:
     std::chrono::milliseconds stallLimit_;
     std::shared_ptr<TShared> shared_;
     std::thread thread_;
+#else
+    // What the pipe holds, up to `size` bytes (all of them when `whole`,
+    // unless it ends first); how many.
+    size_t ReadPipe(uint8_t* buffer, size_t size, bool whole);
+    void ReadHeader();
+    [[noreturn]] void FailRead(int error);
+
+    std::string path_;
+    const std::atomic<bool>* stop_;
+    std::chrono::milliseconds stallLimit_;
+    pid_t child_ = -1;
+    int pipe_ = -1;
+    bool headerRead_ = false;
+    uint64_t size_ = 0;
+    uint64_t received_ = 0;
+    bool ended_ = false;
+#endif
 };

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-// The system's own calls for reading one regular file, for TFileStream's
-// reading thread. Names are UTF-8 (UTF-16 for the system on Windows).
+// The system's own calls for reading one regular file, for the reading thread
+// of TFileStream on Windows. Names are UTF-8, given to the system in UTF-16.
 
 // Opens a regular file for reading, never waiting for a writer (a FIFO, a
 // device or a folder is refused). False with `problem` saying why.

@@ -178,6 +178,16 @@ TEST_F(DrawFrameTest, SphereFrameClearsCopiesDrawsFourSquaresPerBubbleAndPresent
     EXPECT_EQ(Corners(draws[5]), Square(809, 609, 991, 791));
 }
 
+TEST_F(DrawFrameTest, DrawsNoMoreBubblesThanTheTableHolds)
+{
+    Place(MaxBalls, 500.4, 300.4);
+    BallSettings.BallsCount = MaxBalls + 500;
+    Frame();
+    // At most four squares for each place of the table, then the present.
+    EXPECT_LE(Backend->Draws.size(), size_t(4 * MaxBalls));
+    EXPECT_EQ(Backend->Calls.back(), "Present");
+}
+
 TEST_F(DrawFrameTest, BodyCornersTruncateTowardsZeroAndPictureCornersRoundByStyle)
 {
     // Near the left edge of a quarter-scale preview the body reaches past x = 0:

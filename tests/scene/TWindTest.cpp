@@ -157,6 +157,21 @@ TEST_F(TWindTest, BandWhollyOffScreenPushesNothing)
     }
 }
 
+TEST_F(TWindTest, BlowStopsAtTheTablesCapacityWhateverTheCountSays)
+{
+    TWind wind;
+    wind.Stop();
+    wind.Region.emplace(std::array<TCornerPoint, 4>{{{0, 0}, {ScreenWidth, 0}, {0, ScreenHeight}, {ScreenWidth, ScreenHeight}}});
+    wind.GustSpeedX = 20.0;
+    for (int32_t place = 1; place <= MaxBalls; ++place)
+        PlaceBall(place, 500.0, 100.0, 0.0, 0.0);
+    // A record filled some other way than by loading; the sanitizer build
+    // catches a step past the table.
+    BallSettings.BallsCount = MaxBalls + 500;
+    wind.Blow();
+    EXPECT_DOUBLE_EQ(Balls[MaxBalls].SpeedX, 1.0);
+}
+
 TEST_F(TWindTest, GustEndsAfterItsLengthAcrossTheTickCountWrap)
 {
     TWind wind;
