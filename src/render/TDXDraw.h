@@ -95,9 +95,14 @@ class TDXDraw {
   void ReleaseDeviceObjects();
   TRect PresentDestination() const;
   bool Present(bool waitVBlank);
+  void ReadControlSize();
 
   std::unique_ptr<IRenderBackend> backend_;
   IDrawControl* control_ = nullptr;
+  // The control's client size as of its last resize: presenting needs it
+  // every frame, and asking a window system for it can cost a round trip.
+  int controlWidth_ = 0;
+  int controlHeight_ = 0;
   TDXDrawOptions options_ = DefaultDeviceOptions;
   TDXDrawOptions nowOptions_ = ReduceOptions(DefaultDeviceOptions);
   int surfaceWidth_ = 100;
