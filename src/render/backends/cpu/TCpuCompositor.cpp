@@ -68,8 +68,7 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
 }
 
 void TCpuCompositor::Resize(int width, int height) {
-  commands_.clear();
-  columns_.clear();
+  ForgetCommands();
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
   own_.reset(static_cast<uint32_t*>(std::calloc(std::max<size_t>(PixelCount(), 1), sizeof(uint32_t))));
@@ -97,12 +96,20 @@ void TCpuCompositor::UseOwnMemory() {
 }
 
 // Pending work counts as a change once it is certain to run: a copy may
-// still drop it unseen.
+// still drop it unseen. Each command is counted once, however often the
+// damage is asked for before it runs.
 void TCpuCompositor::Commit() {
-  for (const TCommand& command : commands_) {
-    sinceCopy_.Add(command.Bounds);
-    sincePresent_.Add(command.Bounds);
+  for (size_t i = committed_; i < commands_.size(); ++i) {
+    sinceCopy_.Add(commands_[i].Bounds);
+    sincePresent_.Add(commands_[i].Bounds);
   }
+  committed_ = commands_.size();
+}
+
+void TCpuCompositor::ForgetCommands() {
+  commands_.clear();
+  columns_.clear();
+  committed_ = 0;
 }
 
 TDamageRegion& TCpuCompositor::PresentDamage() {
@@ -133,7 +140,10 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   if (Empty(to)) return false;
   // Whatever is still waiting entirely under the copy would only be
   // overwritten; what sticks out is drawn first, as it was asked for.
-  std::erase_if(commands_, [&](const TCommand& c) { return Intersect(c.Bounds, to) == c.Bounds; });
+  // Work already counted as a change stays: it runs, and the copy covers it.
+  commands_.erase(std::remove_if(commands_.begin() + static_cast<std::ptrdiff_t>(committed_), commands_.end(),
+                                 [&](const TCommand& c) { return Intersect(c.Bounds, to) == c.Bounds; }),
+                  commands_.end());
   Commit();
   const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
   copyRects_.clear();
@@ -289,8 +299,7 @@ int TCpuCompositor::BandCount() const {
 void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int worker)>& afterBand,
                            int64_t afterBandPixels) {
   if (height_ == 0 || (commands_.empty() && !afterBand)) {
-    commands_.clear();
-    columns_.clear();
+    ForgetCommands();
     return;
   }
   Commit();
@@ -308,8 +317,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
     RunBand(top, bottom, worker);
     if (afterBand) afterBand(top, bottom, worker);
   });
-  commands_.clear();
-  columns_.clear();
+  ForgetCommands();
   // Sizes no longer drawn, and textures nobody else holds, are let go.
   ++flushes_;
   std::erase_if(scaled_, [&](const TScaledEntry& entry) {

@@ -110,6 +110,8 @@ class TCpuCompositor {
   void AddRect(const TFixedVertex* corners, TCommand command);
   void AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c, TCommand command);
   void Commit();
+  // Drops every pending command (carried out or not wanted).
+  void ForgetCommands();
   void RunBand(int top, int bottom, int worker);
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
@@ -136,6 +138,8 @@ class TCpuCompositor {
   // own_, or the memory UseMemory was given.
   uint32_t* base_ = nullptr;
   std::vector<TCommand> commands_;
+  // How many of commands_, from the first, are counted in the damage.
+  size_t committed_ = 0;
   std::vector<uint16_t> columns_;
   std::vector<TFixedVertex> fixed_;
   // The last copy and what changed since, and what changed since the last
