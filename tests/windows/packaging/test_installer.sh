@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
-# test_installer.sh SETUP_EXE WINE_PREFIX VERSION: the installer and its
-# uninstaller, run silently (/S) as an administrator would, under Wine in a
-# copy of the test prefix:
+# test_installer.sh SETUP_EXE VERSION: the installer and its uninstaller, run
+# silently (/S) as an administrator would, under Wine in a copy of the test
+# prefix (WINEPREFIX, as ctest names it):
 #   - an install puts tessaly.scr into the system folder the control panel
 #     lists and registers the uninstaller, and leaves the user's screen saver;
 #   - the uninstaller takes both away again and still leaves it;
 #   - with /current the user's screen saver becomes Tessaly, and the
 #     uninstaller clears that choice.
 source "$(dirname "$0")/../../e2e/lib.sh"
-setup=${1:?usage: $0 SETUP_EXE WINE_PREFIX VERSION}
-shared_prefix=${2:?usage: $0 SETUP_EXE WINE_PREFIX VERSION}
-version=${3:?usage: $0 SETUP_EXE WINE_PREFIX VERSION}
+setup=${1:?usage: $0 SETUP_EXE VERSION}
+version=${2:?usage: $0 SETUP_EXE VERSION}
+shared_prefix=${WINEPREFIX:?the Windows tests run in the prefix ctest names}
 [ -f "$setup" ] || fail "no installer at $setup"
 [ -f "$shared_prefix/.tessaly-ready" ] || fail "no Wine prefix at $shared_prefix"
 
@@ -22,15 +22,28 @@ DESKTOP_KEY='HKCU\Control Panel\Desktop'
 OTHER_SAVER='C:\windows\system32\other.scr'
 
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-installer.XXXXXX")
+export WINEPREFIX=$E2E_TMP/prefix
 cleanup() {
-    timeout 60 wineserver --wait 2>/dev/null || wineserver -k 2>/dev/null
+    if [ -d "$WINEPREFIX" ]; then
+        timeout 60 wineserver --wait 2>/dev/null || wineserver -k 2>/dev/null
+    fi
     rm -rf "$E2E_TMP"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
-# A copy is much quicker than a new prefix, and what the installer does stays in it.
-cp -a "$shared_prefix" "$E2E_TMP/prefix" || fail "cannot copy the Wine prefix"
-export WINEPREFIX=$E2E_TMP/prefix
+# A copy is much quicker than a new prefix, and what the installer does stays
+# in it. Other tests may run Wine in the shared prefix meanwhile, whose server
+# saves the registry through temporary files: one that goes while cp walks the
+# folder fails the copy, and the next try finds it gone.
+copied=0
+for attempt in 1 2 3; do
+    rm -rf "$WINEPREFIX"
+    if cp -a "$shared_prefix" "$WINEPREFIX" 2>"$E2E_TMP/cp.log"; then
+        copied=1
+        break
+    fi
+done
+[ "$copied" -eq 1 ] || fail "cannot copy the Wine prefix: $(cat "$E2E_TMP/cp.log")"
 # Silent runs open no window; no display keeps any that Wine might open away
 # from the user's.
 unset DISPLAY WAYLAND_DISPLAY
