@@ -293,6 +293,10 @@ void TDXDraw::PresentFrame() {
 
 void TDXDraw::Paint() { Present(false); }
 
+void TDXDraw::FinishDrawing() {
+  if (initialized_) backend_->FinishDrawing();
+}
+
 void TDXDraw::FormShown() {
   if (AutoInitialize && !initializeCalledOnce_) InitializeDevice();
 }

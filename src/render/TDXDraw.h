@@ -51,6 +51,9 @@ class TDXDraw {
   bool DeviceReady();
   void RestoreSurfaces();
   void PresentFrame();
+  // Carries out the drawing still waiting in the backend, which may read a
+  // plain surface: called before such a surface changes between frames.
+  void FinishDrawing();
 
   bool Initialized() const { return initialized_; }
   bool InTransition() const { return inTransition_; }

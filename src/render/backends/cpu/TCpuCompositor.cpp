@@ -109,6 +109,7 @@ void TCpuCompositor::Commit() {
 void TCpuCompositor::ForgetCommands() {
   commands_.clear();
   columns_.clear();
+  copyParts_.clear();
   committed_ = 0;
 }
 
@@ -155,20 +156,32 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   } else {
     copyRects_.push_back(to);
   }
-  int64_t copied = 0;
+  if (copyRects_.empty()) {
+    lastCopy_ = key;
+    sinceCopy_.Reset();
+    return true;
+  }
+  // The copy waits in line with the draws, so that each band of rows is
+  // restored and drawn on while it is in the cache of the thread drawing it.
+  TCommand command;
+  command.Kind = TKind::Copy;
+  command.Source = source;
+  command.SourceWidth = sourceWidth;
+  command.SourceDx = dx;
+  command.SourceDy = dy;
+  command.PartOffset = copyParts_.size();
+  command.PartCount = copyRects_.size();
+  command.Bounds = copyRects_.front();
   for (const TRect& part : copyRects_) {
     sincePresent_.Add(part);
-    copied += int64_t(part.Width()) * part.Height();
+    copyParts_.push_back(part);
+    command.Bounds = TRect{std::min(command.Bounds.Left, part.Left), std::min(command.Bounds.Top, part.Top),
+                           std::max(command.Bounds.Right, part.Right), std::max(command.Bounds.Bottom, part.Bottom)};
+    command.Work += int64_t(part.Width()) * part.Height();
   }
-  Flush([&](int top, int bottom, int) {
-    for (const TRect& part : copyRects_) {
-      for (int row = std::max(top, part.Top); row < std::min(bottom, part.Bottom); ++row) {
-        const uint32_t* src =
-            source + static_cast<size_t>(row - dy) * static_cast<size_t>(sourceWidth) + (part.Left - dx);
-        CopySpanMasked(MutableRow(row) + part.Left, src, part.Width());
-      }
-    }
-  }, copied);
+  commands_.push_back(std::move(command));
+  // Counted already, part by part.
+  committed_ = commands_.size();
   lastCopy_ = sourceId != 0 ? key : TCopyKey{};
   sinceCopy_.Reset();
   return true;
@@ -308,7 +321,9 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
     if (scratch.size() < rowScratch) scratch.resize(rowScratch);
   }
   int64_t work = afterBandPixels;
-  for (const TCommand& command : commands_) work += int64_t(command.Bounds.Width()) * command.Bounds.Height();
+  for (const TCommand& command : commands_) {
+    work += command.Kind == TKind::Copy ? command.Work : int64_t(command.Bounds.Width()) * command.Bounds.Height();
+  }
   // Waking another thread costs more than it saves on a light frame.
   const int bands = work < LightFlushPixels ? 1 : BandCount();
   pool_.Run(bands, [&](int band, int worker) {
@@ -347,6 +362,21 @@ void TCpuCompositor::RunBand(int top, int bottom, int worker) {
       case TKind::Triangle:
         RunTriangle(command, first, last, scratch);
         break;
+      case TKind::Copy:
+        RunCopy(command, first, last);
+        break;
+    }
+  }
+}
+
+void TCpuCompositor::RunCopy(const TCommand& command, int top, int bottom) {
+  for (size_t i = command.PartOffset; i < command.PartOffset + command.PartCount; ++i) {
+    const TRect& part = copyParts_[i];
+    for (int row = std::max(top, part.Top); row < std::min(bottom, part.Bottom); ++row) {
+      const uint32_t* src = command.Source +
+                            static_cast<size_t>(row - command.SourceDy) * static_cast<size_t>(command.SourceWidth) +
+                            (part.Left - command.SourceDx);
+      CopySpanMasked(MutableRow(row) + part.Left, src, part.Width());
     }
   }
 }
