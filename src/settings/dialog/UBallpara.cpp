@@ -40,6 +40,8 @@ TFBallPara::TFBallPara(const TBallSettings& settings, TDialogServices* services,
         mWidgets[size_t(row.Id)] = findChild<QWidget*>(QString::fromLatin1(row.Name.data(), qsizetype(row.Name.size())));
         Q_ASSERT(mWidgets[size_t(row.Id)]);
     }
+    // The form file cannot keep a caption of spaces only.
+    ui->Label14->setText(FromUtf8(FormControl(Label14).Caption));
     mBackClicks = new TListBoxClick(ui->edtBack);
     mBallClicks = new TListBoxClick(ui->lstBalls);
     for (const auto name : FormControl(cbSoundType).Items)
