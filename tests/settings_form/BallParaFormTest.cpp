@@ -5,6 +5,7 @@
 
 #include "settings/BallParaRules.h"
 #include "settings/form/BallParaForm.h"
+#include "settings/form/ButtonGlyphs.h"
 
 namespace {
 
@@ -91,6 +92,26 @@ TEST(BallParaForm, RangesItemsAndTagsAreTheRulesOnes)
     EXPECT_EQ(FormControl(Label14).Caption, "    ");
     // cbDriver is made first, so cbBubbleStyle lies over it.
     EXPECT_LT(int(cbDriver), int(cbBubbleStyle));
+}
+
+// The small buttons show their glyphs on a see-through ground.
+TEST(BallParaForm, SpeedButtonsHaveGlyphsOfTheirSize)
+{
+    for (const TFormControl& row : BallParaControls()) {
+        SCOPED_TRACE(std::string(row.Name));
+        EXPECT_EQ(row.Kind == TControlKind::SpeedButton, row.Glyph != TButtonGlyph::None);
+        if (row.Glyph == TButtonGlyph::None)
+            continue;
+        const TDIB glyph = ButtonGlyph(row.Glyph);
+        EXPECT_EQ(glyph.Width(), kButtonGlyphSize);
+        EXPECT_EQ(glyph.Height(), kButtonGlyphSize);
+        EXPECT_TRUE(glyph.HasOwnAlpha());
+        EXPECT_EQ(glyph.GetColor(0, 0), 0u);
+        EXPECT_LE(kButtonGlyphSize, row.Bounds.Width);
+    }
+    EXPECT_EQ(ButtonGlyph(TButtonGlyph::RemovePicture).GetColor(8, 8), 0xff000000u);
+    EXPECT_EQ(ButtonGlyph(TButtonGlyph::AddPicture).GetColor(10, 5), 0xffffff00u);   // the sun
+    EXPECT_TRUE(ButtonGlyph(TButtonGlyph::None).Empty());
 }
 
 } // namespace

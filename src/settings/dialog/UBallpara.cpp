@@ -6,7 +6,7 @@
 
 #include "settings/GmInstrumentNames.h"
 #include "settings/PictureFilter.h"
-#include "settings/dialog/ButtonGlyphs.h"
+#include "settings/form/ButtonGlyphs.h"
 #include "settings/dialog/DialogFont.h"
 #include "settings/dialog/PicturePreview.h"
 #include "settings/dialog/TDialogApplication.h"
@@ -74,10 +74,9 @@ void TFBallPara::Style()
     for (QWidget* group : findChildren<QGroupBox*>())
         group->setStyle(formStyle);
     ui->tbBallSize->setStyle(formStyle);
-    ui->btnBall->setIcon(AddPictureGlyph());
-    ui->btnBack->setIcon(AddPictureGlyph());
-    ui->SpeedButton1->setIcon(RemovePictureGlyph());
-    ui->btnDeleteBack->setIcon(RemovePictureGlyph());
+    for (const TFormControl& row : BallParaControls())
+        if (row.Glyph != TButtonGlyph::None)
+            Widget<QToolButton>(row.Id)->setIcon(QPixmap::fromImage(ToImage(ButtonGlyph(row.Glyph))));
     setWindowIcon(TessalyIcon());
     setFixedSize(size());
     move(kBallParaForm.Left, kBallParaForm.Top);
