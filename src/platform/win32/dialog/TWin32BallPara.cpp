@@ -78,6 +78,47 @@ void Register(const TWindowClass& windowClass)
     RegisterClassExW(&description);
 }
 
+// The tab control's display area, where its pages lie, in its parent's client area.
+RECT PageArea(HWND tabs)
+{
+    RECT area{};
+    GetClientRect(tabs, &area);
+    Send(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    MapWindowPoints(tabs, GetParent(tabs), reinterpret_cast<POINT*>(&area), 2);
+    return area;
+}
+
+// The pages lie beneath the tab control, so it must leave their area alone
+// when it erases and paints.
+LRESULT CALLBACK TabsProc(HWND tabs, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR)
+{
+    const auto leavePages = [tabs](HDC dc) {
+        RECT area{};
+        GetClientRect(tabs, &area);
+        Send(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+        ExcludeClipRect(dc, area.left, area.top, area.right, area.bottom);
+    };
+    switch (message) {
+    case WM_ERASEBKGND:
+        leavePages(reinterpret_cast<HDC>(wParam));
+        break;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(tabs, &paint);
+        leavePages(dc);
+        DefSubclassProc(tabs, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        EndPaint(tabs, &paint);
+        return 0;
+    }
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(tabs, TabsProc, id);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(tabs, message, wParam, lParam);
+}
+
 TWin32BallPara* Self(HWND window)
 {
     return reinterpret_cast<TWin32BallPara*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -189,12 +230,11 @@ TWin32BallPara::TPlace TWin32BallPara::PlaceOf(const TFormControl& row) const
     if (!parent)
         return {mForm, ToRect(row.Bounds)};
     if (parent->Kind == PageControl) {
-        // A page covers the tab control's display area.
-        HWND tabs = Window(parent->Id);
-        RECT display{};
-        GetClientRect(tabs, &display);
-        Send(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-        return {tabs, display};
+        // A page covers the tab control's display area. It is the tab
+        // control's sibling, not its child: Tab then stops at the tab control
+        // and goes on into the page, in the form's order.
+        const TPlace tabs = PlaceOf(*parent);
+        return {tabs.Parent, PageArea(Window(parent->Id))};
     }
     if (parent->Kind == GroupBox) {
         // A group's controls are its page's children, placed within the group:
@@ -226,14 +266,15 @@ HWND TWin32BallPara::CreateControl(const TFormControl& row)
     switch (row.Kind) {
     case PageControl:
         windowClass = WC_TABCONTROLW;
-        style |= WS_TABSTOP | WS_CLIPCHILDREN;
-        exStyle |= WS_EX_CONTROLPARENT;
+        style |= WS_TABSTOP;
         break;
     case TabSheet:
         // Not clipping its children: the frame and the groups on it draw
-        // only their lines, and the page's own background fills them.
+        // only their lines, and the page's own background fills them. Not
+        // clipped by the tab control above it either, which leaves the
+        // page's area to the page.
         windowClass = kTabPageClass;
-        style &= ~WS_VISIBLE;
+        style &= ~(WS_VISIBLE | WS_CLIPSIBLINGS);
         exStyle |= WS_EX_CONTROLPARENT;
         break;
     case Bevel:
@@ -311,28 +352,40 @@ HWND TWin32BallPara::CreateControl(const TFormControl& row)
             item.pszText = caption.data();
             Send(window, TCM_INSERTITEMW, Send(window, TCM_GETITEMCOUNT), reinterpret_cast<LPARAM>(&item));
         }
+        SetWindowSubclass(window, TabsProc, 0, 0);
         break;
     case ComboBox: {
         for (std::string_view text : row.Items)
             Send(window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(text).c_str()));
         // The closed list is as high as the form says, whatever the font.
-        RECT shown{};
-        GetWindowRect(window, &shown);
-        const LRESULT itemHeight = Send(window, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1));
-        const int wanted = row.Bounds.Height - (shown.bottom - shown.top);
-        if (itemHeight != CB_ERR && wanted != 0)
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            RECT shown{};
+            GetWindowRect(window, &shown);
+            const LRESULT itemHeight = Send(window, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1));
+            const int wanted = row.Bounds.Height - (shown.bottom - shown.top);
+            if (itemHeight == CB_ERR || wanted == 0)
+                break;
             Send(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), itemHeight + wanted);
+        }
         break;
     }
     case SpinField: {
         // The buttons take the right end of the field's bounds.
+        const int buttonsWidth = GetSystemMetrics(SM_CXVSCROLL);
+        const RECT& field = place.Bounds;
+        SetWindowPos(window, nullptr, 0, 0, field.right - field.left - buttonsWidth, field.bottom - field.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         HWND buttons = CreateWindowExW(0, UPDOWN_CLASSW, L"",
-                                       WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_NOTHOUSANDS | UDS_HOTTRACK,
-                                       0, 0, 0, 0, place.Parent,
+                                       WS_CHILD | WS_VISIBLE | UDS_NOTHOUSANDS | UDS_HOTTRACK,
+                                       field.right - buttonsWidth, field.top, buttonsWidth,
+                                       field.bottom - field.top, place.Parent,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(row.Id) + kUpDownIdOffset)),
                                        GetModuleHandleW(nullptr), nullptr);
         Send(buttons, UDM_SETRANGE32, static_cast<WPARAM>(row.Min), row.Max);
         Send(buttons, UDM_SETBUDDY, reinterpret_cast<WPARAM>(window));
+        // Setting the buddy may move the buttons beside it; they belong inside.
+        SetWindowPos(buttons, nullptr, field.right - buttonsWidth, field.top, buttonsWidth, field.bottom - field.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         mUpDowns[index] = buttons;
         SetWindowSubclass(window, SpinFieldProc, index, reinterpret_cast<DWORD_PTR>(this));
         break;
@@ -376,7 +429,8 @@ void TWin32BallPara::LayBeneathSiblings()
         for (size_t j = i + 1; j < controls.size(); ++j) {
             const TFormControl& lower = controls[i];
             const TFormControl& upper = controls[j];
-            if (IsContainer(lower.Kind) || IsContainer(upper.Kind) || lower.Parent != upper.Parent)
+            if (IsContainer(lower.Kind) || IsContainer(upper.Kind) || lower.Kind == TabSheet
+                || lower.Parent != upper.Parent)
                 continue;
             RECT joined{};
             const RECT lowerRect = ToRect(lower.Bounds);

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The settings dialog under Wine, as another program sees it through Win32:
+# every control of the form where the form puts it, with its caption, items
+# and range; the bubble-count field steps by keys and refuses typing; "保存"
+# writes what the controls hold, "取消" writes nothing. Screenshots of the
+# three pages land in the scratch folder (TESSALY_DIALOG_SHOTS names another).
+source "$(dirname "$0")/lib.sh"
+win_init "$@"
+probe="$TESSALY_WIN_TESTS/wintest_dialog_probe.exe"
+shots=${TESSALY_DIALOG_SHOTS:-$E2E_TMP}
+forget_settings
+
+# open_dialog: /c under Wine; waits for the window and names it in DIALOG.
+open_dialog() {
+    win_start /c
+    wait_for "the settings window" "$WIN_START_SECONDS" window_titled '参数设置Ver3.0' || fail "no settings window: $(tail -n 5 "$E2E_TMP/saver.log")"
+    DIALOG=$(window_titled '参数设置Ver3.0')
+}
+
+# wait_closed: the dialog's process ends once a button closed it.
+wait_closed() {
+    wait_exit "$SAVER_PID" "$WIN_START_SECONDS" || fail "the dialog did not close"
+    [ "$EXIT_STATUS" -eq 0 ] || fail "settings mode ended with status $EXIT_STATUS"
+}
+
+value() {
+    wine reg query 'HKCU\Software\Tessaly' /v "$1" 2>/dev/null | tr -d '\r' |
+        awk -v name="$1" '$1 == name { print $3 }'
+}
+
+open_dialog
+wine "$probe" geometry 2>&1 | tr -d '\r' | tee "$E2E_TMP/geometry.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || fail "the dialog does not match its form"
+for page in 0 1 2; do
+    wine "$probe" page "$page" || fail "cannot turn to page $page"
+    import -window "$DIALOG" "$shots/windows-dialog-tab$((page + 1)).png" || fail "no screenshot of page $page"
+done
+wine "$probe" page 0 || fail "cannot turn back to the first page"
+wine "$probe" spin 2>&1 | tr -d '\r'
+[ "${PIPESTATUS[0]}" -eq 0 ] || fail "the bubble-count field did not act as a spin field"
+wine "$probe" edit || fail "cannot change the controls"
+wine "$probe" save || fail "cannot press 保存"
+wait_closed
+[ "$(value BallsCount)" = 0x5a ] || fail "BallsCount saved as $(value BallsCount), not 90"
+[ "$(value ShowShadow)" = 0x0 ] || fail "ShowShadow saved as $(value ShowShadow)"
+[ "$(value BackType)" = 0x2 ] || fail "BackType saved as $(value BackType), not the desktop's 2"
+[ "$(value BallSize)" = 0xf ] || fail "BallSize saved as $(value BallSize), not 15"
+[ "$(value BubbleStyle)" = 0x2 ] || fail "BubbleStyle saved as $(value BubbleStyle)"
+[ "$(value BackInterval)" = 0xa ] || fail "BackInterval saved as $(value BackInterval)"
+
+# Cancel after the same changes leaves every value as it was.
+wine reg export 'HKCU\Software\Tessaly' "$(winepath -w "$E2E_TMP/before.reg")" /y >/dev/null 2>&1 || fail "reg export failed"
+open_dialog
+wine "$probe" spin >/dev/null 2>&1 || fail "the bubble-count field did not step"
+wine "$probe" edit || fail "cannot change the controls"
+wine "$probe" cancel || fail "cannot press 取消"
+wait_closed
+wine reg export 'HKCU\Software\Tessaly' "$(winepath -w "$E2E_TMP/after.reg")" /y >/dev/null 2>&1 || fail "reg export failed"
+cmp -s "$E2E_TMP/before.reg" "$E2E_TMP/after.reg" || fail "取消 changed the registry: $(diff "$E2E_TMP/before.reg" "$E2E_TMP/after.reg" | iconv -f UTF-16 -t UTF-8 2>/dev/null | head -n 5)"
+
+forget_settings
+pass
