@@ -14,6 +14,7 @@ using enum TBallParaControl;
 constexpr int kSmallStep = 1;
 constexpr int kLargeStep = 10;
 constexpr int kWheelNotch = 120;   // angle of one wheel notch
+constexpr long long kMaxWheelNotches = 1000;
 
 std::string LowerCase(std::string text)
 {
@@ -277,14 +278,18 @@ void TBallParaController::SpinKey(TBallParaControl field, TSpinKey key)
     SpinStep(field, KeyStep(key));
 }
 
-void TBallParaController::SpinWheel(TBallParaControl field, int angleDelta, bool ctrlHeld)
+bool TBallParaController::SpinWheel(TBallParaControl field, int angleDelta, bool ctrlHeld)
 {
     int& remainder = field == backInt ? mBackIntWheel : mBallNumsWheel;
-    remainder += angleDelta;
-    const int notches = remainder / kWheelNotch;
-    remainder -= notches * kWheelNotch;
-    if (notches != 0)
-        SpinStep(field, notches * (ctrlHeld ? kLargeStep : kSmallStep));
+    const long long angle = static_cast<long long>(remainder) + angleDelta;
+    const long long notches = angle / kWheelNotch;
+    remainder = static_cast<int>(angle - notches * kWheelNotch);
+    if (notches == 0)
+        return false;
+    // More notches than any field's range has steps all end at its edge.
+    const int steps = static_cast<int>(std::clamp<long long>(notches, -kMaxWheelNotches, kMaxWheelNotches));
+    SpinStep(field, steps * (ctrlHeld ? kLargeStep : kSmallStep));
+    return true;
 }
 
 void TBallParaController::FitScrollWidth(TBallParaControl list, const TStringList& entries)

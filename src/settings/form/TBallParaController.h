@@ -59,10 +59,11 @@ public:
 
     // Spin fields (edBallNums, backInt): a step from the field's buttons or
     // a key, a key, and a mouse wheel turn (angle in eighths of a degree,
-    // 120 a notch; steps by 10 with Ctrl held). Refused keys beep.
+    // 120 a notch; steps by 10 with Ctrl held; true when it stepped).
+    // Refused keys beep.
     void SpinStep(TBallParaControl field, int delta);
     void SpinKey(TBallParaControl field, TSpinKey key);
-    void SpinWheel(TBallParaControl field, int angleDelta, bool ctrlHeld);
+    bool SpinWheel(TBallParaControl field, int angleDelta, bool ctrlHeld);
 
     // What the controls hold now, as a save would read them.
     TBallParaValues ReadControls() const;
