@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/win32/Wide.h"
-#include "platform/win32/dialog/ButtonGlyphs.h"
+#include "platform/win32/dialog/GlyphBitmap.h"
 #include "platform/win32/dialog/ControlIds.h"
 #include "platform/win32/dialog/DialogFont.h"
 #include "platform/win32/dialog/PictureFileDialog.h"
@@ -398,7 +398,7 @@ HWND TWin32BallPara::CreateControl(const TFormControl& row)
         Send(window, TBM_SETTHUMBLENGTH, kTrackBarThumbLength);
         break;
     case SpeedButton:
-        mGlyphs[index] = MakeButtonGlyph(row.Glyph);
+        mGlyphs[index] = MakeGlyphBitmap(row.Glyph);
         Send(window, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(mGlyphs[index]));
         if (row.Id == btnDeleteBack)
             SetWindowSubclass(window, DeleteButtonProc, index, reinterpret_cast<DWORD_PTR>(this));
