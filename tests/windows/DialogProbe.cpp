@@ -8,6 +8,13 @@
 //   probe edit            changes a few controls as a user would
 //   probe save | cancel   clicks "保存" or "取消", found by its caption
 //   probe page N          turns to page N (0..2)
+//   probe pictures STEP   the picture lists with the system's file dialog,
+//                         on files in C:\照片测试 (the dialog's folder):
+//                         "add" adds two background pictures at once and
+//                         prints where the preview is; "bad" adds a GIF and
+//                         closes the preview's error box; "finish" deletes
+//                         it, adds a bubble picture, saves, and reads the
+//                         registry
 // Exit status 0 when everything matched; the differences on standard error.
 #include <cstdio>
 #include <cstdlib>
@@ -341,6 +348,198 @@ int TurnTo(HWND form, int page)
     return failures == 0 ? 0 : 1;
 }
 
+const std::wstring kPictureFolder = L"C:\\照片测试\\";
+const std::wstring kLake = L"西湖.bmp";
+const std::wstring kBridge = L"断桥.png";
+const std::wstring kAnimation = L"动画.gif";
+constexpr int kMessageText = 0xffff;   // the static of a message box that holds its text
+
+std::wstring WideText(HWND window)
+{
+    wchar_t buffer[1024] = {};
+    SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+// A dialog box the settings window owns: the file dialog, or a message box
+// titled `title`.
+HWND OwnedDialog(HWND form, const wchar_t* title)
+{
+    struct TSearch {
+        HWND Form;
+        const wchar_t* Title;
+        HWND Found;
+    } search{form, title, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* wanted = reinterpret_cast<TSearch*>(data);
+            wchar_t className[64] = {};
+            GetClassNameW(window, className, 64);
+            if (std::wstring(className) != L"#32770" || GetWindow(window, GW_OWNER) != wanted->Form
+                || !IsWindowVisible(window) || (wanted->Title && WideText(window) != wanted->Title))
+                return TRUE;
+            wanted->Found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+HWND WaitForOwnedDialog(HWND form, const wchar_t* title)
+{
+    HWND dialog = nullptr;
+    WaitFor([&] { return (dialog = OwnedDialog(form, title)) != nullptr; });
+    return dialog;
+}
+
+// Types the names into the file dialog's name field and presses its Open.
+bool ChooseFiles(HWND form, const std::wstring& names)
+{
+    HWND dialog = WaitForOwnedDialog(form, nullptr);
+    if (!dialog) {
+        Fail("no file dialog");
+        return false;
+    }
+    // Found once the dialog has made its controls: the one edit field, inside
+    // the name's combo box.
+    HWND name = nullptr;
+    WaitFor([&] {
+        EnumChildWindows(
+            dialog,
+            [](HWND child, LPARAM found) -> BOOL {
+                wchar_t className[16] = {};
+                GetClassNameW(child, className, 16);
+                if (std::wstring(className) != L"Edit" || !IsWindowVisible(child))
+                    return TRUE;
+                *reinterpret_cast<HWND*>(found) = child;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&name));
+        return name != nullptr;
+    });
+    if (!name) {
+        Fail("the file dialog has no name field");
+        return false;
+    }
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    if (!WaitFor([&] { return !IsWindow(dialog); }))
+        Fail("the file dialog stayed open");
+    return true;
+}
+
+std::vector<std::wstring> Entries(HWND list)
+{
+    std::vector<std::wstring> entries;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t entry[1024] = {};
+        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 1024)
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(entry));
+        entries.emplace_back(entry);
+    }
+    return entries;
+}
+
+void ExpectEntries(HWND list, const std::vector<std::wstring>& names, const char* after)
+{
+    std::vector<std::wstring> wanted;
+    for (const auto& name : names)
+        wanted.push_back(kPictureFolder + name);
+    if (!WaitFor([&] { return Entries(list) == wanted; }))
+        Fail(std::string("after ") + after + " the list holds " + std::to_string(Entries(list).size()) + " other entries");
+}
+
+// The registry value as the dialog stored it.
+std::wstring Stored(const wchar_t* name)
+{
+    wchar_t value[2048] = {};
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Tessaly", name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, nullptr, value,
+                     &size) != ERROR_SUCCESS)
+        return L"(none)";
+    return value;
+}
+
+DWORD StoredNumber(const wchar_t* name)
+{
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    RegGetValueW(HKEY_CURRENT_USER, L"Software\\Tessaly", name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+// The hidden spot beside the background buttons answers a double click by
+// allowing several files at once, and opens the file dialog.
+void DoubleClickSpot(HWND form)
+{
+    HWND spot = Control(form, Label14);
+    PostMessageW(spot, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    PostMessageW(spot, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    PostMessageW(spot, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
+    PostMessageW(spot, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+}
+
+int Pictures(HWND form, const std::string& step)
+{
+    HWND backs = Control(form, edtBack);
+    if (step == "add") {
+        if (TurnTo(form, 2) != 0)
+            return 1;
+        DoubleClickSpot(form);
+        ChooseFiles(form, L"\"" + kLake + L"\" \"" + kBridge + L"\"");
+        ExpectEntries(backs, {kLake, kBridge}, "choosing two files");
+        if (SendMessageW(backs, LB_GETCURSEL, 0, 0) != 1)
+            Fail("the last added picture is not selected");
+        if (HWND box = OwnedDialog(form, L"Tessaly"))
+            Fail("the preview reported: " + WideToUtf8(WideText(GetDlgItem(box, kMessageText))));
+        const RECT image = RectIn(form, Control(form, Image1));
+        std::printf("%ld %ld %ld %ld\n", image.left, image.top, image.right - image.left, image.bottom - image.top);
+    } else if (step == "bad") {
+        DoubleClickSpot(form);
+        ChooseFiles(form, kAnimation);
+        HWND box = WaitForOwnedDialog(form, L"Tessaly");
+        if (!box) {
+            Fail("no error box for a GIF preview");
+        } else {
+            const std::string text = WideToUtf8(WideText(GetDlgItem(box, kMessageText)));
+            if (text != "Unknown picture file extension (.gif)")
+                Fail("the preview's error reads \"" + text + "\"");
+            PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+            if (!WaitFor([&] { return !IsWindow(box); }))
+                Fail("the error box stayed open");
+        }
+        ExpectEntries(backs, {kLake, kBridge, kAnimation}, "a picture that cannot be previewed");
+    } else if (step == "finish") {
+        // The GIF is selected; removing it selects the picture before it.
+        PostMessageW(Control(form, btnDeleteBack), BM_CLICK, 0, 0);
+        ExpectEntries(backs, {kLake, kBridge}, "removing the last entry");
+        if (SendMessageW(backs, LB_GETCURSEL, 0, 0) != 1)
+            Fail("removing the last entry did not select the new last one");
+        // Several files for a bubble picture: only the first is taken.
+        TurnTo(form, 1);
+        // Posted: the click runs the file dialog, which waits for us.
+        PostMessageW(Control(form, btnBall), BM_CLICK, 0, 0);
+        ChooseFiles(form, L"\"" + kLake + L"\" \"" + kBridge + L"\"");
+        ExpectEntries(Control(form, lstBalls), {kLake}, "choosing two bubble pictures");
+        TurnTo(form, 0);
+        SendMessageW(Control(form, rbUser), BM_CLICK, 0, 0);
+        Press(form, btnOk);
+        if (!WaitFor([&] { return !IsWindow(form); }))
+            Fail("保存 did not close the dialog");
+        const std::wstring backPic = kPictureFolder + kLake + L"\r\n" + kPictureFolder + kBridge + L"\r\n";
+        if (Stored(L"BackPic") != backPic)
+            Fail("BackPic saved as \"" + WideToUtf8(Stored(L"BackPic")) + "\"");
+        if (Stored(L"BallPic") != kPictureFolder + kLake)
+            Fail("BallPic saved as \"" + WideToUtf8(Stored(L"BallPic")) + "\"");
+        if (StoredNumber(L"BackType") != kTagUserBack)
+            Fail("BackType saved as " + std::to_string(StoredNumber(L"BackType")));
+    } else {
+        Fail("no step " + step);
+    }
+    return failures == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -359,6 +558,8 @@ int main(int argc, char** argv)
         return Press(form, btnCancel);
     if (command == "page" && argc == 3)
         return TurnTo(form, std::atoi(argv[2]));
-    std::fprintf(stderr, "usage: probe geometry | spin | edit | save | cancel | page N\n");
+    if (command == "pictures" && argc == 3)
+        return Pictures(form, argv[2]);
+    std::fprintf(stderr, "usage: probe geometry | spin | edit | save | cancel | page N | pictures add|bad|finish\n");
     return 2;
 }

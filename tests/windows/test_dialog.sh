@@ -2,8 +2,10 @@
 # The settings dialog under Wine, as another program sees it through Win32:
 # every control of the form where the form puts it, with its caption, items
 # and range; the bubble-count field steps by keys and refuses typing; "保存"
-# writes what the controls hold, "取消" writes nothing. Screenshots of the
-# three pages land in the scratch folder (TESSALY_DIALOG_SHOTS names another).
+# writes what the controls hold, "取消" writes nothing; pictures come through
+# the system's file dialog, several at once, with Chinese names, and are
+# previewed. Screenshots of the three pages land in the scratch folder
+# (TESSALY_DIALOG_SHOTS names another).
 source "$(dirname "$0")/lib.sh"
 win_init "$@"
 probe="$TESSALY_WIN_TESTS/wintest_dialog_probe.exe"
@@ -57,6 +59,37 @@ wine "$probe" cancel || fail "cannot press 取消"
 wait_closed
 wine reg export 'HKCU\Software\Tessaly' "$(winepath -w "$E2E_TMP/after.reg")" /y >/dev/null 2>&1 || fail "reg export failed"
 cmp -s "$E2E_TMP/before.reg" "$E2E_TMP/after.reg" || fail "取消 changed the registry: $(diff "$E2E_TMP/before.reg" "$E2E_TMP/after.reg" | iconv -f UTF-16 -t UTF-8 2>/dev/null | head -n 5)"
+
+# Pictures: two background pictures at once (after a double click on the
+# hidden spot), with Chinese names; the last one is previewed in the preview
+# box. A GIF is listed but its preview is an error box. Then the GIF is
+# removed, one bubble picture added, and all of it saved.
+pictures="$WINEPREFIX/drive_c/照片测试"
+rm -rf "$pictures"
+mkdir -p "$pictures"
+convert -size 64x48 xc:'#2060c0' "BMP3:$pictures/西湖.bmp" || fail "cannot make a BMP picture"
+convert -size 64x48 xc:'#e03010' "$pictures/断桥.png" || fail "cannot make a PNG picture"
+convert -size 8x8 xc:white "$pictures/动画.gif" || fail "cannot make a GIF picture"
+forget_settings
+# The file dialog opens in the program's own folder.
+pushd "$pictures" >/dev/null
+open_dialog
+popd >/dev/null
+image=$(wine "$probe" pictures add 2>"$E2E_TMP/probe.log" | tr -d '\r') || fail "adding pictures: $(cat "$E2E_TMP/probe.log")"
+read -r left top width height <<<"$image"
+preview_middle() {
+    import -window "$DIALOG" "$E2E_TMP/preview.png" &&
+        convert "$E2E_TMP/preview.png" -format "%[pixel:p{$((left + width / 2)),$((top + height / 2))}]" info:
+}
+preview_is_red() { [ "$(preview_middle)" = 'srgb(224,48,16)' ]; }
+# Once the file dialog's place has been drawn again.
+wait_for "the PNG's red in the preview box" 30 preview_is_red
+wine "$probe" pictures bad 2>&1 | tr -d '\r'
+[ "${PIPESTATUS[0]}" -eq 0 ] || fail "a picture that cannot be previewed was not reported"
+wine "$probe" pictures finish 2>&1 | tr -d '\r'
+[ "${PIPESTATUS[0]}" -eq 0 ] || fail "the picture lists were not kept"
+wait_closed
+rm -rf "$pictures"
 
 forget_settings
 pass
