@@ -91,5 +91,18 @@ wine "$probe" pictures finish 2>&1 | tr -d '\r'
 wait_closed
 rm -rf "$pictures"
 
+# Settings that cannot be read end the settings mode with the registry's
+# error in an error box (no console to read it in), and status 1.
+wine reg add 'HKCU\Software\Tessaly' /v BallsCount /t REG_SZ /d many /f >/dev/null 2>&1 || fail "reg add failed"
+win_start /c
+wait_for "the error box" "$WIN_START_SECONDS" window_titled "Tessaly"
+box=$(window_titled "Tessaly")
+xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus "$box"
+xdotool key --window "$box" Return
+wait_exit "$SAVER_PID" 60 || fail "the settings mode did not end after its error box"
+[ "$EXIT_STATUS" -eq 1 ] || fail "the settings mode ended with status $EXIT_STATUS after an unreadable setting"
+grep -Eq "(Invalid data type|Failed to get data) for 'BallsCount'" "$E2E_TMP/saver.log" || fail "no registry error: $(tail -n 3 "$E2E_TMP/saver.log")"
+SAVER_PID=
+
 forget_settings
 pass
