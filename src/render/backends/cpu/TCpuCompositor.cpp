@@ -97,12 +97,31 @@ void TCpuCompositor::UseOwnMemory() {
 }
 
 // Pending work counts as a change once it is certain to run: a copy may
-// still drop it unseen.
+// still drop it unseen. Each command counts once, however often this runs
+// before the flush. The draws of one bubble overlap almost wholly, so
+// neighbours in the list are joined here first: the damage regions, whose
+// cost grows with every rectangle they are handed, get about one per bubble
+// instead of one per draw.
 void TCpuCompositor::Commit() {
-  for (const TCommand& command : commands_) {
-    sinceCopy_.Add(command.Bounds);
-    sincePresent_.Add(command.Bounds);
+  TRect joined;
+  bool pending = false;
+  const auto hand = [this](const TRect& rect) {
+    sinceCopy_.Add(rect);
+    sincePresent_.Add(rect);
+  };
+  for (TCommand& command : commands_) {
+    if (command.Counted) continue;
+    command.Counted = true;
+    if (pending && TDamageRegion::WorthJoining(joined, command.Bounds)) {
+      joined = TRect{std::min(joined.Left, command.Bounds.Left), std::min(joined.Top, command.Bounds.Top),
+                     std::max(joined.Right, command.Bounds.Right), std::max(joined.Bottom, command.Bounds.Bottom)};
+      continue;
+    }
+    if (pending) hand(joined);
+    joined = command.Bounds;
+    pending = true;
   }
+  if (pending) hand(joined);
 }
 
 TDamageRegion& TCpuCompositor::PresentDamage() {

@@ -88,6 +88,8 @@ class TCpuCompositor {
     TKind Kind = TKind::Clear;
     // Pixels the command may touch, already clipped.
     TRect Bounds;
+    // Already in the damage regions.
+    bool Counted = false;
     uint32_t Color = 0;
     TBlend Blend = TBlend::Alpha;
     uint32_t SrcFactor = 0;
