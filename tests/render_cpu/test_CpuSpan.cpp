@@ -71,6 +71,29 @@ TEST_P(CpuSpanKernels, EveryLengthAndAlphaMixGivesThePixelRuleBitForBit) {
   }
 }
 
+TEST_P(CpuSpanKernels, EveryColourAlphaAndUnderneathTripleGivesThePixelRule) {
+  // The red channel runs through every texel value, alpha and value under
+  // it; runs of one alpha also take the clear and opaque shortcuts. Tints:
+  // white and black have paths of their own.
+  const TBlendSpanFn blend = BlendSpanFunction(GetParam());
+  const uint32_t tints[] = {0xFFFFFF, 0x000000, 0x80C040};
+  std::vector<uint32_t> texels(256), under(256), got(256);
+  for (uint32_t tint : tints) {
+    for (uint32_t alpha = 0; alpha < 256; ++alpha) {
+      for (uint32_t c = 0; c < 256; ++c) texels[c] = alpha << 24 | c << 16 | (255 - c) << 8 | (c ^ 0x5A);
+      for (uint32_t u = 0; u < 256; ++u) {
+        std::fill(under.begin(), under.end(), u << 16 | ((u * 7) & 0xFF) << 8 | (255 - u));
+        got = under;
+        blend(got.data(), texels.data(), 256, tint);
+        for (size_t c = 0; c < 256; ++c) {
+          ASSERT_EQ(got[c], reference::Blend(under[c], texels[c], tint))
+              << "tint " << tint << " alpha " << alpha << " texel " << c << " under " << u;
+        }
+      }
+    }
+  }
+}
+
 TEST_P(CpuSpanKernels, GatheredTexelsAreTheColumnsAskedFor) {
   const TGatherSpanFn gather = GatherSpanFunction(GetParam());
   std::vector<uint32_t> row(256);

@@ -13,24 +13,54 @@ namespace {
 constexpr uint32_t ColourMask = 0x00FFFFFF;
 constexpr uint32_t White = 0x00FFFFFF;
 
+// Rounded x / 255 for 16-bit lanes holding 0..65025: with y = x + 128,
+// (y + (y >> 8)) >> 8 equals the high half of y x 257, one multiply instead
+// of two shifts and an add (y + y / 256 has no whole number between it and
+// y + floor(y / 256), so both floors agree).
 __attribute__((target("avx2"))) inline __m256i Div255x16(__m256i x) {
-  const __m256i y = _mm256_add_epi16(x, _mm256_set1_epi16(128));
-  return _mm256_srli_epi16(_mm256_add_epi16(y, _mm256_srli_epi16(y, 8)), 8);
+  return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
 }
 
-__attribute__((target("avx2"))) inline __m256i BlendHalf(__m256i texel, __m256i under, __m256i tint, bool white) {
-  const __m256i alpha =
-      _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(texel, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
-  const __m256i colour = white ? texel : Div255x16(_mm256_mullo_epi16(texel, tint));
-  const __m256i inverse = _mm256_sub_epi16(_mm256_set1_epi16(255), alpha);
-  return Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(colour, alpha), _mm256_mullo_epi16(under, inverse)));
+// What a draw's tint lets the loop leave out: a white tint leaves texels as
+// they are, a black one (the shadow) makes every colour 0.
+enum class TTint { White, Black, Other };
+
+// Four pixels of `texel` (the half `high` picks of each 128-bit lane), each
+// pixel's alpha spread over its four 16-bit lanes.
+template <bool high>
+__attribute__((target("avx2"))) inline __m256i SpreadAlpha(__m256i texel) {
+  const char a = high ? 11 : 3, b = high ? 15 : 7, z = -128;
+  return _mm256_shuffle_epi8(texel, _mm256_setr_epi8(a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z, a, z, a, z, a,
+                                                     z, a, z, b, z, b, z, b, z, b, z));
 }
 
-template <bool white>
-__attribute__((target("avx2"))) void BlendAvx2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint) {
+template <TTint tint, bool high>
+__attribute__((target("avx2"))) inline __m256i BlendHalf(__m256i texels, __m256i under, __m256i tint16) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i alpha = SpreadAlpha<high>(texels);
+  // 255 - alpha, as alpha never exceeds 255.
+  const __m256i inverse = _mm256_xor_si256(alpha, _mm256_set1_epi16(255));
+  const __m256i below = high ? _mm256_unpackhi_epi8(under, zero) : _mm256_unpacklo_epi8(under, zero);
+  if constexpr (tint == TTint::Black) return Div255x16(_mm256_mullo_epi16(below, inverse));
+  const __m256i texel = high ? _mm256_unpackhi_epi8(texels, zero) : _mm256_unpacklo_epi8(texels, zero);
+  __m256i colour = texel;
+  if constexpr (tint == TTint::Other) colour = Div255x16(_mm256_mullo_epi16(texel, tint16));
+  return Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(colour, alpha), _mm256_mullo_epi16(below, inverse)));
+}
+
+// An opaque texel under a tint shows the tinted colour alone.
+template <TTint tint, bool high>
+__attribute__((target("avx2"))) inline __m256i TintHalf(__m256i texels, __m256i tint16) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i texel = high ? _mm256_unpackhi_epi8(texels, zero) : _mm256_unpacklo_epi8(texels, zero);
+  return Div255x16(_mm256_mullo_epi16(texel, tint16));
+}
+
+template <TTint tint>
+__attribute__((target("avx2"))) void BlendAvx2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tintColour) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i mask = _mm256_set1_epi32(static_cast<int>(ColourMask));
-  const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tint | 0xFF000000u)), zero);
+  const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), zero);
   const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
   int i = 0;
   for (; i + 8 <= count; i += 8) {
@@ -38,18 +68,24 @@ __attribute__((target("avx2"))) void BlendAvx2(uint32_t* dst, const uint32_t* te
     const __m256i alphaBits = _mm256_and_si256(texel, opaque);
     if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, zero)) == -1) continue;
     __m256i* out = reinterpret_cast<__m256i*>(dst + i);
-    if (white && _mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, opaque)) == -1) {
-      _mm256_storeu_si256(out, _mm256_and_si256(texel, mask));
+    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, opaque)) == -1) {
+      // Opaque texels cover what is under them.
+      if constexpr (tint == TTint::White) {
+        _mm256_storeu_si256(out, _mm256_and_si256(texel, mask));
+      } else if constexpr (tint == TTint::Black) {
+        _mm256_storeu_si256(out, zero);
+      } else {
+        const __m256i tinted = _mm256_packus_epi16(TintHalf<tint, false>(texel, tint16), TintHalf<tint, true>(texel, tint16));
+        _mm256_storeu_si256(out, _mm256_and_si256(tinted, mask));
+      }
       continue;
     }
     const __m256i under = _mm256_loadu_si256(out);
-    const __m256i low =
-        BlendHalf(_mm256_unpacklo_epi8(texel, zero), _mm256_unpacklo_epi8(under, zero), tint16, white);
-    const __m256i high =
-        BlendHalf(_mm256_unpackhi_epi8(texel, zero), _mm256_unpackhi_epi8(under, zero), tint16, white);
+    const __m256i low = BlendHalf<tint, false>(texel, under, tint16);
+    const __m256i high = BlendHalf<tint, true>(texel, under, tint16);
     _mm256_storeu_si256(out, _mm256_and_si256(_mm256_packus_epi16(low, high), mask));
   }
-  BlendSpanSse2(dst + i, texels + i, count - i, tint);
+  BlendSpanSse2(dst + i, texels + i, count - i, tintColour);
 }
 
 // One coordinate of eight neighbouring pixels, kept as TLanes4 keeps four.
@@ -83,10 +119,16 @@ struct TLanes8 {
 }  // namespace
 
 void BlendSpanAvx2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint) {
-  if ((tint & ColourMask) == White) {
-    BlendAvx2<true>(dst, texels, count, tint);
-  } else {
-    BlendAvx2<false>(dst, texels, count, tint);
+  switch (tint & ColourMask) {
+    case White:
+      BlendAvx2<TTint::White>(dst, texels, count, tint);
+      break;
+    case 0:
+      BlendAvx2<TTint::Black>(dst, texels, count, tint);
+      break;
+    default:
+      BlendAvx2<TTint::Other>(dst, texels, count, tint);
+      break;
   }
 }
 
