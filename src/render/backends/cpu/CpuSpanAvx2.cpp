@@ -56,36 +56,52 @@ __attribute__((target("avx2"))) inline __m256i TintHalf(__m256i texels, __m256i 
   return Div255x16(_mm256_mullo_epi16(texel, tint16));
 }
 
+// Eight pixels at `out` under eight texels.
 template <TTint tint>
-__attribute__((target("avx2"))) void BlendAvx2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tintColour) {
+__attribute__((target("avx2"))) inline void BlendBlock(uint32_t* dst, const uint32_t* texels, __m256i tint16) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i mask = _mm256_set1_epi32(static_cast<int>(ColourMask));
-  const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), zero);
   const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-  int i = 0;
-  for (; i + 8 <= count; i += 8) {
-    const __m256i texel = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels + i));
-    const __m256i alphaBits = _mm256_and_si256(texel, opaque);
-    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, zero)) == -1) continue;
-    __m256i* out = reinterpret_cast<__m256i*>(dst + i);
-    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, opaque)) == -1) {
-      // Opaque texels cover what is under them.
-      if constexpr (tint == TTint::White) {
-        _mm256_storeu_si256(out, _mm256_and_si256(texel, mask));
-      } else if constexpr (tint == TTint::Black) {
-        _mm256_storeu_si256(out, zero);
-      } else {
-        const __m256i tinted = _mm256_packus_epi16(TintHalf<tint, false>(texel, tint16), TintHalf<tint, true>(texel, tint16));
-        _mm256_storeu_si256(out, _mm256_and_si256(tinted, mask));
-      }
-      continue;
+  const __m256i texel = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels));
+  const __m256i alphaBits = _mm256_and_si256(texel, opaque);
+  if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, zero)) == -1) return;
+  __m256i* out = reinterpret_cast<__m256i*>(dst);
+  if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, opaque)) == -1) {
+    // Opaque texels cover what is under them.
+    if constexpr (tint == TTint::White) {
+      _mm256_storeu_si256(out, _mm256_and_si256(texel, mask));
+    } else if constexpr (tint == TTint::Black) {
+      _mm256_storeu_si256(out, zero);
+    } else {
+      const __m256i tinted =
+          _mm256_packus_epi16(TintHalf<tint, false>(texel, tint16), TintHalf<tint, true>(texel, tint16));
+      _mm256_storeu_si256(out, _mm256_and_si256(tinted, mask));
     }
-    const __m256i under = _mm256_loadu_si256(out);
-    const __m256i low = BlendHalf<tint, false>(texel, under, tint16);
-    const __m256i high = BlendHalf<tint, true>(texel, under, tint16);
-    _mm256_storeu_si256(out, _mm256_and_si256(_mm256_packus_epi16(low, high), mask));
+    return;
   }
-  BlendSpanSse2(dst + i, texels + i, count - i, tintColour);
+  const __m256i under = _mm256_loadu_si256(out);
+  const __m256i low = BlendHalf<tint, false>(texel, under, tint16);
+  const __m256i high = BlendHalf<tint, true>(texel, under, tint16);
+  _mm256_storeu_si256(out, _mm256_and_si256(_mm256_packus_epi16(low, high), mask));
+}
+
+template <TTint tint>
+__attribute__((target("avx2"))) void BlendAvx2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tintColour) {
+  const __m256i tint16 =
+      _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), _mm256_setzero_si256());
+  int i = 0;
+  for (; i + 8 <= count; i += 8) BlendBlock<tint>(dst + i, texels + i, tint16);
+  const int rest = count - i;
+  if (rest == 0) return;
+  // The last few pixels go through a block of their own, filled out with
+  // clear texels, which leave what is under them as it was; rows are short,
+  // so this tail is a fair share of the work.
+  alignas(32) uint32_t under[8] = {};
+  alignas(32) uint32_t over[8] = {};
+  std::copy_n(dst + i, rest, under);
+  std::copy_n(texels + i, rest, over);
+  BlendBlock<tint>(under, over, tint16);
+  std::copy_n(under, rest, dst + i);
 }
 
 // One coordinate of eight neighbouring pixels, kept as TLanes4 keeps four.
