@@ -156,6 +156,50 @@ TEST_P(CpuSpanKernels, WalksGiveTheFlooredPositionOfEveryPixelClampedOntoTheText
   }
 }
 
+TEST_P(CpuSpanKernels, WalkAndBlendInOnePassLeaveWhatTheyLeaveOneAfterTheOther) {
+  const TWalkBlendSpanFn walkBlend = WalkBlendSpanFunction(GetParam());
+  constexpr int Width = 41, Height = 33;
+  std::mt19937_64 random(19);
+  std::vector<uint32_t> texels(Width * Height);
+  for (size_t i = 0; i < texels.size(); ++i) {
+    // Clear and opaque patches among mixed alphas.
+    const uint32_t patch = uint32_t(i / 9 % 4);
+    const uint32_t alpha = patch == 0 ? 0 : patch == 1 ? 255 : uint32_t(random() & 0xFF);
+    texels[i] = alpha << 24 | uint32_t(random() & 0xFFFFFF);
+  }
+  const int64_t denominators[] = {1, 5, 4096, 999983, int64_t(1) << 31, int64_t(1) << 44};
+  const uint32_t tints[] = {0xFFFFFF, 0x000000, 0xFF2A7FD1};
+  for (int64_t denominator : denominators) {
+    for (int trial = 0; trial < 40; ++trial) {
+      TWalkSteps steps;
+      steps.UDenominator = denominator;
+      steps.VDenominator = trial % 2 ? denominator : 13;
+      steps.UStep = int64_t(random() % 5) - 2;
+      steps.VStep = int64_t(random() % 3) - 1;
+      steps.UStepPart = int64_t(random() % uint64_t(steps.UDenominator));
+      steps.VStepPart = int64_t(random() % uint64_t(steps.VDenominator));
+      PlanWalk(steps);
+      TTexelWalk start;
+      start.U = int64_t(random() % 90) - 25;
+      start.V = int64_t(random() % 80) - 25;
+      start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
+      start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
+      // Past one piece of the generic pass, and every tail length.
+      const int count = trial < 20 ? trial : int(random() % 200);
+      const uint32_t tint = tints[trial % 3];
+      std::vector<uint32_t> under(size_t(count) + 1);
+      for (auto& pixel : under) pixel = uint32_t(random() & 0xFFFFFF);
+      std::vector<uint32_t> shown(size_t(count) + 1);
+      WalkSpanScalar(shown.data(), texels.data(), Width, Height, steps, start, count);
+      std::vector<uint32_t> expected = under;
+      for (int i = 0; i < count; ++i) expected[size_t(i)] = reference::Blend(under[size_t(i)], shown[size_t(i)], tint);
+      std::vector<uint32_t> got = under;
+      walkBlend(got.data(), texels.data(), Width, Height, steps, start, count, tint);
+      ASSERT_EQ(got, expected) << "denominator " << denominator << " trial " << trial << " count " << count;
+    }
+  }
+}
+
 TEST(CpuSpanCopy, MaskedCopyClearsTheTopByteOnly) {
   std::vector<uint32_t> source = {0xFF123456, 0x01ABCDEF, 0x00000001, 0x80FFFFFF, 0x7F000000};
   std::vector<uint32_t> copy(source.size(), 0xDEADBEEF);

@@ -77,12 +77,18 @@ bool WalkFitsLanes(const TWalkSteps& steps, const TTexelWalk& start, int count);
 using TWalkSpanFn = void (*)(uint32_t* out, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
                              const TTexelWalk& start, int count);
 
+// Blends the texels a walk shows straight onto `dst`: WalkSpan followed by
+// BlendSpan, in one pass that never writes the texels out.
+using TWalkBlendSpanFn = void (*)(uint32_t* dst, const uint32_t* texels, int width, int height,
+                                  const TWalkSteps& steps, const TTexelWalk& start, int count, uint32_t tint);
+
 // The kernel actually used for a request: Best and any set the processor
 // lacks fall back to the best it has.
 TSpanKernel ResolveSpanKernel(TSpanKernel wanted);
 TBlendSpanFn BlendSpanFunction(TSpanKernel kernel);
 TGatherSpanFn GatherSpanFunction(TSpanKernel kernel);
 TWalkSpanFn WalkSpanFunction(TSpanKernel kernel);
+TWalkBlendSpanFn WalkBlendSpanFunction(TSpanKernel kernel);
 const char* SpanKernelName(TSpanKernel kernel);
 
 void BlendSpanScalar(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint);
@@ -96,6 +102,14 @@ void WalkSpanSse2(uint32_t* out, const uint32_t* texels, int width, int height, 
                   const TTexelWalk& start, int count);
 void WalkSpanAvx2(uint32_t* out, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
                   const TTexelWalk& start, int count);
+void WalkBlendSpanScalar(uint32_t* dst, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+                         const TTexelWalk& start, int count, uint32_t tint);
+void WalkBlendSpanSse2(uint32_t* dst, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+                       const TTexelWalk& start, int count, uint32_t tint);
+void WalkBlendSpanAvx2(uint32_t* dst, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+                       const TTexelWalk& start, int count, uint32_t tint);
+// The walk `count` pixels on from `start`.
+TTexelWalk WalkFrom(const TWalkSteps& steps, const TTexelWalk& start, int count);
 
 // Copies pixels with the top byte cleared, as every back-surface pixel has it.
 void CopySpanMasked(uint32_t* dst, const uint32_t* src, int count);

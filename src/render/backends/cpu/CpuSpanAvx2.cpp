@@ -56,13 +56,12 @@ __attribute__((target("avx2"))) inline __m256i TintHalf(__m256i texels, __m256i 
   return Div255x16(_mm256_mullo_epi16(texel, tint16));
 }
 
-// Eight pixels at `out` under eight texels.
+// Eight pixels at `dst` under eight texels.
 template <TTint tint>
-__attribute__((target("avx2"))) inline void BlendBlock(uint32_t* dst, const uint32_t* texels, __m256i tint16) {
+__attribute__((target("avx2"))) inline void BlendBlock(uint32_t* dst, __m256i texel, __m256i tint16) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i mask = _mm256_set1_epi32(static_cast<int>(ColourMask));
   const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-  const __m256i texel = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels));
   const __m256i alphaBits = _mm256_and_si256(texel, opaque);
   if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, zero)) == -1) return;
   __m256i* out = reinterpret_cast<__m256i*>(dst);
@@ -90,7 +89,9 @@ __attribute__((target("avx2"))) void BlendAvx2(uint32_t* dst, const uint32_t* te
   const __m256i tint16 =
       _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), _mm256_setzero_si256());
   int i = 0;
-  for (; i + 8 <= count; i += 8) BlendBlock<tint>(dst + i, texels + i, tint16);
+  for (; i + 8 <= count; i += 8) {
+    BlendBlock<tint>(dst + i, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels + i)), tint16);
+  }
   const int rest = count - i;
   if (rest == 0) return;
   // The last few pixels go through a block of their own, filled out with
@@ -100,7 +101,7 @@ __attribute__((target("avx2"))) void BlendAvx2(uint32_t* dst, const uint32_t* te
   alignas(32) uint32_t over[8] = {};
   std::copy_n(dst + i, rest, under);
   std::copy_n(texels + i, rest, over);
-  BlendBlock<tint>(under, over, tint16);
+  BlendBlock<tint>(under, _mm256_load_si256(reinterpret_cast<const __m256i*>(over)), tint16);
   std::copy_n(under, rest, dst + i);
 }
 
@@ -185,5 +186,70 @@ __attribute__((target("avx2"))) void WalkSpanAvx2(uint32_t* out, const uint32_t*
     for (int k = 0; k < lanes; ++k) out[i + k] = texels[indices[k]];
     u.Advance();
     v.Advance();
+  }
+}
+
+namespace {
+
+// The eight texels the lanes are at, clamped onto the texture.
+__attribute__((target("avx2"))) inline __m256i Gather(const uint32_t* texels, const TLanes8& u, const TLanes8& v,
+                                                      __m256i lastColumn, __m256i lastRow, __m256i stride) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i column = _mm256_min_epi32(_mm256_max_epi32(u.Whole, zero), lastColumn);
+  const __m256i row = _mm256_min_epi32(_mm256_max_epi32(v.Whole, zero), lastRow);
+  const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(row, stride), column);
+  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), index, 4);
+}
+
+// The walk and the blend in one: each group of eight texels is gathered
+// into a register and blended from there.
+template <TTint tint>
+__attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const uint32_t* texels, int width, int height,
+                                                   const TWalkSteps& steps, const TTexelWalk& start, int count,
+                                                   uint32_t tintColour) {
+  TLanes8 u(start.U, start.UPart, steps.LaneU, steps.LaneUPart, steps.UOver[1], steps.UPartOver[1],
+            steps.UDenominator);
+  TLanes8 v(start.V, start.VPart, steps.LaneV, steps.LaneVPart, steps.VOver[1], steps.VPartOver[1],
+            steps.VDenominator);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i lastColumn = _mm256_set1_epi32(width - 1);
+  const __m256i lastRow = _mm256_set1_epi32(height - 1);
+  const __m256i stride = _mm256_set1_epi32(width);
+  const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), zero);
+  int i = 0;
+  for (; i + WalkLanes <= count; i += WalkLanes) {
+    BlendBlock<tint>(dst + i, Gather(texels, u, v, lastColumn, lastRow, stride), tint16);
+    u.Advance();
+    v.Advance();
+  }
+  const int rest = count - i;
+  if (rest == 0) return;
+  // Lanes past the run get clear texels, which leave the padding alone.
+  const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), lanes);
+  alignas(32) uint32_t under[WalkLanes] = {};
+  std::copy_n(dst + i, rest, under);
+  BlendBlock<tint>(under, _mm256_and_si256(Gather(texels, u, v, lastColumn, lastRow, stride), inside), tint16);
+  std::copy_n(under, rest, dst + i);
+}
+
+}  // namespace
+
+void WalkBlendSpanAvx2(uint32_t* dst, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+                       const TTexelWalk& start, int count, uint32_t tint) {
+  if (!WalkFitsLanes(steps, start, count)) {
+    WalkBlendSpanScalar(dst, texels, width, height, steps, start, count, tint);
+    return;
+  }
+  switch (tint & ColourMask) {
+    case White:
+      WalkBlendAvx2<TTint::White>(dst, texels, width, height, steps, start, count, tint);
+      break;
+    case 0:
+      WalkBlendAvx2<TTint::Black>(dst, texels, width, height, steps, start, count, tint);
+      break;
+    default:
+      WalkBlendAvx2<TTint::Other>(dst, texels, width, height, steps, start, count, tint);
+      break;
   }
 }

@@ -63,6 +63,7 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
       blend_(BlendSpanFunction(kernel)),
       gather_(GatherSpanFunction(kernel)),
       walk_(WalkSpanFunction(kernel)),
+      walkBlend_(WalkBlendSpanFunction(kernel)),
       pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
   scratch_.resize(static_cast<size_t>(pool_.Threads()));
 }
@@ -485,6 +486,11 @@ void TCpuCompositor::RunTriangle(const TCommand& command, int top, int bottom, u
     walk.V = vWhole;
     walk.VPart = static_cast<int64_t>(v - static_cast<TWide>(vWhole) * denominator) / t.VCommon;
     const int count = static_cast<int>(end - begin);
+    if (command.Blend == TBlend::Alpha) {
+      walkBlend_(MutableRow(row) + begin, texels.Pixels.data(), texels.Width, texels.Height, steps, walk, count,
+                 command.Color);
+      continue;
+    }
     walk_(scratch, texels.Pixels.data(), texels.Width, texels.Height, steps, walk, count);
     Put(command, MutableRow(row) + begin, scratch, count, scratch);
   }

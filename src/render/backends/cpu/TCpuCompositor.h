@@ -124,6 +124,7 @@ class TCpuCompositor {
   TBlendSpanFn blend_;
   TGatherSpanFn gather_;
   TWalkSpanFn walk_;
+  TWalkBlendSpanFn walkBlend_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;
