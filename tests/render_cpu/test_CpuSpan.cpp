@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "render/backends/cpu/CpuSpan.h"
+#include "render/backends/cpu/TCpuTexels.h"
+#include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render_cpu/ReferenceCompositor.h"
 
 namespace {
@@ -160,13 +162,16 @@ TEST_P(CpuSpanKernels, WalkAndBlendInOnePassLeaveWhatTheyLeaveOneAfterTheOther) 
   const TWalkBlendSpanFn walkBlend = WalkBlendSpanFunction(GetParam());
   constexpr int Width = 41, Height = 33;
   std::mt19937_64 random(19);
-  std::vector<uint32_t> texels(Width * Height);
+  // A size no tile fits evenly, so edge tiles are read too.
+  TCpuTexels source(Width, Height);
+  std::vector<uint32_t>& texels = source.Pixels;
   for (size_t i = 0; i < texels.size(); ++i) {
     // Clear and opaque patches among mixed alphas.
     const uint32_t patch = uint32_t(i / 9 % 4);
     const uint32_t alpha = patch == 0 ? 0 : patch == 1 ? 255 : uint32_t(random() & 0xFF);
     texels[i] = alpha << 24 | uint32_t(random() & 0xFFFFFF);
   }
+  const TCpuTiledTexels tiles(source);
   const int64_t denominators[] = {1, 5, 4096, 999983, int64_t(1) << 31, int64_t(1) << 44};
   const uint32_t tints[] = {0xFFFFFF, 0x000000, 0xFF2A7FD1};
   for (int64_t denominator : denominators) {
@@ -194,7 +199,7 @@ TEST_P(CpuSpanKernels, WalkAndBlendInOnePassLeaveWhatTheyLeaveOneAfterTheOther) 
       std::vector<uint32_t> expected = under;
       for (int i = 0; i < count; ++i) expected[size_t(i)] = reference::Blend(under[size_t(i)], shown[size_t(i)], tint);
       std::vector<uint32_t> got = under;
-      walkBlend(got.data(), texels.data(), Width, Height, steps, start, count, tint);
+      walkBlend(got.data(), tiles, steps, start, count, tint);
       ASSERT_EQ(got, expected) << "denominator " << denominator << " trial " << trial << " count " << count;
     }
   }

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "render/backends/cpu/TCpuTiledTexels.h"
+
 // The per-pixel rule the compositor draws with, over one run of pixels:
 // colour = texel x tint / 255 per channel, alpha = the texel's alone, and
 // out = colour x alpha + destination x (1 - alpha). Every division by 255 is
@@ -78,9 +80,10 @@ using TWalkSpanFn = void (*)(uint32_t* out, const uint32_t* texels, int width, i
                              const TTexelWalk& start, int count);
 
 // Blends the texels a walk shows straight onto `dst`: WalkSpan followed by
-// BlendSpan, in one pass that never writes the texels out.
-using TWalkBlendSpanFn = void (*)(uint32_t* dst, const uint32_t* texels, int width, int height,
-                                  const TWalkSteps& steps, const TTexelWalk& start, int count, uint32_t tint);
+// BlendSpan, in one pass that never writes the texels out, reading the
+// texture in tiles.
+using TWalkBlendSpanFn = void (*)(uint32_t* dst, const TCpuTiledTexels& texels, const TWalkSteps& steps,
+                                  const TTexelWalk& start, int count, uint32_t tint);
 
 // The kernel actually used for a request: Best and any set the processor
 // lacks fall back to the best it has.
@@ -102,14 +105,12 @@ void WalkSpanSse2(uint32_t* out, const uint32_t* texels, int width, int height, 
                   const TTexelWalk& start, int count);
 void WalkSpanAvx2(uint32_t* out, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
                   const TTexelWalk& start, int count);
-void WalkBlendSpanScalar(uint32_t* dst, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+void WalkBlendSpanScalar(uint32_t* dst, const TCpuTiledTexels& texels, const TWalkSteps& steps,
                          const TTexelWalk& start, int count, uint32_t tint);
-void WalkBlendSpanSse2(uint32_t* dst, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+void WalkBlendSpanSse2(uint32_t* dst, const TCpuTiledTexels& texels, const TWalkSteps& steps,
                        const TTexelWalk& start, int count, uint32_t tint);
-void WalkBlendSpanAvx2(uint32_t* dst, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+void WalkBlendSpanAvx2(uint32_t* dst, const TCpuTiledTexels& texels, const TWalkSteps& steps,
                        const TTexelWalk& start, int count, uint32_t tint);
-// The walk `count` pixels on from `start`.
-TTexelWalk WalkFrom(const TWalkSteps& steps, const TTexelWalk& start, int count);
 
 // Copies pixels with the top byte cleared, as every back-surface pixel has it.
 void CopySpanMasked(uint32_t* dst, const uint32_t* src, int count);

@@ -191,20 +191,26 @@ __attribute__((target("avx2"))) void WalkSpanAvx2(uint32_t* out, const uint32_t*
 
 namespace {
 
-// The eight texels the lanes are at, clamped onto the texture.
-__attribute__((target("avx2"))) inline __m256i Gather(const uint32_t* texels, const TLanes8& u, const TLanes8& v,
-                                                      __m256i lastColumn, __m256i lastRow, __m256i stride) {
+// The eight texels the lanes are at, clamped onto the texture, from its
+// tiles: tile (row / 4, column / 4), then row % 4 and column % 4 within.
+__attribute__((target("avx2"))) inline __m256i Gather(const uint32_t* tiles, const TLanes8& u, const TLanes8& v,
+                                                      __m256i lastColumn, __m256i lastRow, __m256i tileRow) {
   const __m256i zero = _mm256_setzero_si256();
+  const __m256i within = _mm256_set1_epi32(TCpuTiledTexels::TileSide - 1);
   const __m256i column = _mm256_min_epi32(_mm256_max_epi32(u.Whole, zero), lastColumn);
   const __m256i row = _mm256_min_epi32(_mm256_max_epi32(v.Whole, zero), lastRow);
-  const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(row, stride), column);
-  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), index, 4);
+  // (row & ~3) x tiles across x 4 + (column & ~3) x 4 + (row & 3) x 4 + (column & 3)
+  const __m256i rowPart = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_andnot_si256(within, row), tileRow),
+                                           _mm256_slli_epi32(_mm256_and_si256(row, within), 2));
+  const __m256i columnPart = _mm256_add_epi32(_mm256_slli_epi32(_mm256_andnot_si256(within, column), 2),
+                                              _mm256_and_si256(column, within));
+  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(tiles), _mm256_add_epi32(rowPart, columnPart), 4);
 }
 
 // The walk and the blend in one: each group of eight texels is gathered
 // into a register and blended from there.
 template <TTint tint>
-__attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const uint32_t* texels, int width, int height,
+__attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTiledTexels& texels,
                                                    const TWalkSteps& steps, const TTexelWalk& start, int count,
                                                    uint32_t tintColour) {
   TLanes8 u(start.U, start.UPart, steps.LaneU, steps.LaneUPart, steps.UOver[1], steps.UPartOver[1],
@@ -212,13 +218,15 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const uint32_t
   TLanes8 v(start.V, start.VPart, steps.LaneV, steps.LaneVPart, steps.VOver[1], steps.VPartOver[1],
             steps.VDenominator);
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i lastColumn = _mm256_set1_epi32(width - 1);
-  const __m256i lastRow = _mm256_set1_epi32(height - 1);
-  const __m256i stride = _mm256_set1_epi32(width);
+  const __m256i lastColumn = _mm256_set1_epi32(texels.Width - 1);
+  const __m256i lastRow = _mm256_set1_epi32(texels.Height - 1);
+  // Four rows of a tile row hold tiles across x 16 texels.
+  const __m256i tileRow = _mm256_set1_epi32(texels.TilesAcross * TCpuTiledTexels::TileSide);
   const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), zero);
+  const uint32_t* tiles = texels.Pixels();
   int i = 0;
   for (; i + WalkLanes <= count; i += WalkLanes) {
-    BlendBlock<tint>(dst + i, Gather(texels, u, v, lastColumn, lastRow, stride), tint16);
+    BlendBlock<tint>(dst + i, Gather(tiles, u, v, lastColumn, lastRow, tileRow), tint16);
     u.Advance();
     v.Advance();
   }
@@ -229,27 +237,27 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const uint32_t
   const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), lanes);
   alignas(32) uint32_t under[WalkLanes] = {};
   std::copy_n(dst + i, rest, under);
-  BlendBlock<tint>(under, _mm256_and_si256(Gather(texels, u, v, lastColumn, lastRow, stride), inside), tint16);
+  BlendBlock<tint>(under, _mm256_and_si256(Gather(tiles, u, v, lastColumn, lastRow, tileRow), inside), tint16);
   std::copy_n(under, rest, dst + i);
 }
 
 }  // namespace
 
-void WalkBlendSpanAvx2(uint32_t* dst, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
+void WalkBlendSpanAvx2(uint32_t* dst, const TCpuTiledTexels& texels, const TWalkSteps& steps,
                        const TTexelWalk& start, int count, uint32_t tint) {
   if (!WalkFitsLanes(steps, start, count)) {
-    WalkBlendSpanScalar(dst, texels, width, height, steps, start, count, tint);
+    WalkBlendSpanScalar(dst, texels, steps, start, count, tint);
     return;
   }
   switch (tint & ColourMask) {
     case White:
-      WalkBlendAvx2<TTint::White>(dst, texels, width, height, steps, start, count, tint);
+      WalkBlendAvx2<TTint::White>(dst, texels, steps, start, count, tint);
       break;
     case 0:
-      WalkBlendAvx2<TTint::Black>(dst, texels, width, height, steps, start, count, tint);
+      WalkBlendAvx2<TTint::Black>(dst, texels, steps, start, count, tint);
       break;
     default:
-      WalkBlendAvx2<TTint::Other>(dst, texels, width, height, steps, start, count, tint);
+      WalkBlendAvx2<TTint::Other>(dst, texels, steps, start, count, tint);
       break;
   }
 }

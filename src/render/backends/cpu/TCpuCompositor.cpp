@@ -227,7 +227,20 @@ void TCpuCompositor::DrawStrip(const TD3DTLVertex* vertices, size_t count, std::
     AddRect(v, std::move(command));
     return;
   }
+  if (command.Blend == TBlend::Alpha) command.Tiled = TiledTexels(command.Texels);
   for (size_t i = 0; i + 2 < count; ++i) AddTriangle(v[i], v[i + 1], v[i + 2], command);
+}
+
+std::shared_ptr<const TCpuTiledTexels> TCpuCompositor::TiledTexels(const std::shared_ptr<const TCpuTexels>& source) {
+  for (TTiledEntry& entry : tiled_) {
+    if (entry.Source == source) {
+      entry.LastUse = flushes_;
+      return entry.Tiles;
+    }
+  }
+  auto tiles = std::make_shared<const TCpuTiledTexels>(*source);
+  tiled_.push_back(TTiledEntry{source, tiles, flushes_});
+  return tiles;
 }
 
 void TCpuCompositor::AddRect(const TFixedVertex* corners, TCommand command) {
@@ -333,6 +346,9 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   // Sizes no longer drawn, and textures nobody else holds, are let go.
   ++flushes_;
   std::erase_if(scaled_, [&](const TScaledEntry& entry) {
+    return entry.Source.use_count() == 1 || entry.LastUse + ScaledKeptFlushes < flushes_;
+  });
+  std::erase_if(tiled_, [&](const TTiledEntry& entry) {
     return entry.Source.use_count() == 1 || entry.LastUse + ScaledKeptFlushes < flushes_;
   });
 }
@@ -487,8 +503,7 @@ void TCpuCompositor::RunTriangle(const TCommand& command, int top, int bottom, u
     walk.VPart = static_cast<int64_t>(v - static_cast<TWide>(vWhole) * denominator) / t.VCommon;
     const int count = static_cast<int>(end - begin);
     if (command.Blend == TBlend::Alpha) {
-      walkBlend_(MutableRow(row) + begin, texels.Pixels.data(), texels.Width, texels.Height, steps, walk, count,
-                 command.Color);
+      walkBlend_(MutableRow(row) + begin, *command.Tiled, steps, walk, count, command.Color);
       continue;
     }
     walk_(scratch, texels.Pixels.data(), texels.Width, texels.Height, steps, walk, count);

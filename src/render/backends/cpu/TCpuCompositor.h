@@ -10,6 +10,7 @@
 #include "render/backends/cpu/CpuRaster.h"
 #include "render/backends/cpu/CpuSpan.h"
 #include "render/backends/cpu/TCpuTexels.h"
+#include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
 #include "render/backends/cpu/TDamageRegion.h"
 
@@ -104,6 +105,8 @@ class TCpuCompositor {
     std::shared_ptr<const TCpuTexels> Scaled;
     int ScaledLeft = 0, ScaledTop = 0;
     TTriangleSetup Triangle;
+    // Triangle blended with source alpha: the texture in tiles.
+    std::shared_ptr<const TCpuTiledTexels> Tiled;
   };
 
   size_t PixelCount() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
@@ -116,6 +119,7 @@ class TCpuCompositor {
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   std::shared_ptr<const TCpuTexels> ScaledTexels(const TCommand& command, const TRect& covered);
+  std::shared_ptr<const TCpuTiledTexels> TiledTexels(const std::shared_ptr<const TCpuTexels>& source);
   void RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
@@ -162,6 +166,13 @@ class TCpuCompositor {
     uint64_t LastUse = 0;
   };
   std::vector<TScaledEntry> scaled_;
+  // Textures drawn turned, in tiles; let go like the scaled ones.
+  struct TTiledEntry {
+    std::shared_ptr<const TCpuTexels> Source;
+    std::shared_ptr<const TCpuTiledTexels> Tiles;
+    uint64_t LastUse = 0;
+  };
+  std::vector<TTiledEntry> tiled_;
   uint64_t flushes_ = 0;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
