@@ -5,6 +5,8 @@
 #include <new>
 #include <thread>
 
+#include "render/backends/cpu/CpuTriangleRows.h"
+
 namespace {
 
 // Bands per thread: enough that a band crowded with bubbles does not leave
@@ -464,43 +466,31 @@ void TCpuCompositor::RunScaledRect(const TCommand& command, int top, int bottom,
 void TCpuCompositor::RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch) {
   const TCpuTexels& texels = *command.Texels;
   const TTriangleSetup& t = command.Triangle;
-  const int64_t denominator = t.Denominator;
-  const int64_t uStepWhole = FloorDiv(t.UStepX, denominator);
-  const int64_t vStepWhole = FloorDiv(t.VStepX, denominator);
+  TTexelRows uRows(t.UBase, t.UStepX, t.UStepY, t.Denominator, t.UCommon);
+  TTexelRows vRows(t.VBase, t.VStepX, t.VStepY, t.Denominator, t.VCommon);
   TWalkSteps steps;
-  steps.UStep = uStepWhole;
-  steps.UStepPart = (t.UStepX - uStepWhole * denominator) / t.UCommon;
-  steps.UDenominator = denominator / t.UCommon;
-  steps.VStep = vStepWhole;
-  steps.VStepPart = (t.VStepX - vStepWhole * denominator) / t.VCommon;
-  steps.VDenominator = denominator / t.VCommon;
+  steps.UStep = uRows.StepWhole();
+  steps.UStepPart = uRows.StepPart();
+  steps.UDenominator = uRows.Denominator();
+  steps.VStep = vRows.StepWhole();
+  steps.VStepPart = vRows.StepPart();
+  steps.VDenominator = vRows.Denominator();
   PlanWalk(steps);
+  TEdgeRows edges[3];
+  for (int i = 0; i < 3; ++i) edges[i] = TEdgeRows(t.Edges[i], top);
   for (int row = top; row < bottom; ++row) {
     int64_t begin = command.Bounds.Left;
     int64_t end = command.Bounds.Right;
-    for (const TEdge& edge : t.Edges) {
-      // Inside where A*px + rest >= 0.
-      const int64_t rest = edge.B * row + edge.C + edge.Bias;
-      if (edge.A > 0) {
-        begin = std::max(begin, CeilDiv(-rest, edge.A));
-      } else if (edge.A < 0) {
-        end = std::min(end, FloorDiv(rest, -edge.A) + 1);
-      } else if (rest < 0) {
-        end = begin;
-      }
+    for (TEdgeRows& edge : edges) {
+      edge.Clip(begin, end);
+      edge.NextRow();
     }
     if (begin >= end) continue;
     // Texel positions at the first pixel, then stepped exactly: quotient and
     // remainder advance together, so no pixel drifts from floor(N / D).
-    const TWide u = t.UBase + static_cast<TWide>(t.UStepY) * row + static_cast<TWide>(t.UStepX) * begin;
-    const TWide v = t.VBase + static_cast<TWide>(t.VStepY) * row + static_cast<TWide>(t.VStepX) * begin;
-    const int64_t uWhole = static_cast<int64_t>(FloorDiv128(u, denominator));
-    const int64_t vWhole = static_cast<int64_t>(FloorDiv128(v, denominator));
     TTexelWalk walk;
-    walk.U = uWhole;
-    walk.UPart = static_cast<int64_t>(u - static_cast<TWide>(uWhole) * denominator) / t.UCommon;
-    walk.V = vWhole;
-    walk.VPart = static_cast<int64_t>(v - static_cast<TWide>(vWhole) * denominator) / t.VCommon;
+    uRows.MoveTo(row, begin, walk.U, walk.UPart);
+    vRows.MoveTo(row, begin, walk.V, walk.VPart);
     const int count = static_cast<int>(end - begin);
     if (command.Blend == TBlend::Alpha) {
       walkBlend_(MutableRow(row) + begin, *command.Tiled, steps, walk, count, command.Color);
