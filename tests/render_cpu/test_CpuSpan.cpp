@@ -171,7 +171,16 @@ TEST_P(CpuSpanKernels, WalkAndBlendInOnePassLeaveWhatTheyLeaveOneAfterTheOther) 
     const uint32_t alpha = patch == 0 ? 0 : patch == 1 ? 255 : uint32_t(random() & 0xFF);
     texels[i] = alpha << 24 | uint32_t(random() & 0xFFFFFF);
   }
-  const TCpuTiledTexels tiles(source);
+  // Kept whole, as grey and alpha, and as alpha alone (one colour).
+  TCpuTexels grey = source, single = source;
+  for (uint32_t& texel : grey.Pixels) texel = (texel & 0xFF000000u) | (texel & 0xFF) * 0x010101u;
+  for (uint32_t& texel : single.Pixels) texel = (texel & 0xFF000000u) | 0x3C7A11u;
+  const TCpuTiledTexels layouts[] = {TCpuTiledTexels(source, false), TCpuTiledTexels(grey, false),
+                                     TCpuTiledTexels(single, false)};
+  const TCpuTexels* sources[] = {&source, &grey, &single};
+  ASSERT_EQ(layouts[0].Layout, TCpuTiledTexels::Full);
+  ASSERT_EQ(layouts[1].Layout, TCpuTiledTexels::GreyAlpha);
+  ASSERT_EQ(layouts[2].Layout, TCpuTiledTexels::Alpha);
   const int64_t denominators[] = {1, 5, 4096, 999983, int64_t(1) << 31, int64_t(1) << 44};
   const uint32_t tints[] = {0xFFFFFF, 0x000000, 0xFF2A7FD1};
   for (int64_t denominator : denominators) {
@@ -194,13 +203,30 @@ TEST_P(CpuSpanKernels, WalkAndBlendInOnePassLeaveWhatTheyLeaveOneAfterTheOther) 
       const uint32_t tint = tints[trial % 3];
       std::vector<uint32_t> under(size_t(count) + 1);
       for (auto& pixel : under) pixel = uint32_t(random() & 0xFFFFFF);
-      std::vector<uint32_t> shown(size_t(count) + 1);
-      WalkSpanScalar(shown.data(), texels.data(), Width, Height, steps, start, count);
-      std::vector<uint32_t> expected = under;
-      for (int i = 0; i < count; ++i) expected[size_t(i)] = reference::Blend(under[size_t(i)], shown[size_t(i)], tint);
-      std::vector<uint32_t> got = under;
-      walkBlend(got.data(), tiles, steps, start, count, tint);
-      ASSERT_EQ(got, expected) << "denominator " << denominator << " trial " << trial << " count " << count;
+      for (int layout = 0; layout < 3; ++layout) {
+        std::vector<uint32_t> shown(size_t(count) + 1);
+        WalkSpanScalar(shown.data(), sources[layout]->Pixels.data(), Width, Height, steps, start, count);
+        std::vector<uint32_t> expected = under;
+        for (int i = 0; i < count; ++i) {
+          expected[size_t(i)] = reference::Blend(under[size_t(i)], shown[size_t(i)], tint);
+        }
+        std::vector<uint32_t> got = under;
+        walkBlend(got.data(), layouts[layout], steps, start, count, tint);
+        ASSERT_EQ(got, expected) << "denominator " << denominator << " trial " << trial << " count " << count
+                                 << " layout " << layout;
+      }
+      // Under a black tint the texels' colours never show.
+      if ((tint & 0xFFFFFF) == 0) {
+        std::vector<uint32_t> shown(size_t(count) + 1);
+        WalkSpanScalar(shown.data(), texels.data(), Width, Height, steps, start, count);
+        std::vector<uint32_t> expected = under;
+        for (int i = 0; i < count; ++i) {
+          expected[size_t(i)] = reference::Blend(under[size_t(i)], shown[size_t(i)], tint);
+        }
+        std::vector<uint32_t> got = under;
+        walkBlend(got.data(), TCpuTiledTexels(source, true), steps, start, count, tint);
+        ASSERT_EQ(got, expected) << "alpha alone, trial " << trial;
+      }
     }
   }
 }

@@ -192,9 +192,12 @@ __attribute__((target("avx2"))) void WalkSpanAvx2(uint32_t* out, const uint32_t*
 namespace {
 
 // The eight texels the lanes are at, clamped onto the texture, from its
-// tiles: tile (row / 4, column / 4), then row % 4 and column % 4 within.
-__attribute__((target("avx2"))) inline __m256i Gather(const uint32_t* tiles, const TLanes8& u, const TLanes8& v,
-                                                      __m256i lastColumn, __m256i lastRow, __m256i tileRow) {
+// tiles: tile (row / 4, column / 4), then row % 4 and column % 4 within;
+// each read takes four bytes from where the texel starts.
+template <TCpuTiledTexels::TLayout layout>
+__attribute__((target("avx2"))) inline __m256i Gather(const uint8_t* tiles, const TLanes8& u, const TLanes8& v,
+                                                      __m256i lastColumn, __m256i lastRow, __m256i tileRow,
+                                                      __m256i colour) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i within = _mm256_set1_epi32(TCpuTiledTexels::TileSide - 1);
   const __m256i column = _mm256_min_epi32(_mm256_max_epi32(u.Whole, zero), lastColumn);
@@ -204,12 +207,20 @@ __attribute__((target("avx2"))) inline __m256i Gather(const uint32_t* tiles, con
                                            _mm256_slli_epi32(_mm256_and_si256(row, within), 2));
   const __m256i columnPart = _mm256_add_epi32(_mm256_slli_epi32(_mm256_andnot_si256(within, column), 2),
                                               _mm256_and_si256(column, within));
-  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(tiles), _mm256_add_epi32(rowPart, columnPart), 4);
+  const __m256i raw = _mm256_i32gather_epi32(reinterpret_cast<const int*>(tiles),
+                                             _mm256_add_epi32(rowPart, columnPart), static_cast<int>(layout));
+  if constexpr (layout == TCpuTiledTexels::Alpha) return _mm256_or_si256(_mm256_slli_epi32(raw, 24), colour);
+  if constexpr (layout == TCpuTiledTexels::GreyAlpha) {
+    // grey, alpha -> alpha, grey, grey, grey
+    return _mm256_shuffle_epi8(raw, _mm256_setr_epi8(0, 0, 0, 1, 4, 4, 4, 5, 8, 8, 8, 9, 12, 12, 12, 13, 0, 0, 0, 1,
+                                                     4, 4, 4, 5, 8, 8, 8, 9, 12, 12, 12, 13));
+  }
+  return raw;
 }
 
 // The walk and the blend in one: each group of eight texels is gathered
 // into a register and blended from there.
-template <TTint tint>
+template <TTint tint, TCpuTiledTexels::TLayout layout>
 __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTiledTexels& texels,
                                                    const TWalkSteps& steps, const TTexelWalk& start, int count,
                                                    uint32_t tintColour) {
@@ -222,11 +233,12 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
   const __m256i lastRow = _mm256_set1_epi32(texels.Height - 1);
   // Four rows of a tile row hold tiles across x 16 texels.
   const __m256i tileRow = _mm256_set1_epi32(texels.TilesAcross * TCpuTiledTexels::TileSide);
+  const __m256i colour = _mm256_set1_epi32(static_cast<int>(texels.Colour));
   const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), zero);
-  const uint32_t* tiles = texels.Pixels();
+  const uint8_t* tiles = texels.Bytes();
   int i = 0;
   for (; i + WalkLanes <= count; i += WalkLanes) {
-    BlendBlock<tint>(dst + i, Gather(tiles, u, v, lastColumn, lastRow, tileRow), tint16);
+    BlendBlock<tint>(dst + i, Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour), tint16);
     u.Advance();
     v.Advance();
   }
@@ -237,8 +249,26 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
   const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), lanes);
   alignas(32) uint32_t under[WalkLanes] = {};
   std::copy_n(dst + i, rest, under);
-  BlendBlock<tint>(under, _mm256_and_si256(Gather(tiles, u, v, lastColumn, lastRow, tileRow), inside), tint16);
+  BlendBlock<tint>(under, _mm256_and_si256(Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour), inside),
+                   tint16);
   std::copy_n(under, rest, dst + i);
+}
+
+template <TTint tint>
+__attribute__((target("avx2"))) void WalkBlendLayout(uint32_t* dst, const TCpuTiledTexels& texels,
+                                                     const TWalkSteps& steps, const TTexelWalk& start, int count,
+                                                     uint32_t tintColour) {
+  switch (texels.Layout) {
+    case TCpuTiledTexels::Alpha:
+      WalkBlendAvx2<tint, TCpuTiledTexels::Alpha>(dst, texels, steps, start, count, tintColour);
+      break;
+    case TCpuTiledTexels::GreyAlpha:
+      WalkBlendAvx2<tint, TCpuTiledTexels::GreyAlpha>(dst, texels, steps, start, count, tintColour);
+      break;
+    default:
+      WalkBlendAvx2<tint, TCpuTiledTexels::Full>(dst, texels, steps, start, count, tintColour);
+      break;
+  }
 }
 
 }  // namespace
@@ -251,13 +281,13 @@ void WalkBlendSpanAvx2(uint32_t* dst, const TCpuTiledTexels& texels, const TWalk
   }
   switch (tint & ColourMask) {
     case White:
-      WalkBlendAvx2<TTint::White>(dst, texels, steps, start, count, tint);
+      WalkBlendLayout<TTint::White>(dst, texels, steps, start, count, tint);
       break;
     case 0:
-      WalkBlendAvx2<TTint::Black>(dst, texels, steps, start, count, tint);
+      WalkBlendLayout<TTint::Black>(dst, texels, steps, start, count, tint);
       break;
     default:
-      WalkBlendAvx2<TTint::Other>(dst, texels, steps, start, count, tint);
+      WalkBlendLayout<TTint::Other>(dst, texels, steps, start, count, tint);
       break;
   }
 }

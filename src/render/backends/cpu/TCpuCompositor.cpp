@@ -229,19 +229,23 @@ void TCpuCompositor::DrawStrip(const TD3DTLVertex* vertices, size_t count, std::
     AddRect(v, std::move(command));
     return;
   }
-  if (command.Blend == TBlend::Alpha) command.Tiled = TiledTexels(command.Texels);
+  if (command.Blend == TBlend::Alpha) {
+    // Under a black tint (a shadow) only the texels' alpha shows.
+    command.Tiled = TiledTexels(command.Texels, (command.Color & ColourMask) == 0);
+  }
   for (size_t i = 0; i + 2 < count; ++i) AddTriangle(v[i], v[i + 1], v[i + 2], command);
 }
 
-std::shared_ptr<const TCpuTiledTexels> TCpuCompositor::TiledTexels(const std::shared_ptr<const TCpuTexels>& source) {
+std::shared_ptr<const TCpuTiledTexels> TCpuCompositor::TiledTexels(const std::shared_ptr<const TCpuTexels>& source,
+                                                                    bool alphaOnly) {
   for (TTiledEntry& entry : tiled_) {
-    if (entry.Source == source) {
+    if (entry.Source == source && entry.AlphaOnly == alphaOnly) {
       entry.LastUse = flushes_;
       return entry.Tiles;
     }
   }
-  auto tiles = std::make_shared<const TCpuTiledTexels>(*source);
-  tiled_.push_back(TTiledEntry{source, tiles, flushes_});
+  auto tiles = std::make_shared<const TCpuTiledTexels>(*source, alphaOnly);
+  tiled_.push_back(TTiledEntry{source, alphaOnly, tiles, flushes_});
   return tiles;
 }
 

@@ -119,7 +119,7 @@ class TCpuCompositor {
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   std::shared_ptr<const TCpuTexels> ScaledTexels(const TCommand& command, const TRect& covered);
-  std::shared_ptr<const TCpuTiledTexels> TiledTexels(const std::shared_ptr<const TCpuTexels>& source);
+  std::shared_ptr<const TCpuTiledTexels> TiledTexels(const std::shared_ptr<const TCpuTexels>& source, bool alphaOnly);
   void RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
@@ -169,6 +169,7 @@ class TCpuCompositor {
   // Textures drawn turned, in tiles; let go like the scaled ones.
   struct TTiledEntry {
     std::shared_ptr<const TCpuTexels> Source;
+    bool AlphaOnly = false;
     std::shared_ptr<const TCpuTiledTexels> Tiles;
     uint64_t LastUse = 0;
   };

@@ -6,35 +6,47 @@
 
 struct TCpuTexels;
 
-// A texture's texels in tiles of 4 x 4, each tile one cache line, for
-// squares drawn turned. A turned square's row of pixels crosses the texture
-// slantwise; row by row, a texture in rows would then bring in a new cache
-// line for nearly every pixel, and near a quarter turn its lines, a power of
-// two apart, would all fall into the same few cache sets. In tiles the
-// neighbours in every direction share a line.
+// A texture's texels in tiles of 4 x 4, for squares drawn turned, each
+// texel in as few bytes as it needs. A turned square's row of pixels crosses
+// the texture slantwise; in rows, nearly every pixel would bring in a cache
+// line of its own, and near a quarter turn those lines, a power of two
+// apart, would all fall into the same few cache sets. In tiles the
+// neighbours in every direction share a line. A bubble frame reads the same
+// three style textures for every bubble, so what decides its speed is
+// whether they stay in the core's cache together: texels whose colour adds
+// nothing are kept as their alpha alone, grey ones as grey and alpha.
 struct TCpuTiledTexels {
   static constexpr int TileBits = 2;
   static constexpr int TileSide = 1 << TileBits;
+
+  // Bytes per texel: alpha (colour Colour), grey then alpha, or 0xAARRGGBB.
+  enum TLayout { Alpha = 1, GreyAlpha = 2, Full = 4 };
 
   int Width = 0;
   int Height = 0;
   // Tiles in one row of tiles.
   int TilesAcross = 0;
+  TLayout Layout = Full;
+  // The colour of every texel that is not clear, in the Alpha layout.
+  uint32_t Colour = 0;
 
-  explicit TCpuTiledTexels(const TCpuTexels& source);
-  const uint32_t* Pixels() const { return pixels_.get(); }
-  // Where the texel at (column, row) of the texture lies.
+  // `alphaOnly`: the texels are only ever drawn under a black tint, where
+  // their colour never shows.
+  TCpuTiledTexels(const TCpuTexels& source, bool alphaOnly);
+  const uint8_t* Bytes() const { return bytes_.get(); }
+  // Which texel of the tiles (column, row) is.
   static size_t Index(int tilesAcross, int column, int row) {
     const size_t tile = static_cast<size_t>(row >> TileBits) * static_cast<size_t>(tilesAcross) +
                         static_cast<size_t>(column >> TileBits);
     return (tile << (2 * TileBits)) | static_cast<size_t>((row & (TileSide - 1)) << TileBits) |
            static_cast<size_t>(column & (TileSide - 1));
   }
-  uint32_t At(int column, int row) const { return pixels_[Index(TilesAcross, column, row)]; }
+  // The texel as 0xAARRGGBB; a clear one may come back with another colour.
+  uint32_t At(int column, int row) const;
 
  private:
   struct TFree {
-    void operator()(uint32_t* memory) const { std::free(memory); }
+    void operator()(uint8_t* memory) const { std::free(memory); }
   };
-  std::unique_ptr<uint32_t[], TFree> pixels_;
+  std::unique_ptr<uint8_t[], TFree> bytes_;
 };
