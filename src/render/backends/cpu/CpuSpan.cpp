@@ -144,6 +144,20 @@ void PlanWalk(TWalkSteps& steps) {
   }
 }
 
+TTexelWalk WalkFrom(const TWalkSteps& steps, const TTexelWalk& start, int count) {
+  // A remainder times the count needs more than 64 bits.
+  __extension__ typedef __int128 TWide;
+  const auto stride = [count](int64_t& whole, int64_t& part, int64_t step, int64_t stepPart, int64_t denominator) {
+    const TWide sum = static_cast<TWide>(part) + static_cast<TWide>(stepPart) * count;
+    whole += step * count + static_cast<int64_t>(sum / denominator);
+    part = static_cast<int64_t>(sum % denominator);
+  };
+  TTexelWalk at = start;
+  stride(at.U, at.UPart, steps.UStep, steps.UStepPart, steps.UDenominator);
+  stride(at.V, at.VPart, steps.VStep, steps.VStepPart, steps.VDenominator);
+  return at;
+}
+
 bool WalkFitsLanes(const TWalkSteps& steps, const TTexelWalk& start, int count) {
   const auto fits = [count](int64_t from, int64_t step) {
     return std::abs(from) < LaneLimit / 2 && (int64_t(count) + WalkLanes) * (std::abs(step) + 1) < LaneLimit / 2;

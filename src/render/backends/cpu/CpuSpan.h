@@ -85,6 +85,9 @@ using TWalkSpanFn = void (*)(uint32_t* out, const uint32_t* texels, int width, i
 using TWalkBlendSpanFn = void (*)(uint32_t* dst, const TCpuTiledTexels& texels, const TWalkSteps& steps,
                                   const TTexelWalk& start, int count, uint32_t tint);
 
+// The walk `count` pixels on from `start`.
+TTexelWalk WalkFrom(const TWalkSteps& steps, const TTexelWalk& start, int count);
+
 // The kernel actually used for a request: Best and any set the processor
 // lacks fall back to the best it has.
 TSpanKernel ResolveSpanKernel(TSpanKernel wanted);

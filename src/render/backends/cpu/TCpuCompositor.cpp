@@ -231,22 +231,24 @@ void TCpuCompositor::DrawStrip(const TD3DTLVertex* vertices, size_t count, std::
   }
   if (command.Blend == TBlend::Alpha) {
     // Under a black tint (a shadow) only the texels' alpha shows.
-    command.Tiled = TiledTexels(command.Texels, (command.Color & ColourMask) == 0);
+    const TTiledEntry& tiled = TiledTexels(command.Texels, (command.Color & ColourMask) == 0);
+    command.Tiled = tiled.Tiles;
+    command.Hull = tiled.Hull;
   }
   for (size_t i = 0; i + 2 < count; ++i) AddTriangle(v[i], v[i + 1], v[i + 2], command);
 }
 
-std::shared_ptr<const TCpuTiledTexels> TCpuCompositor::TiledTexels(const std::shared_ptr<const TCpuTexels>& source,
-                                                                    bool alphaOnly) {
+const TCpuCompositor::TTiledEntry& TCpuCompositor::TiledTexels(const std::shared_ptr<const TCpuTexels>& source,
+                                                               bool alphaOnly) {
   for (TTiledEntry& entry : tiled_) {
     if (entry.Source == source && entry.AlphaOnly == alphaOnly) {
       entry.LastUse = flushes_;
-      return entry.Tiles;
+      return entry;
     }
   }
-  auto tiles = std::make_shared<const TCpuTiledTexels>(*source, alphaOnly);
-  tiled_.push_back(TTiledEntry{source, alphaOnly, tiles, flushes_});
-  return tiles;
+  tiled_.push_back(TTiledEntry{source, alphaOnly, std::make_shared<const TCpuTiledTexels>(*source, alphaOnly),
+                               std::make_shared<const TVisibleHull>(*source), flushes_});
+  return tiled_.back();
 }
 
 void TCpuCompositor::AddRect(const TFixedVertex* corners, TCommand command) {
@@ -497,7 +499,11 @@ void TCpuCompositor::RunTriangle(const TCommand& command, int top, int bottom, u
     vRows.MoveTo(row, begin, walk.V, walk.VPart);
     const int count = static_cast<int>(end - begin);
     if (command.Blend == TBlend::Alpha) {
-      walkBlend_(MutableRow(row) + begin, *command.Tiled, steps, walk, count, command.Color);
+      // Only the pixels whose texels may not be clear.
+      int first = 0, last = 0;
+      if (!command.Hull->Clip(steps, walk, count, first, last)) continue;
+      if (first > 0) walk = WalkFrom(steps, walk, first);
+      walkBlend_(MutableRow(row) + begin + first, *command.Tiled, steps, walk, last - first + 1, command.Color);
       continue;
     }
     walk_(scratch, texels.Pixels.data(), texels.Width, texels.Height, steps, walk, count);

@@ -9,6 +9,7 @@
 #include "render/D3DTypes.h"
 #include "render/backends/cpu/CpuRaster.h"
 #include "render/backends/cpu/CpuSpan.h"
+#include "render/backends/cpu/CpuVisibleHull.h"
 #include "render/backends/cpu/TCpuTexels.h"
 #include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
@@ -105,8 +106,10 @@ class TCpuCompositor {
     std::shared_ptr<const TCpuTexels> Scaled;
     int ScaledLeft = 0, ScaledTop = 0;
     TTriangleSetup Triangle;
-    // Triangle blended with source alpha: the texture in tiles.
+    // Triangle blended with source alpha: the texture in tiles, and where
+    // it shows anything.
     std::shared_ptr<const TCpuTiledTexels> Tiled;
+    std::shared_ptr<const TVisibleHull> Hull;
   };
 
   size_t PixelCount() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
@@ -119,7 +122,6 @@ class TCpuCompositor {
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   std::shared_ptr<const TCpuTexels> ScaledTexels(const TCommand& command, const TRect& covered);
-  std::shared_ptr<const TCpuTiledTexels> TiledTexels(const std::shared_ptr<const TCpuTexels>& source, bool alphaOnly);
   void RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
@@ -171,9 +173,12 @@ class TCpuCompositor {
     std::shared_ptr<const TCpuTexels> Source;
     bool AlphaOnly = false;
     std::shared_ptr<const TCpuTiledTexels> Tiles;
+    std::shared_ptr<const TVisibleHull> Hull;
     uint64_t LastUse = 0;
   };
   std::vector<TTiledEntry> tiled_;
+  // The texture in tiles and its visible hull, kept while it is drawn turned.
+  const TTiledEntry& TiledTexels(const std::shared_ptr<const TCpuTexels>& source, bool alphaOnly);
   uint64_t flushes_ = 0;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
