@@ -5,9 +5,9 @@
 
 #include "settings/TBallSettings.h"
 
-// The settings dialog's rules without the toolkit: what its controls show
+// The settings dialog's rules as plain functions: what its controls show
 // when it opens, what a save writes, and how its lists and switches behave.
-// The Qt form only moves values between these records and its widgets.
+// TBallParaController applies them to whichever toolkit's form is open.
 
 inline constexpr int kBallsCountMin = 0;
 inline constexpr int kBallsCountMax = 100;   // the bubble table's capacity

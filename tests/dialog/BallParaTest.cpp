@@ -129,7 +129,7 @@ private slots:
         auto* driver = Control<QComboBox>(dialog.get(), "cbDriver");
         QCOMPARE(driver->currentText(), QStringLiteral("Directx 7.0"));
         QVERIFY(!driver->isEnabled());
-        QVERIFY(!dialog->DriverChanged);
+        QVERIFY(!dialog->DriverChanged());
         // The style list lies over the renderer list and hides it.
         auto* style = Control<QComboBox>(dialog.get(), "cbBubbleStyle");
         QVERIFY(style->geometry().contains(driver->geometry()));
@@ -152,7 +152,7 @@ private slots:
         Control<QSpinBox>(d, "edBallNums")->setValue(37);
         Control<QSlider>(d, "tbBallSize")->setValue(15);
         Control<QComboBox>(d, "cbDriver")->setCurrentIndex(1);
-        QVERIFY(d->DriverChanged);
+        QVERIFY(d->DriverChanged());
         QTest::mouseClick(Control<QRadioButton>(d, "rbUser"), Qt::LeftButton);
         services.Answers << QStringList{mRed} << QStringList{mBlue, mGreen};
         QTest::mouseClick(Control<QToolButton>(d, "btnBack"), Qt::LeftButton);

@@ -13,7 +13,8 @@
 class QLabel;
 class QListWidget;
 
-// Answers the dialog's file dialogs from a queue and records its error boxes.
+// Answers the dialog's file dialogs from a queue and records its error boxes
+// and beeps.
 class TFakeServices final : public TDialogServices {
 public:
     QList<QStringList> Answers;     // one per file dialog, front first; empty = cancelled
@@ -21,10 +22,12 @@ public:
     QStringList FiltersSeen;
     QStringList Errors;
     QStringList Notices;
+    int Beeps = 0;
 
     QStringList OpenPictures(QWidget* parent, const QString& filter, bool multiSelect) override;
     void ShowError(QWidget* parent, const QString& text) override;
     void ShowNotice(QWidget* parent, const QString& text) override;
+    void Beep() override { ++Beeps; }
 };
 
 // A private XDG_CONFIG_HOME holding the registry hive of one test program.

@@ -28,14 +28,12 @@ private:
     TFakeServices mServices;
     std::unique_ptr<TFBallPara> mDialog;
     TSpinField* mField = nullptr;
-    int mBeeps = 0;
 
     void Open(const char* name)
     {
         mDialog = OpenDialog(mServices);
         mField = Control<TSpinField>(mDialog.get(), name);
-        mField->SetBeep([this] { ++mBeeps; });
-        mBeeps = 0;
+        mServices.Beeps = 0;
         mDialog->activateWindow();
         mField->setFocus();
     }
@@ -65,7 +63,7 @@ private slots:
         QTest::keyClicks(mField->findChild<QLineEdit*>(), QStringLiteral("9"));
         QCOMPARE(mField->value(), start);
         QCOMPARE(mField->text(), QString::number(start));
-        QCOMPARE(mBeeps, 8);
+        QCOMPARE(mServices.Beeps, 8);
         QVERIFY(mField->contextMenuPolicy() == Qt::NoContextMenu);
         QVERIFY(mField->findChild<QLineEdit*>()->contextMenuPolicy() == Qt::NoContextMenu);
         QVERIFY(!mField->findChild<QLineEdit*>()->acceptDrops());
@@ -96,7 +94,7 @@ private slots:
         QTest::keyClick(mField, Qt::Key_Up);
         QCOMPARE(mField->value(), high);
         QCOMPARE(mField->text(), QString::number(high));
-        QCOMPARE(mBeeps, 0);
+        QCOMPARE(mServices.Beeps, 0);
     }
 
     void wheelStepsByOneOrTenWithCtrl_data() { fields_data(); }

@@ -2,29 +2,35 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <cstring>
 #include <stdexcept>
-
-#include "pictures/PictureFile.h"
 
 namespace {
 
-const char* const kIconExtension = "ico";
+const char* const kIconFormat = "ico";
 const char* const kInvalidIcon = "Icon image is not valid";
 constexpr uint32_t kRedMask = 0x00ff0000;
 constexpr uint32_t kGreenMask = 0x0000ff00;
 constexpr uint32_t kBlueMask = 0x000000ff;
 constexpr QRgb kOpaque = 0xff000000;
 
-QImage ReadIcon(const QString& path)
+} // namespace
+
+TDIB ReadIcon(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(
             QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()).toStdString());
-    QImage image = QImageReader(&file, kIconExtension).read();
+    const QImage image = QImageReader(&file, kIconFormat).read().convertToFormat(QImage::Format_ARGB32);
     if (image.isNull())
         throw std::runtime_error(kInvalidIcon);
-    return image;
+    // 32 bits with alpha: a row of ARGB32 is the bitmap's row as stored.
+    TDIB dib;
+    dib.SetSize(image.width(), image.height(), 32);
+    for (int y = 0; y < image.height(); ++y)
+        std::memcpy(dib.ScanLine(y), image.constScanLine(y), size_t(image.width()) * 4);
+    return dib;
 }
 
 QImage ToImage(const TDIB& dib)
@@ -44,14 +50,4 @@ QImage ToImage(const TDIB& dib)
             row[x] = dib.GetColor(x, y) | opaque;
     }
     return image;
-}
-
-} // namespace
-
-QImage LoadPreviewPicture(const QString& path)
-{
-    const std::string fileName = path.toStdString();
-    if (QString::fromStdString(PictureExtension(fileName)).compare(kIconExtension, Qt::CaseInsensitive) == 0)
-        return ReadIcon(path);
-    return ToImage(LoadPictureFile(fileName));
 }

@@ -1,10 +1,14 @@
 #pragma once
 #include <QImage>
 #include <QString>
+#include <optional>
 
-// Reads a picture for the dialog's previews. The saver's own loader reads
-// what the saver can show (BMP, DIB, JPEG, PNG) and refuses the rest with
-// its message; icons, which the saver never shows, go through Qt's reader.
-// Throws std::runtime_error with the message to show: "Unknown picture file
-// extension (.%s)", the decoder's message, or a file-open error naming the path.
-QImage LoadPreviewPicture(const QString& path);
+#include "render/TDIB.h"
+
+// A decoded picture as Qt shows it.
+QImage ToImage(const TDIB& dib);
+
+// Reads an icon file through Qt's reader, which the program's own loaders
+// lack. Throws std::runtime_error with the message to show: a file-open
+// error naming the path, or that the icon is not valid.
+TDIB ReadIcon(const QString& path);

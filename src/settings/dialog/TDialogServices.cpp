@@ -1,5 +1,6 @@
 #include "settings/dialog/TDialogServices.h"
 
+#include <QApplication>
 #include <QFileDialog>
 
 #include "settings/dialog/MessageBoxes.h"
@@ -20,4 +21,9 @@ void TQtDialogServices::ShowError(QWidget* parent, const QString& text)
 void TQtDialogServices::ShowNotice(QWidget* parent, const QString& text)
 {
     ShowMessageBox(QMessageBox::Warning, text, parent);
+}
+
+void TQtDialogServices::Beep()
+{
+    QApplication::beep();
 }

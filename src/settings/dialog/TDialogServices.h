@@ -4,8 +4,8 @@
 
 class QWidget;
 
-// The modal boxes the settings dialog opens. Kept behind an interface so the
-// dialog can be driven without a person answering them.
+// The modal boxes and the beep of the settings dialog. Kept behind an
+// interface so the dialog can be driven without a person answering them.
 class TDialogServices {
 public:
     virtual ~TDialogServices() = default;
@@ -19,12 +19,16 @@ public:
 
     // A warning box the user reads before going on.
     virtual void ShowNotice(QWidget* parent, const QString& text) = 0;
+
+    // The system beep of a refused key.
+    virtual void Beep() = 0;
 };
 
-// The real boxes: QFileDialog and the program's message boxes.
+// The real boxes: QFileDialog, the program's message boxes, the system beep.
 class TQtDialogServices final : public TDialogServices {
 public:
     QStringList OpenPictures(QWidget* parent, const QString& filter, bool multiSelect) override;
     void ShowError(QWidget* parent, const QString& text) override;
     void ShowNotice(QWidget* parent, const QString& text) override;
+    void Beep() override;
 };

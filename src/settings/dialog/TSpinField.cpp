@@ -1,18 +1,11 @@
 #include "settings/dialog/TSpinField.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
-#include "settings/BallParaRules.h"
-
 namespace {
-
-constexpr int kSmallStep = 1;
-constexpr int kLargeStep = 10;
-constexpr int kWheelNotch = 120;   // angle delta of one wheel notch
 
 // Keys that move the caret, focus or the dialog without editing the text.
 bool PassesThrough(const QKeyEvent* event)
@@ -37,11 +30,25 @@ bool PassesThrough(const QKeyEvent* event)
     }
 }
 
+TSpinKey SpinKeyOf(const QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+        return TSpinKey::LineUp;
+    case Qt::Key_Down:
+        return TSpinKey::LineDown;
+    case Qt::Key_PageUp:
+        return TSpinKey::PageUp;
+    case Qt::Key_PageDown:
+        return TSpinKey::PageDown;
+    default:
+        return TSpinKey::Refused;
+    }
+}
+
 } // namespace
 
-TSpinField::TSpinField(QWidget* parent)
-    : QSpinBox(parent)
-    , mBeep(&QApplication::beep)
+TSpinField::TSpinField(QWidget* parent) : QSpinBox(parent)
 {
     // Text can reach the field only through the keyboard, which is filtered
     // below: no context menu (paste, cut, delete), no drops, no input method.
@@ -54,47 +61,37 @@ TSpinField::TSpinField(QWidget* parent)
     lineEdit()->installEventFilter(this);
 }
 
+void TSpinField::Attach(TBallParaController& controller, TBallParaControl field)
+{
+    mController = &controller;
+    mField = field;
+}
+
 void TSpinField::stepBy(int steps)
 {
-    setValue(StepValue(value(), steps, minimum(), maximum()));
+    if (mController)
+        mController->SpinStep(mField, steps);
     selectAll();
 }
 
 void TSpinField::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Up:
-        stepBy(kSmallStep);
-        break;
-    case Qt::Key_Down:
-        stepBy(-kSmallStep);
-        break;
-    case Qt::Key_PageUp:
-        stepBy(kLargeStep);
-        break;
-    case Qt::Key_PageDown:
-        stepBy(-kLargeStep);
-        break;
-    default:
-        if (PassesThrough(event)) {
-            QSpinBox::keyPressEvent(event);
-            return;
-        }
-        mBeep();
-        break;
+    if (PassesThrough(event)) {
+        QSpinBox::keyPressEvent(event);
+        return;
     }
+    const TSpinKey key = SpinKeyOf(event);
+    if (mController)
+        mController->SpinKey(mField, key);
+    if (key != TSpinKey::Refused)
+        selectAll();
     event->accept();
 }
 
 void TSpinField::wheelEvent(QWheelEvent* event)
 {
-    mWheelRemainder += event->angleDelta().y();
-    const int notches = mWheelRemainder / kWheelNotch;
-    mWheelRemainder -= notches * kWheelNotch;
-    if (notches != 0) {
-        const int stepSize = event->modifiers() & Qt::ControlModifier ? kLargeStep : kSmallStep;
-        stepBy(notches * stepSize);
-    }
+    if (mController && mController->SpinWheel(mField, event->angleDelta().y(), event->modifiers() & Qt::ControlModifier))
+        selectAll();
     event->accept();
 }
 
@@ -109,7 +106,8 @@ bool TSpinField::eventFilter(QObject* watched, QEvent* event)
     if (watched == lineEdit()
         && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)
         && static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton) {
-        mBeep();
+        if (mController)
+            mController->SpinKey(mField, TSpinKey::Refused);
         return true;
     }
     return QSpinBox::eventFilter(watched, event);

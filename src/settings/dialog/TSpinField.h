@@ -1,21 +1,21 @@
 #pragma once
 #include <QSpinBox>
-#include <functional>
 
-// A numeric field that takes no typed input. The value moves only by its
-// buttons, Up/Down (1), Page Up/Page Down (10) and the mouse wheel (1, or 10
-// with Ctrl held), always kept inside the field's range. Every other key
-// that would edit the text (characters, Delete, Backspace, paste, cut) is
-// refused with the system beep.
+#include "settings/form/TBallParaController.h"
+
+// A numeric field that takes no typed input. Its buttons, keys and wheel
+// turns go to the dialog's handlers, which step the value inside the field's
+// range or refuse the key with the beep; keys that only move the caret,
+// the focus or the dialog work as usual.
 class TSpinField : public QSpinBox {
     Q_OBJECT
 public:
     explicit TSpinField(QWidget* parent = nullptr);
 
-    void stepBy(int steps) override;
+    // The handlers this field's events go to, as the form's control `field`.
+    void Attach(TBallParaController& controller, TBallParaControl field);
 
-    // The sound of a refused key; the system beep unless replaced.
-    void SetBeep(std::function<void()> beep) { mBeep = std::move(beep); }
+    void stepBy(int steps) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -23,6 +23,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    int mWheelRemainder = 0;   // angle delta not yet worth one step
-    std::function<void()> mBeep;
+    TBallParaController* mController = nullptr;
+    TBallParaControl mField = TBallParaControl::edBallNums;
 };

@@ -3,11 +3,10 @@
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QTimer>
-#include <stdexcept>
 
 #include "settings/GmInstrumentNames.h"
-#include "settings/SettingsFileNotice.h"
-#include "settings/dialog/ButtonGlyphs.h"
+#include "settings/PictureFilter.h"
+#include "settings/form/ButtonGlyphs.h"
 #include "settings/dialog/DialogFont.h"
 #include "settings/dialog/PicturePreview.h"
 #include "settings/dialog/TDialogApplication.h"
@@ -20,62 +19,11 @@ TFBallPara* FBallPara = nullptr;
 
 namespace {
 
-constexpr QPoint kFormPosition(207, 113);
-const char* const kScrollExtentProperty = "scrollExtent";
+using enum TBallParaControl;
 
-QString FromStd(const std::string& text) { return QString::fromStdString(text); }
-
-int SelectedRow(const QListWidget* listBox)
+QString FromUtf8(std::string_view text)
 {
-    const auto selected = listBox->selectedItems();
-    return selected.isEmpty() ? kNoSelection : listBox->row(selected.front());
-}
-
-// Selects an entry (none for kNoSelection) the way the program does it, so no
-// click handler runs on the way.
-void SelectRow(QListWidget* listBox, TListBoxClick* clicks, int row)
-{
-    clicks->Quietly([&] {
-        listBox->clearSelection();
-        listBox->setCurrentRow(row);
-        if (row != kNoSelection)
-            listBox->item(row)->setSelected(true);
-    });
-}
-
-TStringList Entries(const QListWidget* listBox)
-{
-    TStringList entries;
-    for (int i = 0; i < listBox->count(); ++i)
-        entries.push_back(listBox->item(i)->text().toStdString());
-    return entries;
-}
-
-void AppendEntries(QListWidget* listBox, TListBoxClick* clicks, const TStringList& entries)
-{
-    clicks->Quietly([&] {
-        for (const auto& entry : entries)
-            listBox->addItem(FromStd(entry));
-    });
-}
-
-void DeleteRow(QListWidget* listBox, TListBoxClick* clicks, int row)
-{
-    clicks->Quietly([&] { delete listBox->takeItem(row); });
-}
-
-TStringList ToStringList(const QStringList& files)
-{
-    TStringList list;
-    for (const QString& file : files)
-        list.push_back(file.toStdString());
-    return list;
-}
-
-void SelectItem(QComboBox* comboBox, int index)
-{
-    const QSignalBlocker blocker(comboBox);
-    comboBox->setCurrentIndex(index);
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 } // namespace
@@ -85,15 +33,35 @@ TFBallPara::TFBallPara(const TBallSettings& settings, TDialogServices* services,
     , ui(std::make_unique<Ui::TFBallPara>())
     , mOwnServices(services ? nullptr : std::make_unique<TQtDialogServices>())
     , mServices(services ? services : mOwnServices.get())
-    , OpenPictureDialog1(*mServices)
-    , mNotice(SettingsFileNotice())
+    , mController(*this, settings)
 {
     ui->setupUi(this);
+    for (const TFormControl& row : BallParaControls()) {
+        mWidgets[size_t(row.Id)] = findChild<QWidget*>(QString::fromLatin1(row.Name.data(), qsizetype(row.Name.size())));
+        Q_ASSERT(mWidgets[size_t(row.Id)]);
+    }
+    // The form file cannot keep a caption of spaces only.
+    ui->Label14->setText(FromUtf8(FormControl(Label14).Caption));
     mBackClicks = new TListBoxClick(ui->edtBack);
     mBallClicks = new TListBoxClick(ui->lstBalls);
-    for (const auto name : kGmInstrumentNames)
-        ui->cbSoundType->addItem(QString::fromUtf8(name.data(), qsizetype(name.size())));
-    setFont(ChooseDialogFont(CollectFormTexts(this) + FromStd(std::string(kBallParaCaption))));
+    for (const auto name : FormControl(cbSoundType).Items)
+        ui->cbSoundType->addItem(FromUtf8(name));
+    Style();
+    Connect();
+    mController.FormCreate();
+}
+
+TFBallPara::~TFBallPara()
+{
+    // The lists are destroyed after this object's own members; nothing they
+    // do on the way may reach the handlers.
+    mBackClicks->disconnect(this);
+    mBallClicks->disconnect(this);
+}
+
+void TFBallPara::Style()
+{
+    setFont(ChooseDialogFont(CollectFormTexts(this) + FromUtf8(kBallParaCaption)));
     for (QLabel* mark : {ui->Label8, ui->Label9, ui->Label10})
         mark->setFont(SliderMarkFont());
     // Made after the controls, so as a child of the form it outlives them.
@@ -106,233 +74,178 @@ TFBallPara::TFBallPara(const TBallSettings& settings, TDialogServices* services,
     for (QWidget* group : findChildren<QGroupBox*>())
         group->setStyle(formStyle);
     ui->tbBallSize->setStyle(formStyle);
-    ui->btnBall->setIcon(AddPictureGlyph());
-    ui->btnBack->setIcon(AddPictureGlyph());
-    ui->SpeedButton1->setIcon(RemovePictureGlyph());
-    ui->btnDeleteBack->setIcon(RemovePictureGlyph());
+    for (const TFormControl& row : BallParaControls())
+        if (row.Glyph != TButtonGlyph::None)
+            Widget<QToolButton>(row.Id)->setIcon(QPixmap::fromImage(ToImage(ButtonGlyph(row.Glyph))));
     setWindowIcon(TessalyIcon());
     setFixedSize(size());
-    move(kFormPosition);
+    move(kBallParaForm.Left, kBallParaForm.Top);
+}
 
-    connect(ui->btnOk, &QPushButton::clicked, this, &TFBallPara::btnOkClick);
-    connect(ui->btnCancel, &QPushButton::clicked, this, &TFBallPara::btnCancelClick);
-    for (QRadioButton* button : {ui->rbDefault, ui->rbUser, ui->rbDesk})
-        connect(button, &QRadioButton::clicked, this, &TFBallPara::rbDefaultClick);
-    connect(ui->btnBack, &QToolButton::clicked, this, &TFBallPara::btnBackClick);
-    connect(ui->btnDeleteBack, &QToolButton::clicked, this, &TFBallPara::btnDeleteBackClick);
-    connect(mBackClicks, &TListBoxClick::Click, this, &TFBallPara::edtBackClick);
-    connect(ui->btnBall, &QToolButton::clicked, this, &TFBallPara::btnBallClick);
-    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TFBallPara::SpeedButton1Click);
-    connect(mBallClicks, &TListBoxClick::Click, this, &TFBallPara::lstBallsClick);
-    connect(ui->cbDriver, &QComboBox::currentIndexChanged, this, &TFBallPara::cbDriverChange);
-    connect(ui->tbBallSize, &QSlider::valueChanged, this, &TFBallPara::tbBallSizeChange);
+void TFBallPara::Connect()
+{
+    TBallParaController& c = mController;
+    connect(ui->btnOk, &QPushButton::clicked, this, [&c] { c.btnOkClick(); });
+    connect(ui->btnCancel, &QPushButton::clicked, this, [&c] { c.btnCancelClick(); });
+    for (const TBallParaControl button : {rbDefault, rbUser, rbDesk})
+        connect(Widget<QRadioButton>(button), &QRadioButton::clicked, this, [&c, button] { c.rbDefaultClick(button); });
+    connect(ui->btnBack, &QToolButton::clicked, this, [&c] { c.btnBackClick(); });
+    connect(ui->btnDeleteBack, &QToolButton::clicked, this, [&c] { c.btnDeleteBackClick(); });
+    connect(mBackClicks, &TListBoxClick::Click, this, [&c] { c.edtBackClick(); });
+    connect(ui->btnBall, &QToolButton::clicked, this, [&c] { c.btnBallClick(); });
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, [&c] { c.SpeedButton1Click(); });
+    connect(mBallClicks, &TListBoxClick::Click, this, [&c] { c.lstBallsClick(); });
+    connect(ui->cbDriver, &QComboBox::currentIndexChanged, this, [&c] { c.cbDriverChange(); });
+    connect(ui->tbBallSize, &QSlider::valueChanged, this, [&c] { c.tbBallSizeChange(); });
+    ui->edBallNums->Attach(c, edBallNums);
+    ui->backInt->Attach(c, backInt);
     ui->btnDeleteBack->installEventFilter(this);
     ui->Label14->installEventFilter(this);
-
-    FormCreate(settings);
-}
-
-TFBallPara::~TFBallPara()
-{
-    // The lists are destroyed after this object's own members; nothing they
-    // do on the way may reach its handlers.
-    mBackClicks->disconnect(this);
-    mBallClicks->disconnect(this);
-}
-
-void TFBallPara::FormCreate(const TBallSettings& settings)
-{
-    const TBallParaValues values = ValuesFromSettings(settings);
-    DriverChanged = false;
-
-    QRadioButton* backButton = values.BackTag == kTagUserBack      ? ui->rbUser
-                               : values.BackTag == kTagDesktopBack ? ui->rbDesk
-                                                                   : ui->rbDefault;
-    backButton->setChecked(true);
-    ApplyBackListRule(values.BackTag);
-
-    AppendEntries(ui->edtBack, mBackClicks, values.BackPics);
-    FitScrollWidth(ui->edtBack);
-    AppendEntries(ui->lstBalls, mBallClicks, values.BallPics);
-    FitScrollWidth(ui->lstBalls);
-
-    ui->edBallNums->setValue(values.BallsCount);
-    ui->cbxShadow->setChecked(values.ShowShadow);
-    ui->cbAudio->setChecked(values.SoundOpen);
-    ui->tbBallSize->setValue(values.BallSize);
-    SelectItem(ui->cbDriver, ui->cbDriver->findText(FromStd(values.Driver)));
-    SelectItem(ui->cbMask, values.UseMask);
-    SelectItem(ui->cbBubbleStyle, values.BubbleStyle);
-    SelectItem(ui->cbSoundType, values.SoundType);
-    (values.RandomPlay ? ui->rbBackPlay1 : ui->rbBackPlay2)->setChecked(true);
-    ui->backInt->setValue(values.BackInterval);
-    setWindowTitle(FromStd(std::string(kBallParaCaption)));
-}
-
-TBallParaValues TFBallPara::ReadControls() const
-{
-    TBallParaValues values;
-    values.BackTag = ui->rbDefault->isChecked() ? kTagDefaultBack
-                     : ui->rbDesk->isChecked()  ? kTagDesktopBack
-                                                : kTagUserBack;
-    values.BackPics = Entries(ui->edtBack);
-    values.BallPics = Entries(ui->lstBalls);
-    values.BallsCount = ui->edBallNums->value();
-    values.ShowShadow = ui->cbxShadow->isChecked();
-    values.SoundOpen = ui->cbAudio->isChecked();
-    values.BallSize = ui->tbBallSize->value();
-    values.Driver = ui->cbDriver->currentText().toStdString();
-    values.DriverChanged = DriverChanged;
-    values.UseMask = ui->cbMask->currentIndex();
-    values.BubbleStyle = ui->cbBubbleStyle->currentIndex();
-    values.SoundType = ui->cbSoundType->currentIndex();
-    values.RandomPlay = ui->rbBackPlay1->isChecked();
-    values.BackInterval = ui->backInt->value();
-    return values;
 }
 
 void TFBallPara::done(int result)
 {
-    FormClose();
+    mController.FormClose();
     QDialog::done(result);
 }
 
-void TFBallPara::FormClose()
+void TFBallPara::showEvent(QShowEvent* event)
 {
-    if (mClosed)
-        return;
-    mClosed = true;
-    BallSettings.BallPicList.reset();
-    BallSettings.BackPicList.reset();
+    QDialog::showEvent(event);
+    // Once the dialog is on screen, so a notice stands in front of it.
+    QTimer::singleShot(0, this, [this] { mController.FormShow(); });
 }
 
-void TFBallPara::btnOkClick()
+bool TFBallPara::eventFilter(QObject* watched, QEvent* event)
 {
-    try {
-        SaveSettings(StoredFromValues(ReadControls()));
-    } catch (const std::runtime_error& error) {
-        // The values written before the failure stay written; the user keeps
-        // the dialog and its contents to try again or cancel.
-        mServices->ShowError(this, QString::fromUtf8(error.what()));
-        return;
+    if (watched == ui->btnDeleteBack && event->type() == QEvent::MouseMove) {
+        mController.btnDeleteBackMouseMove(static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton);
+    } else if (watched == ui->Label14 && event->type() == QEvent::MouseButtonDblClick
+               && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        mController.Label14DblClick();
+        return true;
     }
-    accept();
+    return QDialog::eventFilter(watched, event);
 }
 
-void TFBallPara::btnCancelClick()
+QWidget* TFBallPara::Widget(TBallParaControl control) const
 {
-    reject();
+    return mWidgets[size_t(control)];
 }
 
-void TFBallPara::rbDefaultClick()
+template <class T>
+T* TFBallPara::Widget(TBallParaControl control) const
 {
-    ApplyBackListRule(sender()->property("tag").toInt());
+    return static_cast<T*>(Widget(control));
 }
 
-void TFBallPara::ApplyBackListRule(int clickedTag)
+QListWidget* TFBallPara::List(TBallParaControl list) const
 {
-    const bool enabled = BackListEnabled(clickedTag);
-    ui->edtBack->setEnabled(enabled);
-    ui->btnBack->setEnabled(enabled);
+    return Widget<QListWidget>(list);
 }
 
-void TFBallPara::btnBackClick()
+TListBoxClick* TFBallPara::Clicks(TBallParaControl list) const
 {
-    if (!OpenPictureDialog1.Execute(this))
-        return;
-    AppendEntries(ui->edtBack, mBackClicks, ToStringList(OpenPictureDialog1.Files()));
-    FitScrollWidth(ui->edtBack);
-    SelectRow(ui->edtBack, mBackClicks, ui->edtBack->count() - 1);
-    edtBackClick();
+    return list == edtBack ? mBackClicks : mBallClicks;
 }
 
-void TFBallPara::btnBallClick()
+void TFBallPara::SetCaption(std::string_view text)
 {
-    if (!OpenPictureDialog1.Execute(this))
-        return;
-    AppendEntries(ui->lstBalls, mBallClicks, FilesToAppend(ToStringList(OpenPictureDialog1.Files()), false));
-    FitScrollWidth(ui->lstBalls);
+    setWindowTitle(FromUtf8(text));
 }
 
-void TFBallPara::btnDeleteBackClick()
+void TFBallPara::SetEnabled(TBallParaControl control, bool enabled)
 {
-    const int row = SelectedRow(ui->edtBack);
-    if (row == kNoSelection)
-        return;
-    DeleteRow(ui->edtBack, mBackClicks, row);
-    SelectRow(ui->edtBack, mBackClicks, SelectionAfterDelete(row, ui->edtBack->count()));
-    FitScrollWidth(ui->edtBack);
-    edtBackClick();
+    Widget(control)->setEnabled(enabled);
 }
 
-void TFBallPara::btnDeleteBackMouseMove()
+void TFBallPara::SetChecked(TBallParaControl control, bool checked)
 {
-    btnDeleteBackClick();
+    Widget<QAbstractButton>(control)->setChecked(checked);
 }
 
-void TFBallPara::Label14DblClick()
+bool TFBallPara::Checked(TBallParaControl control) const
 {
-    OpenPictureDialog1.AllowMultiSelect();
-    btnBackClick();
+    return Widget<QAbstractButton>(control)->isChecked();
 }
 
-void TFBallPara::SpeedButton1Click()
+void TFBallPara::SetItemIndex(TBallParaControl control, int index)
 {
-    const int row = SelectedRow(ui->lstBalls);
-    if (row == kNoSelection)
-        return;
-    DeleteRow(ui->lstBalls, mBallClicks, row);
-    SelectRow(ui->lstBalls, mBallClicks, kNoSelection);
-    FitScrollWidth(ui->lstBalls);
+    auto* comboBox = Widget<QComboBox>(control);
+    const QSignalBlocker blocker(comboBox);
+    comboBox->setCurrentIndex(index);
 }
 
-void TFBallPara::edtBackClick()
+int TFBallPara::ItemIndex(TBallParaControl control) const
 {
-    Preview(ui->edtBack, ui->Image1);
+    return Widget<QComboBox>(control)->currentIndex();
 }
 
-void TFBallPara::lstBallsClick()
+void TFBallPara::SetPosition(TBallParaControl control, int value)
 {
-    Preview(ui->lstBalls, ui->Image2);
+    if (control == tbBallSize)
+        ui->tbBallSize->setValue(value);
+    else
+        Widget<QSpinBox>(control)->setValue(value);
 }
 
-void TFBallPara::Preview(QListWidget* listBox, QLabel* image)
+int TFBallPara::Position(TBallParaControl control) const
 {
-    const int row = SelectedRow(listBox);
-    if (row == kNoSelection) {
-        image->clear();
-        return;
-    }
-    try {
-        image->setPixmap(QPixmap::fromImage(LoadPreviewPicture(listBox->item(row)->text())));
-    } catch (const std::runtime_error& error) {
-        mServices->ShowError(this, QString::fromUtf8(error.what()));
-    }
+    if (control == tbBallSize)
+        return ui->tbBallSize->value();
+    return Widget<QSpinBox>(control)->value();
 }
 
-void TFBallPara::cbDriverChange()
+void TFBallPara::AddListEntries(TBallParaControl list, const TStringList& entries)
 {
-    DriverChanged = true;
+    QListWidget* listBox = List(list);
+    Clicks(list)->Quietly([&] {
+        for (const auto& entry : entries)
+            listBox->addItem(FromUtf8(entry));
+    });
 }
 
-void TFBallPara::tbBallSizeChange()
+void TFBallPara::DeleteListEntry(TBallParaControl list, int index)
 {
-    // The size is read from the slider when saving; moving it changes nothing else.
+    QListWidget* listBox = List(list);
+    Clicks(list)->Quietly([&] { delete listBox->takeItem(index); });
 }
 
-void TFBallPara::FitScrollWidth(QListWidget* listBox)
+void TFBallPara::SelectListEntry(TBallParaControl list, int index)
 {
-    const QFontMetrics metrics(listBox->font());
-    std::vector<int> widths;
-    for (int i = 0; i < listBox->count(); ++i)
-        widths.push_back(metrics.horizontalAdvance(listBox->item(i)->text()));
-    const int current = listBox->property(kScrollExtentProperty).toInt();
-    const int extent = FitScrollExtent(widths, listBox->width(), current);
-    listBox->setProperty(kScrollExtentProperty, extent);
+    QListWidget* listBox = List(list);
+    Clicks(list)->Quietly([&] {
+        listBox->clearSelection();
+        listBox->setCurrentRow(index);
+        if (index != kNoSelection)
+            listBox->item(index)->setSelected(true);
+    });
+}
+
+int TFBallPara::SelectedListEntry(TBallParaControl list) const
+{
+    const QListWidget* listBox = List(list);
+    const auto selected = listBox->selectedItems();
+    return selected.isEmpty() ? kNoSelection : listBox->row(selected.front());
+}
+
+int TFBallPara::ListTextWidth(TBallParaControl list, std::string_view text) const
+{
+    return QFontMetrics(List(list)->font()).horizontalAdvance(FromUtf8(text));
+}
+
+int TFBallPara::ListWidth(TBallParaControl list) const
+{
+    return List(list)->width();
+}
+
+void TFBallPara::SetListScrollExtent(TBallParaControl list, int extent)
+{
     if (extent == 0)
         return;
     // A list view scrolls as far as its widest row, so every row is made as
     // wide as the extent.
+    QListWidget* listBox = List(list);
     for (int i = 0; i < listBox->count(); ++i) {
         QListWidgetItem* item = listBox->item(i);
         const QSize hint = item->sizeHint();
@@ -341,27 +254,51 @@ void TFBallPara::FitScrollWidth(QListWidget* listBox)
     }
 }
 
-void TFBallPara::showEvent(QShowEvent* event)
+void TFBallPara::ShowPreview(TBallParaControl image, const TDIB& picture)
 {
-    QDialog::showEvent(event);
-    // Once the dialog is on screen, so the notice stands in front of it.
-    if (mNotice) {
-        QTimer::singleShot(0, this, [this, notice = QString::fromStdString(*mNotice)] {
-            mServices->ShowNotice(this, notice);
-        });
-        mNotice.reset();
-    }
+    Widget<QLabel>(image)->setPixmap(QPixmap::fromImage(ToImage(picture)));
 }
 
-bool TFBallPara::eventFilter(QObject* watched, QEvent* event)
+void TFBallPara::ClearPreview(TBallParaControl image)
 {
-    if (watched == ui->btnDeleteBack && event->type() == QEvent::MouseMove
-        && (static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)) {
-        btnDeleteBackMouseMove();
-    } else if (watched == ui->Label14 && event->type() == QEvent::MouseButtonDblClick
-               && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        Label14DblClick();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
+    Widget<QLabel>(image)->clear();
+}
+
+std::optional<TDIB> TFBallPara::DecodePlatformPicture(const std::string& path, std::string_view extension)
+{
+    // Qt reads icons; metafiles it cannot read.
+    if (extension != "ico")
+        return std::nullopt;
+    return ReadIcon(QString::fromStdString(path));
+}
+
+TStringList TFBallPara::ChoosePictureFiles(std::string_view filter, bool multiSelect)
+{
+    TStringList files;
+    for (const QString& file : mServices->OpenPictures(this, QString::fromStdString(ToQtFilter(filter)), multiSelect))
+        files.push_back(file.toStdString());
+    return files;
+}
+
+void TFBallPara::ShowError(std::string_view text)
+{
+    mServices->ShowError(this, FromUtf8(text));
+}
+
+void TFBallPara::ShowNotice(std::string_view text)
+{
+    mServices->ShowNotice(this, FromUtf8(text));
+}
+
+void TFBallPara::Beep()
+{
+    mServices->Beep();
+}
+
+void TFBallPara::Close(bool saved)
+{
+    if (saved)
+        accept();
+    else
+        reject();
 }
