@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr size_t CacheLine = 64;
 constexpr uint32_t ColourMask = 0x00FFFFFF;
 
 // The narrowest layout that keeps every texel that can show.
@@ -40,9 +39,9 @@ TCpuTiledTexels::TCpuTiledTexels(const TCpuTexels& source, bool alphaOnly)
   // Vector reads take four bytes wherever a texel starts, so a few more lie
   // past the last one; tiles start on cache lines.
   const size_t texels = static_cast<size_t>(TilesAcross) * static_cast<size_t>(tilesDown) * TileSide * TileSide;
-  const size_t bytes = (texels * Layout + sizeof(uint32_t) + CacheLine - 1) / CacheLine * CacheLine;
-  bytes_.reset(static_cast<uint8_t*>(std::aligned_alloc(CacheLine, bytes)));
-  if (!bytes_) throw std::bad_alloc();
+  const size_t line = static_cast<size_t>(CacheLine);
+  const size_t bytes = (texels * Layout + sizeof(uint32_t) + line - 1) / line * line;
+  bytes_.reset(static_cast<uint8_t*>(::operator new[](bytes, CacheLine)));
   std::memset(bytes_.get(), 0, bytes);
   for (int row = 0; row < Height; ++row) {
     const uint32_t* from = source.Row(row);

@@ -1,8 +1,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
+#include <new>
 
 struct TCpuTexels;
 
@@ -45,8 +45,9 @@ struct TCpuTiledTexels {
   uint32_t At(int column, int row) const;
 
  private:
+  static constexpr std::align_val_t CacheLine{64};
   struct TFree {
-    void operator()(uint8_t* memory) const { std::free(memory); }
+    void operator()(uint8_t* memory) const { ::operator delete[](memory, CacheLine); }
   };
   std::unique_ptr<uint8_t[], TFree> bytes_;
 };
