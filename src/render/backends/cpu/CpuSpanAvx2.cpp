@@ -56,16 +56,17 @@ __attribute__((target("avx2"))) inline __m256i TintHalf(__m256i texels, __m256i 
   return Div255x16(_mm256_mullo_epi16(texel, tint16));
 }
 
-// Eight pixels at `dst` under eight texels.
-template <TTint tint>
+// Eight pixels at `dst` under eight texels. `shortcuts` skips clear groups
+// and copies opaque ones; the rule gives the same bits without them.
+template <TTint tint, bool shortcuts = true>
 __attribute__((target("avx2"))) inline void BlendBlock(uint32_t* dst, __m256i texel, __m256i tint16) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i mask = _mm256_set1_epi32(static_cast<int>(ColourMask));
   const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
   const __m256i alphaBits = _mm256_and_si256(texel, opaque);
-  if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, zero)) == -1) return;
+  if (shortcuts && _mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, zero)) == -1) return;
   __m256i* out = reinterpret_cast<__m256i*>(dst);
-  if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, opaque)) == -1) {
+  if (shortcuts && _mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, opaque)) == -1) {
     // Opaque texels cover what is under them.
     if constexpr (tint == TTint::White) {
       _mm256_storeu_si256(out, _mm256_and_si256(texel, mask));
@@ -238,7 +239,9 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
   const uint8_t* tiles = texels.Bytes();
   int i = 0;
   for (; i + WalkLanes <= count; i += WalkLanes) {
-    BlendBlock<tint>(dst + i, Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour), tint16);
+    // No shortcuts: a branch on gathered texels that goes the wrong way
+    // waits out the gather's latency again.
+    BlendBlock<tint, false>(dst + i, Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour), tint16);
     u.Advance();
     v.Advance();
   }
