@@ -56,6 +56,14 @@ __attribute__((target("avx2"))) inline __m256i TintHalf(__m256i texels, __m256i 
   return Div255x16(_mm256_mullo_epi16(texel, tint16));
 }
 
+// Eight pixels of `under` under eight texels, by the rule.
+template <TTint tint>
+__attribute__((target("avx2"))) inline __m256i Blended(__m256i texel, __m256i under, __m256i tint16) {
+  const __m256i low = BlendHalf<tint, false>(texel, under, tint16);
+  const __m256i high = BlendHalf<tint, true>(texel, under, tint16);
+  return _mm256_and_si256(_mm256_packus_epi16(low, high), _mm256_set1_epi32(static_cast<int>(ColourMask)));
+}
+
 // Eight pixels at `dst` under eight texels. `shortcuts` skips clear groups
 // and copies opaque ones; the rule gives the same bits without them.
 template <TTint tint, bool shortcuts = true>
@@ -79,10 +87,20 @@ __attribute__((target("avx2"))) inline void BlendBlock(uint32_t* dst, __m256i te
     }
     return;
   }
-  const __m256i under = _mm256_loadu_si256(out);
-  const __m256i low = BlendHalf<tint, false>(texel, under, tint16);
-  const __m256i high = BlendHalf<tint, true>(texel, under, tint16);
-  _mm256_storeu_si256(out, _mm256_and_si256(_mm256_packus_epi16(low, high), mask));
+  _mm256_storeu_si256(out, Blended<tint>(texel, _mm256_loadu_si256(out), tint16));
+}
+
+// The last `rest` (1..7) pixels of a run. They are read through a lane
+// mask, not gathered into memory first: a vector read of bytes just written
+// one by one waits for those writes to land. Written back one by one, as a
+// masked vector write is slow on some processors.
+template <TTint tint>
+__attribute__((target("avx2"))) inline void BlendTail(uint32_t* dst, __m256i texel, int rest, __m256i tint16) {
+  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), inside);
+  alignas(32) uint32_t out[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(out), Blended<tint>(texel, under, tint16));
+  std::copy_n(out, rest, dst);
 }
 
 template <TTint tint>
@@ -95,15 +113,9 @@ __attribute__((target("avx2"))) void BlendAvx2(uint32_t* dst, const uint32_t* te
   }
   const int rest = count - i;
   if (rest == 0) return;
-  // The last few pixels go through a block of their own, filled out with
-  // clear texels, which leave what is under them as it was; rows are short,
-  // so this tail is a fair share of the work.
-  alignas(32) uint32_t under[8] = {};
-  alignas(32) uint32_t over[8] = {};
-  std::copy_n(dst + i, rest, under);
-  std::copy_n(texels + i, rest, over);
-  BlendBlock<tint>(under, _mm256_load_si256(reinterpret_cast<const __m256i*>(over)), tint16);
-  std::copy_n(under, rest, dst + i);
+  // Rows are short, so their last few pixels are a fair share of the work.
+  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  BlendTail<tint>(dst + i, _mm256_maskload_epi32(reinterpret_cast<const int*>(texels + i), inside), rest, tint16);
 }
 
 // One coordinate of eight neighbouring pixels, kept as TLanes4 keeps four.
@@ -247,14 +259,7 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
   }
   const int rest = count - i;
   if (rest == 0) return;
-  // Lanes past the run get clear texels, which leave the padding alone.
-  const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), lanes);
-  alignas(32) uint32_t under[WalkLanes] = {};
-  std::copy_n(dst + i, rest, under);
-  BlendBlock<tint>(under, _mm256_and_si256(Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour), inside),
-                   tint16);
-  std::copy_n(under, rest, dst + i);
+  BlendTail<tint>(dst + i, Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour), rest, tint16);
 }
 
 template <TTint tint>
