@@ -9,7 +9,9 @@
 #include "render/D3DTypes.h"
 #include "render/backends/cpu/CpuRaster.h"
 #include "render/backends/cpu/CpuSpan.h"
+#include "render/backends/cpu/CpuVisibleHull.h"
 #include "render/backends/cpu/TCpuTexels.h"
+#include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
 #include "render/backends/cpu/TDamageRegion.h"
 
@@ -88,6 +90,8 @@ class TCpuCompositor {
     TKind Kind = TKind::Clear;
     // Pixels the command may touch, already clipped.
     TRect Bounds;
+    // Already in the damage regions.
+    bool Counted = false;
     uint32_t Color = 0;
     TBlend Blend = TBlend::Alpha;
     uint32_t SrcFactor = 0;
@@ -102,6 +106,10 @@ class TCpuCompositor {
     std::shared_ptr<const TCpuTexels> Scaled;
     int ScaledLeft = 0, ScaledTop = 0;
     TTriangleSetup Triangle;
+    // Triangle blended with source alpha: the texture in tiles, and where
+    // it shows anything.
+    std::shared_ptr<const TCpuTiledTexels> Tiled;
+    std::shared_ptr<const TVisibleHull> Hull;
   };
 
   size_t PixelCount() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
@@ -122,6 +130,7 @@ class TCpuCompositor {
   TBlendSpanFn blend_;
   TGatherSpanFn gather_;
   TWalkSpanFn walk_;
+  TWalkBlendSpanFn walkBlend_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;
@@ -159,6 +168,17 @@ class TCpuCompositor {
     uint64_t LastUse = 0;
   };
   std::vector<TScaledEntry> scaled_;
+  // Textures drawn turned, in tiles; let go like the scaled ones.
+  struct TTiledEntry {
+    std::shared_ptr<const TCpuTexels> Source;
+    bool AlphaOnly = false;
+    std::shared_ptr<const TCpuTiledTexels> Tiles;
+    std::shared_ptr<const TVisibleHull> Hull;
+    uint64_t LastUse = 0;
+  };
+  std::vector<TTiledEntry> tiled_;
+  // The texture in tiles and its visible hull, kept while it is drawn turned.
+  const TTiledEntry& TiledTexels(const std::shared_ptr<const TCpuTexels>& source, bool alphaOnly);
   uint64_t flushes_ = 0;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
