@@ -1,6 +1,7 @@
 #pragma once
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -48,7 +49,7 @@ inline std::vector<uint32_t> Pixels() {
 // Corners in strip order of a square of `size` about (x, y) turned by
 // `turns`, on whole pixels as the frame puts a turned picture.
 inline void Square(TD3DTLVertex* v, float x, float y, int size, float turns) {
-  const double h = size / 2.0, c = std::cos(2 * M_PI * turns), s = std::sin(2 * M_PI * turns);
+  const double h = size / 2.0, c = std::cos(2 * std::numbers::pi * turns), s = std::sin(2 * std::numbers::pi * turns);
   const double local[4][2] = {{-h, -h}, {h, -h}, {-h, h}, {h, h}};
   for (int k = 0; k < 4; ++k) {
     v[k] = TD3DTLVertex{};

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -46,7 +47,7 @@ inline std::vector<uint32_t> Noise(int width, int height, uint32_t seed) {
 // by `angle` turns and truncated like the frame does.
 inline void Square(TD3DTLVertex* v, float x, float y, int size, float angle, uint32_t color, bool truncate = true) {
   const float h = float(size / 2);
-  const float c = std::cos(2.0f * float(M_PI) * angle), s = std::sin(2.0f * float(M_PI) * angle);
+  const float c = std::cos(2.0f * std::numbers::pi_v<float> * angle), s = std::sin(2.0f * std::numbers::pi_v<float> * angle);
   const float local[4][2] = {{-h, -h}, {h, -h}, {-h, h}, {h, h}};
   for (int k = 0; k < 4; ++k) {
     float sx = local[k][0] * c - local[k][1] * s + x;

@@ -144,4 +144,26 @@ TEST(TCpuCompositorDamage, PresentDamageHoldsEverythingDrawnSinceItWasReset) {
   EXPECT_LT(marked, size_t(W) * H);
 }
 
+TEST(TCpuCompositorDamage, WorkAlreadyPresentedIsNotPresentedAgain) {
+  // A present reads the damage, resets it and only then carries out the
+  // draws it covered; those draws must not count a second time.
+  const auto texels = BubbleTexels(256, 2);
+  TCpuCompositor compositor(1);
+  compositor.Resize(W, H);
+  compositor.Flush();
+  compositor.PresentDamage().Reset();
+  TD3DTLVertex v[4];
+  Square(v, 100, 90, 91, 0.0f, 0xFF808080u);
+  compositor.DrawStrip(v, 4, texels, AlphaBlend());
+  Square(v, 120, 120, 91, 0.0f, 0xFF808080u);
+  compositor.DrawStrip(v, 4, texels, AlphaBlend());
+  const auto covered = Coverage(compositor.PresentDamage().Rects(), W, H);
+  // Both draws are covered, joined or not.
+  EXPECT_EQ(covered[size_t(90) * W + 100], 1);
+  EXPECT_EQ(covered[size_t(120) * W + 120], 1);
+  compositor.PresentDamage().Reset();
+  compositor.Flush();
+  EXPECT_TRUE(compositor.PresentDamage().None());
+}
+
 }  // namespace

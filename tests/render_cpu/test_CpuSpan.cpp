@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "render/backends/cpu/CpuSpan.h"
+#include "render/backends/cpu/TCpuTexels.h"
+#include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render_cpu/ReferenceCompositor.h"
 
 namespace {
@@ -71,6 +73,31 @@ TEST_P(CpuSpanKernels, EveryLengthAndAlphaMixGivesThePixelRuleBitForBit) {
   }
 }
 
+TEST_P(CpuSpanKernels, EveryColourAlphaAndUnderneathTripleGivesThePixelRule) {
+  // The red channel runs through every texel value, alpha and value under
+  // it; runs of one alpha also take the clear and opaque shortcuts. Tints:
+  // white and black have paths of their own. The scalar kernel is the rule
+  // itself, checked against the plain arithmetic above.
+  if (GetParam() == TSpanKernel::Scalar) GTEST_SKIP();
+  const TBlendSpanFn blend = BlendSpanFunction(GetParam());
+  const uint32_t tints[] = {0xFFFFFF, 0x000000, 0x80C040};
+  std::vector<uint32_t> texels(256), under(256), got(256);
+  for (uint32_t tint : tints) {
+    for (uint32_t alpha = 0; alpha < 256; ++alpha) {
+      for (uint32_t c = 0; c < 256; ++c) texels[c] = alpha << 24 | c << 16 | (255 - c) << 8 | (c ^ 0x5A);
+      for (uint32_t u = 0; u < 256; ++u) {
+        std::fill(under.begin(), under.end(), u << 16 | ((u * 7) & 0xFF) << 8 | (255 - u));
+        got = under;
+        blend(got.data(), texels.data(), 256, tint);
+        for (size_t c = 0; c < 256; ++c) {
+          ASSERT_EQ(got[c], reference::Blend(under[c], texels[c], tint))
+              << "tint " << tint << " alpha " << alpha << " texel " << c << " under " << u;
+        }
+      }
+    }
+  }
+}
+
 TEST_P(CpuSpanKernels, GatheredTexelsAreTheColumnsAskedFor) {
   const TGatherSpanFn gather = GatherSpanFunction(GetParam());
   std::vector<uint32_t> row(256);
@@ -129,6 +156,79 @@ TEST_P(CpuSpanKernels, WalksGiveTheFlooredPositionOfEveryPixelClampedOntoTheText
             << "denominator " << denominator << " trial " << trial << " pixel " << i << " of " << count;
       }
       EXPECT_EQ(out.back(), 0xDEADBEEFu) << "wrote past the run";
+    }
+  }
+}
+
+TEST_P(CpuSpanKernels, WalkAndBlendInOnePassLeaveWhatTheyLeaveOneAfterTheOther) {
+  const TWalkBlendSpanFn walkBlend = WalkBlendSpanFunction(GetParam());
+  constexpr int Width = 41, Height = 33;
+  std::mt19937_64 random(19);
+  // A size no tile fits evenly, so edge tiles are read too.
+  TCpuTexels source(Width, Height);
+  std::vector<uint32_t>& texels = source.Pixels;
+  for (size_t i = 0; i < texels.size(); ++i) {
+    // Clear and opaque patches among mixed alphas.
+    const uint32_t patch = uint32_t(i / 9 % 4);
+    const uint32_t alpha = patch == 0 ? 0 : patch == 1 ? 255 : uint32_t(random() & 0xFF);
+    texels[i] = alpha << 24 | uint32_t(random() & 0xFFFFFF);
+  }
+  // Kept whole, as grey and alpha, and as alpha alone (one colour).
+  TCpuTexels grey = source, single = source;
+  for (uint32_t& texel : grey.Pixels) texel = (texel & 0xFF000000u) | (texel & 0xFF) * 0x010101u;
+  for (uint32_t& texel : single.Pixels) texel = (texel & 0xFF000000u) | 0x3C7A11u;
+  const TCpuTiledTexels layouts[] = {TCpuTiledTexels(source, false), TCpuTiledTexels(grey, false),
+                                     TCpuTiledTexels(single, false)};
+  const TCpuTexels* sources[] = {&source, &grey, &single};
+  ASSERT_EQ(layouts[0].Layout, TCpuTiledTexels::Full);
+  ASSERT_EQ(layouts[1].Layout, TCpuTiledTexels::GreyAlpha);
+  ASSERT_EQ(layouts[2].Layout, TCpuTiledTexels::Alpha);
+  const int64_t denominators[] = {1, 5, 4096, 999983, int64_t(1) << 31, int64_t(1) << 44};
+  const uint32_t tints[] = {0xFFFFFF, 0x000000, 0xFF2A7FD1};
+  for (int64_t denominator : denominators) {
+    for (int trial = 0; trial < 40; ++trial) {
+      TWalkSteps steps;
+      steps.UDenominator = denominator;
+      steps.VDenominator = trial % 2 ? denominator : 13;
+      steps.UStep = int64_t(random() % 5) - 2;
+      steps.VStep = int64_t(random() % 3) - 1;
+      steps.UStepPart = int64_t(random() % uint64_t(steps.UDenominator));
+      steps.VStepPart = int64_t(random() % uint64_t(steps.VDenominator));
+      PlanWalk(steps);
+      TTexelWalk start;
+      start.U = int64_t(random() % 90) - 25;
+      start.V = int64_t(random() % 80) - 25;
+      start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
+      start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
+      // Past one piece of the generic pass, and every tail length.
+      const int count = trial < 20 ? trial : int(random() % 200);
+      const uint32_t tint = tints[trial % 3];
+      std::vector<uint32_t> under(size_t(count) + 1);
+      for (auto& pixel : under) pixel = uint32_t(random() & 0xFFFFFF);
+      for (int layout = 0; layout < 3; ++layout) {
+        std::vector<uint32_t> shown(size_t(count) + 1);
+        WalkSpanScalar(shown.data(), sources[layout]->Pixels.data(), Width, Height, steps, start, count);
+        std::vector<uint32_t> expected = under;
+        for (int i = 0; i < count; ++i) {
+          expected[size_t(i)] = reference::Blend(under[size_t(i)], shown[size_t(i)], tint);
+        }
+        std::vector<uint32_t> got = under;
+        walkBlend(got.data(), layouts[layout], steps, start, count, tint);
+        ASSERT_EQ(got, expected) << "denominator " << denominator << " trial " << trial << " count " << count
+                                 << " layout " << layout;
+      }
+      // Under a black tint the texels' colours never show.
+      if ((tint & 0xFFFFFF) == 0) {
+        std::vector<uint32_t> shown(size_t(count) + 1);
+        WalkSpanScalar(shown.data(), texels.data(), Width, Height, steps, start, count);
+        std::vector<uint32_t> expected = under;
+        for (int i = 0; i < count; ++i) {
+          expected[size_t(i)] = reference::Blend(under[size_t(i)], shown[size_t(i)], tint);
+        }
+        std::vector<uint32_t> got = under;
+        walkBlend(got.data(), TCpuTiledTexels(source, true), steps, start, count, tint);
+        ASSERT_EQ(got, expected) << "alpha alone, trial " << trial;
+      }
     }
   }
 }

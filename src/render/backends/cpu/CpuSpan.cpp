@@ -13,10 +13,11 @@ namespace {
 constexpr uint32_t ColourMask = 0x00FFFFFF;
 constexpr uint32_t White = 0x00FFFFFF;
 
-// Rounded division by 255 of eight 16-bit lanes holding 0..65025.
+// Rounded division by 255 of eight 16-bit lanes holding 0..65025: with
+// y = x + 128, (y + (y >> 8)) >> 8 is the high half of y x 257 (y + y / 256
+// has no whole number between it and y + floor(y / 256)).
 inline __m128i Div255x8(__m128i x) {
-  const __m128i y = _mm_add_epi16(x, _mm_set1_epi16(128));
-  return _mm_srli_epi16(_mm_add_epi16(y, _mm_srli_epi16(y, 8)), 8);
+  return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(128)), _mm_set1_epi16(257));
 }
 
 // Two pixels widened to 16-bit lanes, each lane's alpha broadcast.
@@ -24,18 +25,25 @@ inline __m128i AlphaOf(__m128i wide) {
   return _mm_shufflehi_epi16(_mm_shufflelo_epi16(wide, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
 }
 
-inline __m128i BlendHalf(__m128i texel, __m128i under, __m128i tint, bool white) {
+// What a draw's tint lets the loop leave out: a white tint leaves texels as
+// they are, a black one (the shadow) makes every colour 0.
+enum class TTint { White, Black, Other };
+
+template <TTint tint>
+inline __m128i BlendHalf(__m128i texel, __m128i under, __m128i tint16) {
   const __m128i alpha = AlphaOf(texel);
-  const __m128i colour = white ? texel : Div255x8(_mm_mullo_epi16(texel, tint));
-  const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(255), alpha);
+  const __m128i inverse = _mm_xor_si128(alpha, _mm_set1_epi16(255));
+  if constexpr (tint == TTint::Black) return Div255x8(_mm_mullo_epi16(under, inverse));
+  __m128i colour = texel;
+  if constexpr (tint == TTint::Other) colour = Div255x8(_mm_mullo_epi16(texel, tint16));
   return Div255x8(_mm_add_epi16(_mm_mullo_epi16(colour, alpha), _mm_mullo_epi16(under, inverse)));
 }
 
-template <bool white>
-void BlendSse2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint) {
+template <TTint tint>
+void BlendSse2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tintColour) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i mask = _mm_set1_epi32(static_cast<int>(ColourMask));
-  const __m128i tint16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(tint | 0xFF000000u)), zero);
+  const __m128i tint16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), zero);
   const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
   int i = 0;
   for (; i + 4 <= count; i += 4) {
@@ -43,16 +51,25 @@ void BlendSse2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint) 
     const __m128i alphaBits = _mm_and_si128(texel, opaque);
     if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphaBits, zero)) == 0xFFFF) continue;
     __m128i* out = reinterpret_cast<__m128i*>(dst + i);
-    if (white && _mm_movemask_epi8(_mm_cmpeq_epi32(alphaBits, opaque)) == 0xFFFF) {
-      _mm_storeu_si128(out, _mm_and_si128(texel, mask));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphaBits, opaque)) == 0xFFFF) {
+      // Opaque texels cover what is under them.
+      if constexpr (tint == TTint::White) {
+        _mm_storeu_si128(out, _mm_and_si128(texel, mask));
+      } else if constexpr (tint == TTint::Black) {
+        _mm_storeu_si128(out, zero);
+      } else {
+        const __m128i low = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(texel, zero), tint16));
+        const __m128i high = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(texel, zero), tint16));
+        _mm_storeu_si128(out, _mm_and_si128(_mm_packus_epi16(low, high), mask));
+      }
       continue;
     }
     const __m128i under = _mm_loadu_si128(out);
-    const __m128i low = BlendHalf(_mm_unpacklo_epi8(texel, zero), _mm_unpacklo_epi8(under, zero), tint16, white);
-    const __m128i high = BlendHalf(_mm_unpackhi_epi8(texel, zero), _mm_unpackhi_epi8(under, zero), tint16, white);
+    const __m128i low = BlendHalf<tint>(_mm_unpacklo_epi8(texel, zero), _mm_unpacklo_epi8(under, zero), tint16);
+    const __m128i high = BlendHalf<tint>(_mm_unpackhi_epi8(texel, zero), _mm_unpackhi_epi8(under, zero), tint16);
     _mm_storeu_si128(out, _mm_and_si128(_mm_packus_epi16(low, high), mask));
   }
-  BlendSpanScalar(dst + i, texels + i, count - i, tint);
+  BlendSpanScalar(dst + i, texels + i, count - i, tintColour);
 }
 
 // x clamped to 0..last in four 32-bit lanes.
@@ -127,6 +144,20 @@ void PlanWalk(TWalkSteps& steps) {
   }
 }
 
+TTexelWalk WalkFrom(const TWalkSteps& steps, const TTexelWalk& start, int count) {
+  // A remainder times the count needs more than 64 bits.
+  __extension__ typedef __int128 TWide;
+  const auto stride = [count](int64_t& whole, int64_t& part, int64_t step, int64_t stepPart, int64_t denominator) {
+    const TWide sum = static_cast<TWide>(part) + static_cast<TWide>(stepPart) * count;
+    whole += step * count + static_cast<int64_t>(sum / denominator);
+    part = static_cast<int64_t>(sum % denominator);
+  };
+  TTexelWalk at = start;
+  stride(at.U, at.UPart, steps.UStep, steps.UStepPart, steps.UDenominator);
+  stride(at.V, at.VPart, steps.VStep, steps.VStepPart, steps.VDenominator);
+  return at;
+}
+
 bool WalkFitsLanes(const TWalkSteps& steps, const TTexelWalk& start, int count) {
   const auto fits = [count](int64_t from, int64_t step) {
     return std::abs(from) < LaneLimit / 2 && (int64_t(count) + WalkLanes) * (std::abs(step) + 1) < LaneLimit / 2;
@@ -189,10 +220,16 @@ void BlendSpanScalar(uint32_t* dst, const uint32_t* texels, int count, uint32_t 
 }
 
 void BlendSpanSse2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint) {
-  if ((tint & ColourMask) == White) {
-    BlendSse2<true>(dst, texels, count, tint);
-  } else {
-    BlendSse2<false>(dst, texels, count, tint);
+  switch (tint & ColourMask) {
+    case White:
+      BlendSse2<TTint::White>(dst, texels, count, tint);
+      break;
+    case 0:
+      BlendSse2<TTint::Black>(dst, texels, count, tint);
+      break;
+    default:
+      BlendSse2<TTint::Other>(dst, texels, count, tint);
+      break;
   }
 }
 

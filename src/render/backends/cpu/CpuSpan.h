@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "render/backends/cpu/TCpuTiledTexels.h"
+
 // The per-pixel rule the compositor draws with, over one run of pixels:
 // colour = texel x tint / 255 per channel, alpha = the texel's alone, and
 // out = colour x alpha + destination x (1 - alpha). Every division by 255 is
@@ -77,12 +79,22 @@ bool WalkFitsLanes(const TWalkSteps& steps, const TTexelWalk& start, int count);
 using TWalkSpanFn = void (*)(uint32_t* out, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
                              const TTexelWalk& start, int count);
 
+// Blends the texels a walk shows straight onto `dst`: WalkSpan followed by
+// BlendSpan, in one pass that never writes the texels out, reading the
+// texture in tiles.
+using TWalkBlendSpanFn = void (*)(uint32_t* dst, const TCpuTiledTexels& texels, const TWalkSteps& steps,
+                                  const TTexelWalk& start, int count, uint32_t tint);
+
+// The walk `count` pixels on from `start`.
+TTexelWalk WalkFrom(const TWalkSteps& steps, const TTexelWalk& start, int count);
+
 // The kernel actually used for a request: Best and any set the processor
 // lacks fall back to the best it has.
 TSpanKernel ResolveSpanKernel(TSpanKernel wanted);
 TBlendSpanFn BlendSpanFunction(TSpanKernel kernel);
 TGatherSpanFn GatherSpanFunction(TSpanKernel kernel);
 TWalkSpanFn WalkSpanFunction(TSpanKernel kernel);
+TWalkBlendSpanFn WalkBlendSpanFunction(TSpanKernel kernel);
 const char* SpanKernelName(TSpanKernel kernel);
 
 void BlendSpanScalar(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint);
@@ -96,6 +108,12 @@ void WalkSpanSse2(uint32_t* out, const uint32_t* texels, int width, int height, 
                   const TTexelWalk& start, int count);
 void WalkSpanAvx2(uint32_t* out, const uint32_t* texels, int width, int height, const TWalkSteps& steps,
                   const TTexelWalk& start, int count);
+void WalkBlendSpanScalar(uint32_t* dst, const TCpuTiledTexels& texels, const TWalkSteps& steps,
+                         const TTexelWalk& start, int count, uint32_t tint);
+void WalkBlendSpanSse2(uint32_t* dst, const TCpuTiledTexels& texels, const TWalkSteps& steps,
+                       const TTexelWalk& start, int count, uint32_t tint);
+void WalkBlendSpanAvx2(uint32_t* dst, const TCpuTiledTexels& texels, const TWalkSteps& steps,
+                       const TTexelWalk& start, int count, uint32_t tint);
 
 // Copies pixels with the top byte cleared, as every back-surface pixel has it.
 void CopySpanMasked(uint32_t* dst, const uint32_t* src, int count);

@@ -13,43 +13,109 @@ namespace {
 constexpr uint32_t ColourMask = 0x00FFFFFF;
 constexpr uint32_t White = 0x00FFFFFF;
 
+// Rounded x / 255 for 16-bit lanes holding 0..65025: with y = x + 128,
+// (y + (y >> 8)) >> 8 equals the high half of y x 257, one multiply instead
+// of two shifts and an add (y + y / 256 has no whole number between it and
+// y + floor(y / 256), so both floors agree).
 __attribute__((target("avx2"))) inline __m256i Div255x16(__m256i x) {
-  const __m256i y = _mm256_add_epi16(x, _mm256_set1_epi16(128));
-  return _mm256_srli_epi16(_mm256_add_epi16(y, _mm256_srli_epi16(y, 8)), 8);
+  return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
 }
 
-__attribute__((target("avx2"))) inline __m256i BlendHalf(__m256i texel, __m256i under, __m256i tint, bool white) {
-  const __m256i alpha =
-      _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(texel, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
-  const __m256i colour = white ? texel : Div255x16(_mm256_mullo_epi16(texel, tint));
-  const __m256i inverse = _mm256_sub_epi16(_mm256_set1_epi16(255), alpha);
-  return Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(colour, alpha), _mm256_mullo_epi16(under, inverse)));
+// What a draw's tint lets the loop leave out: a white tint leaves texels as
+// they are, a black one (the shadow) makes every colour 0.
+enum class TTint { White, Black, Other };
+
+// Four pixels of `texel` (the half `high` picks of each 128-bit lane), each
+// pixel's alpha spread over its four 16-bit lanes.
+template <bool high>
+__attribute__((target("avx2"))) inline __m256i SpreadAlpha(__m256i texel) {
+  const char a = high ? 11 : 3, b = high ? 15 : 7, z = -128;
+  return _mm256_shuffle_epi8(texel, _mm256_setr_epi8(a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z, a, z, a, z, a,
+                                                     z, a, z, b, z, b, z, b, z, b, z));
 }
 
-template <bool white>
-__attribute__((target("avx2"))) void BlendAvx2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint) {
+template <TTint tint, bool high>
+__attribute__((target("avx2"))) inline __m256i BlendHalf(__m256i texels, __m256i under, __m256i tint16) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i alpha = SpreadAlpha<high>(texels);
+  // 255 - alpha, as alpha never exceeds 255.
+  const __m256i inverse = _mm256_xor_si256(alpha, _mm256_set1_epi16(255));
+  const __m256i below = high ? _mm256_unpackhi_epi8(under, zero) : _mm256_unpacklo_epi8(under, zero);
+  if constexpr (tint == TTint::Black) return Div255x16(_mm256_mullo_epi16(below, inverse));
+  const __m256i texel = high ? _mm256_unpackhi_epi8(texels, zero) : _mm256_unpacklo_epi8(texels, zero);
+  __m256i colour = texel;
+  if constexpr (tint == TTint::Other) colour = Div255x16(_mm256_mullo_epi16(texel, tint16));
+  return Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(colour, alpha), _mm256_mullo_epi16(below, inverse)));
+}
+
+// An opaque texel under a tint shows the tinted colour alone.
+template <TTint tint, bool high>
+__attribute__((target("avx2"))) inline __m256i TintHalf(__m256i texels, __m256i tint16) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i texel = high ? _mm256_unpackhi_epi8(texels, zero) : _mm256_unpacklo_epi8(texels, zero);
+  return Div255x16(_mm256_mullo_epi16(texel, tint16));
+}
+
+// Eight pixels of `under` under eight texels, by the rule.
+template <TTint tint>
+__attribute__((target("avx2"))) inline __m256i Blended(__m256i texel, __m256i under, __m256i tint16) {
+  const __m256i low = BlendHalf<tint, false>(texel, under, tint16);
+  const __m256i high = BlendHalf<tint, true>(texel, under, tint16);
+  return _mm256_and_si256(_mm256_packus_epi16(low, high), _mm256_set1_epi32(static_cast<int>(ColourMask)));
+}
+
+// Eight pixels at `dst` under eight texels. `shortcuts` skips clear groups
+// and copies opaque ones; the rule gives the same bits without them.
+template <TTint tint, bool shortcuts = true>
+__attribute__((target("avx2"))) inline void BlendBlock(uint32_t* dst, __m256i texel, __m256i tint16) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i mask = _mm256_set1_epi32(static_cast<int>(ColourMask));
-  const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tint | 0xFF000000u)), zero);
   const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m256i alphaBits = _mm256_and_si256(texel, opaque);
+  if (shortcuts && _mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, zero)) == -1) return;
+  __m256i* out = reinterpret_cast<__m256i*>(dst);
+  if (shortcuts && _mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, opaque)) == -1) {
+    // Opaque texels cover what is under them.
+    if constexpr (tint == TTint::White) {
+      _mm256_storeu_si256(out, _mm256_and_si256(texel, mask));
+    } else if constexpr (tint == TTint::Black) {
+      _mm256_storeu_si256(out, zero);
+    } else {
+      const __m256i tinted =
+          _mm256_packus_epi16(TintHalf<tint, false>(texel, tint16), TintHalf<tint, true>(texel, tint16));
+      _mm256_storeu_si256(out, _mm256_and_si256(tinted, mask));
+    }
+    return;
+  }
+  _mm256_storeu_si256(out, Blended<tint>(texel, _mm256_loadu_si256(out), tint16));
+}
+
+// The last `rest` (1..7) pixels of a run. They are read through a lane
+// mask, not gathered into memory first: a vector read of bytes just written
+// one by one waits for those writes to land. Written back one by one, as a
+// masked vector write is slow on some processors.
+template <TTint tint>
+__attribute__((target("avx2"))) inline void BlendTail(uint32_t* dst, __m256i texel, int rest, __m256i tint16) {
+  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), inside);
+  alignas(32) uint32_t out[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(out), Blended<tint>(texel, under, tint16));
+  std::copy_n(out, rest, dst);
+}
+
+template <TTint tint>
+__attribute__((target("avx2"))) void BlendAvx2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tintColour) {
+  const __m256i tint16 =
+      _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), _mm256_setzero_si256());
   int i = 0;
   for (; i + 8 <= count; i += 8) {
-    const __m256i texel = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels + i));
-    const __m256i alphaBits = _mm256_and_si256(texel, opaque);
-    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, zero)) == -1) continue;
-    __m256i* out = reinterpret_cast<__m256i*>(dst + i);
-    if (white && _mm256_movemask_epi8(_mm256_cmpeq_epi32(alphaBits, opaque)) == -1) {
-      _mm256_storeu_si256(out, _mm256_and_si256(texel, mask));
-      continue;
-    }
-    const __m256i under = _mm256_loadu_si256(out);
-    const __m256i low =
-        BlendHalf(_mm256_unpacklo_epi8(texel, zero), _mm256_unpacklo_epi8(under, zero), tint16, white);
-    const __m256i high =
-        BlendHalf(_mm256_unpackhi_epi8(texel, zero), _mm256_unpackhi_epi8(under, zero), tint16, white);
-    _mm256_storeu_si256(out, _mm256_and_si256(_mm256_packus_epi16(low, high), mask));
+    BlendBlock<tint>(dst + i, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels + i)), tint16);
   }
-  BlendSpanSse2(dst + i, texels + i, count - i, tint);
+  const int rest = count - i;
+  if (rest == 0) return;
+  // Rows are short, so their last few pixels are a fair share of the work.
+  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  BlendTail<tint>(dst + i, _mm256_maskload_epi32(reinterpret_cast<const int*>(texels + i), inside), rest, tint16);
 }
 
 // One coordinate of eight neighbouring pixels, kept as TLanes4 keeps four.
@@ -83,10 +149,16 @@ struct TLanes8 {
 }  // namespace
 
 void BlendSpanAvx2(uint32_t* dst, const uint32_t* texels, int count, uint32_t tint) {
-  if ((tint & ColourMask) == White) {
-    BlendAvx2<true>(dst, texels, count, tint);
-  } else {
-    BlendAvx2<false>(dst, texels, count, tint);
+  switch (tint & ColourMask) {
+    case White:
+      BlendAvx2<TTint::White>(dst, texels, count, tint);
+      break;
+    case 0:
+      BlendAvx2<TTint::Black>(dst, texels, count, tint);
+      break;
+    default:
+      BlendAvx2<TTint::Other>(dst, texels, count, tint);
+      break;
   }
 }
 
@@ -127,5 +199,103 @@ __attribute__((target("avx2"))) void WalkSpanAvx2(uint32_t* out, const uint32_t*
     for (int k = 0; k < lanes; ++k) out[i + k] = texels[indices[k]];
     u.Advance();
     v.Advance();
+  }
+}
+
+namespace {
+
+// The eight texels the lanes are at, clamped onto the texture, from its
+// tiles: tile (row / 4, column / 4), then row % 4 and column % 4 within;
+// each read takes four bytes from where the texel starts.
+template <TCpuTiledTexels::TLayout layout>
+__attribute__((target("avx2"))) inline __m256i Gather(const uint8_t* tiles, const TLanes8& u, const TLanes8& v,
+                                                      __m256i lastColumn, __m256i lastRow, __m256i tileRow,
+                                                      __m256i colour) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i within = _mm256_set1_epi32(TCpuTiledTexels::TileSide - 1);
+  const __m256i column = _mm256_min_epi32(_mm256_max_epi32(u.Whole, zero), lastColumn);
+  const __m256i row = _mm256_min_epi32(_mm256_max_epi32(v.Whole, zero), lastRow);
+  // (row & ~3) x tiles across x 4 + (column & ~3) x 4 + (row & 3) x 4 + (column & 3)
+  const __m256i rowPart = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_andnot_si256(within, row), tileRow),
+                                           _mm256_slli_epi32(_mm256_and_si256(row, within), 2));
+  const __m256i columnPart = _mm256_add_epi32(_mm256_slli_epi32(_mm256_andnot_si256(within, column), 2),
+                                              _mm256_and_si256(column, within));
+  const __m256i raw = _mm256_i32gather_epi32(reinterpret_cast<const int*>(tiles),
+                                             _mm256_add_epi32(rowPart, columnPart), static_cast<int>(layout));
+  if constexpr (layout == TCpuTiledTexels::Alpha) return _mm256_or_si256(_mm256_slli_epi32(raw, 24), colour);
+  if constexpr (layout == TCpuTiledTexels::GreyAlpha) {
+    // grey, alpha -> alpha, grey, grey, grey
+    return _mm256_shuffle_epi8(raw, _mm256_setr_epi8(0, 0, 0, 1, 4, 4, 4, 5, 8, 8, 8, 9, 12, 12, 12, 13, 0, 0, 0, 1,
+                                                     4, 4, 4, 5, 8, 8, 8, 9, 12, 12, 12, 13));
+  }
+  return raw;
+}
+
+// The walk and the blend in one: each group of eight texels is gathered
+// into a register and blended from there.
+template <TTint tint, TCpuTiledTexels::TLayout layout>
+__attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTiledTexels& texels,
+                                                   const TWalkSteps& steps, const TTexelWalk& start, int count,
+                                                   uint32_t tintColour) {
+  TLanes8 u(start.U, start.UPart, steps.LaneU, steps.LaneUPart, steps.UOver[1], steps.UPartOver[1],
+            steps.UDenominator);
+  TLanes8 v(start.V, start.VPart, steps.LaneV, steps.LaneVPart, steps.VOver[1], steps.VPartOver[1],
+            steps.VDenominator);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i lastColumn = _mm256_set1_epi32(texels.Width - 1);
+  const __m256i lastRow = _mm256_set1_epi32(texels.Height - 1);
+  // Four rows of a tile row hold tiles across x 16 texels.
+  const __m256i tileRow = _mm256_set1_epi32(texels.TilesAcross * TCpuTiledTexels::TileSide);
+  const __m256i colour = _mm256_set1_epi32(static_cast<int>(texels.Colour));
+  const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), zero);
+  const uint8_t* tiles = texels.Bytes();
+  int i = 0;
+  for (; i + WalkLanes <= count; i += WalkLanes) {
+    // No shortcuts: a branch on gathered texels that goes the wrong way
+    // waits out the gather's latency again.
+    BlendBlock<tint, false>(dst + i, Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour), tint16);
+    u.Advance();
+    v.Advance();
+  }
+  const int rest = count - i;
+  if (rest == 0) return;
+  BlendTail<tint>(dst + i, Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour), rest, tint16);
+}
+
+template <TTint tint>
+__attribute__((target("avx2"))) void WalkBlendLayout(uint32_t* dst, const TCpuTiledTexels& texels,
+                                                     const TWalkSteps& steps, const TTexelWalk& start, int count,
+                                                     uint32_t tintColour) {
+  switch (texels.Layout) {
+    case TCpuTiledTexels::Alpha:
+      WalkBlendAvx2<tint, TCpuTiledTexels::Alpha>(dst, texels, steps, start, count, tintColour);
+      break;
+    case TCpuTiledTexels::GreyAlpha:
+      WalkBlendAvx2<tint, TCpuTiledTexels::GreyAlpha>(dst, texels, steps, start, count, tintColour);
+      break;
+    default:
+      WalkBlendAvx2<tint, TCpuTiledTexels::Full>(dst, texels, steps, start, count, tintColour);
+      break;
+  }
+}
+
+}  // namespace
+
+void WalkBlendSpanAvx2(uint32_t* dst, const TCpuTiledTexels& texels, const TWalkSteps& steps,
+                       const TTexelWalk& start, int count, uint32_t tint) {
+  if (!WalkFitsLanes(steps, start, count)) {
+    WalkBlendSpanScalar(dst, texels, steps, start, count, tint);
+    return;
+  }
+  switch (tint & ColourMask) {
+    case White:
+      WalkBlendLayout<TTint::White>(dst, texels, steps, start, count, tint);
+      break;
+    case 0:
+      WalkBlendLayout<TTint::Black>(dst, texels, steps, start, count, tint);
+      break;
+    default:
+      WalkBlendLayout<TTint::Other>(dst, texels, steps, start, count, tint);
+      break;
   }
 }

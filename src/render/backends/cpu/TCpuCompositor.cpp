@@ -5,6 +5,8 @@
 #include <new>
 #include <thread>
 
+#include "render/backends/cpu/CpuTriangleRows.h"
+
 namespace {
 
 // Bands per thread: enough that a band crowded with bubbles does not leave
@@ -63,6 +65,7 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
       blend_(BlendSpanFunction(kernel)),
       gather_(GatherSpanFunction(kernel)),
       walk_(WalkSpanFunction(kernel)),
+      walkBlend_(WalkBlendSpanFunction(kernel)),
       pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
   scratch_.resize(static_cast<size_t>(pool_.Threads()));
 }
@@ -96,21 +99,37 @@ void TCpuCompositor::UseOwnMemory() {
 }
 
 // Pending work counts as a change once it is certain to run: a copy may
-// still drop it unseen. Each command is counted once, however often the
-// damage is asked for before it runs.
+// still drop it unseen. Each command counts once, however often this runs
+// before the flush. The draws of one bubble overlap almost wholly, so
+// neighbours in the list are joined here first: the damage regions, whose
+// cost grows with every rectangle they are handed, get about one per bubble
+// instead of one per draw.
 void TCpuCompositor::Commit() {
-  for (size_t i = committed_; i < commands_.size(); ++i) {
-    sinceCopy_.Add(commands_[i].Bounds);
-    sincePresent_.Add(commands_[i].Bounds);
+  TRect joined;
+  bool pending = false;
+  const auto hand = [this](const TRect& rect) {
+    sinceCopy_.Add(rect);
+    sincePresent_.Add(rect);
+  };
+  for (TCommand& command : commands_) {
+    if (command.Counted) continue;
+    command.Counted = true;
+    if (pending && TDamageRegion::WorthJoining(joined, command.Bounds)) {
+      joined = TRect{std::min(joined.Left, command.Bounds.Left), std::min(joined.Top, command.Bounds.Top),
+                     std::max(joined.Right, command.Bounds.Right), std::max(joined.Bottom, command.Bounds.Bottom)};
+      continue;
+    }
+    if (pending) hand(joined);
+    joined = command.Bounds;
+    pending = true;
   }
-  committed_ = commands_.size();
+  if (pending) hand(joined);
 }
 
 void TCpuCompositor::ForgetCommands() {
   commands_.clear();
   columns_.clear();
   copyParts_.clear();
-  committed_ = 0;
 }
 
 TDamageRegion& TCpuCompositor::PresentDamage() {
@@ -142,9 +161,7 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   // Whatever is still waiting entirely under the copy would only be
   // overwritten; what sticks out is drawn first, as it was asked for.
   // Work already counted as a change stays: it runs, and the copy covers it.
-  commands_.erase(std::remove_if(commands_.begin() + static_cast<std::ptrdiff_t>(committed_), commands_.end(),
-                                 [&](const TCommand& c) { return Intersect(c.Bounds, to) == c.Bounds; }),
-                  commands_.end());
+  std::erase_if(commands_, [&](const TCommand& c) { return !c.Counted && Intersect(c.Bounds, to) == c.Bounds; });
   Commit();
   const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
   copyRects_.clear();
@@ -179,9 +196,9 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
                            std::max(command.Bounds.Right, part.Right), std::max(command.Bounds.Bottom, part.Bottom)};
     command.Work += int64_t(part.Width()) * part.Height();
   }
-  commands_.push_back(std::move(command));
   // Counted already, part by part.
-  committed_ = commands_.size();
+  command.Counted = true;
+  commands_.push_back(std::move(command));
   lastCopy_ = sourceId != 0 ? key : TCopyKey{};
   sinceCopy_.Reset();
   return true;
@@ -230,7 +247,26 @@ void TCpuCompositor::DrawStrip(const TD3DTLVertex* vertices, size_t count, std::
     AddRect(v, std::move(command));
     return;
   }
+  if (command.Blend == TBlend::Alpha) {
+    // Under a black tint (a shadow) only the texels' alpha shows.
+    const TTiledEntry& tiled = TiledTexels(command.Texels, (command.Color & ColourMask) == 0);
+    command.Tiled = tiled.Tiles;
+    command.Hull = tiled.Hull;
+  }
   for (size_t i = 0; i + 2 < count; ++i) AddTriangle(v[i], v[i + 1], v[i + 2], command);
+}
+
+const TCpuCompositor::TTiledEntry& TCpuCompositor::TiledTexels(const std::shared_ptr<const TCpuTexels>& source,
+                                                               bool alphaOnly) {
+  for (TTiledEntry& entry : tiled_) {
+    if (entry.Source == source && entry.AlphaOnly == alphaOnly) {
+      entry.LastUse = flushes_;
+      return entry;
+    }
+  }
+  tiled_.push_back(TTiledEntry{source, alphaOnly, std::make_shared<const TCpuTiledTexels>(*source, alphaOnly),
+                               std::make_shared<const TVisibleHull>(*source), flushes_});
+  return tiled_.back();
 }
 
 void TCpuCompositor::AddRect(const TFixedVertex* corners, TCommand command) {
@@ -336,6 +372,9 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   // Sizes no longer drawn, and textures nobody else holds, are let go.
   ++flushes_;
   std::erase_if(scaled_, [&](const TScaledEntry& entry) {
+    return entry.Source.use_count() == 1 || entry.LastUse + ScaledKeptFlushes < flushes_;
+  });
+  std::erase_if(tiled_, [&](const TTiledEntry& entry) {
     return entry.Source.use_count() == 1 || entry.LastUse + ScaledKeptFlushes < flushes_;
   });
 }
@@ -466,44 +505,40 @@ void TCpuCompositor::RunScaledRect(const TCommand& command, int top, int bottom,
 void TCpuCompositor::RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch) {
   const TCpuTexels& texels = *command.Texels;
   const TTriangleSetup& t = command.Triangle;
-  const int64_t denominator = t.Denominator;
-  const int64_t uStepWhole = FloorDiv(t.UStepX, denominator);
-  const int64_t vStepWhole = FloorDiv(t.VStepX, denominator);
+  TTexelRows uRows(t.UBase, t.UStepX, t.UStepY, t.Denominator, t.UCommon);
+  TTexelRows vRows(t.VBase, t.VStepX, t.VStepY, t.Denominator, t.VCommon);
   TWalkSteps steps;
-  steps.UStep = uStepWhole;
-  steps.UStepPart = (t.UStepX - uStepWhole * denominator) / t.UCommon;
-  steps.UDenominator = denominator / t.UCommon;
-  steps.VStep = vStepWhole;
-  steps.VStepPart = (t.VStepX - vStepWhole * denominator) / t.VCommon;
-  steps.VDenominator = denominator / t.VCommon;
+  steps.UStep = uRows.StepWhole();
+  steps.UStepPart = uRows.StepPart();
+  steps.UDenominator = uRows.Denominator();
+  steps.VStep = vRows.StepWhole();
+  steps.VStepPart = vRows.StepPart();
+  steps.VDenominator = vRows.Denominator();
   PlanWalk(steps);
+  TEdgeRows edges[3];
+  for (int i = 0; i < 3; ++i) edges[i] = TEdgeRows(t.Edges[i], top);
   for (int row = top; row < bottom; ++row) {
     int64_t begin = command.Bounds.Left;
     int64_t end = command.Bounds.Right;
-    for (const TEdge& edge : t.Edges) {
-      // Inside where A*px + rest >= 0.
-      const int64_t rest = edge.B * row + edge.C + edge.Bias;
-      if (edge.A > 0) {
-        begin = std::max(begin, CeilDiv(-rest, edge.A));
-      } else if (edge.A < 0) {
-        end = std::min(end, FloorDiv(rest, -edge.A) + 1);
-      } else if (rest < 0) {
-        end = begin;
-      }
+    for (TEdgeRows& edge : edges) {
+      edge.Clip(begin, end);
+      edge.NextRow();
     }
     if (begin >= end) continue;
     // Texel positions at the first pixel, then stepped exactly: quotient and
     // remainder advance together, so no pixel drifts from floor(N / D).
-    const TWide u = t.UBase + static_cast<TWide>(t.UStepY) * row + static_cast<TWide>(t.UStepX) * begin;
-    const TWide v = t.VBase + static_cast<TWide>(t.VStepY) * row + static_cast<TWide>(t.VStepX) * begin;
-    const int64_t uWhole = static_cast<int64_t>(FloorDiv128(u, denominator));
-    const int64_t vWhole = static_cast<int64_t>(FloorDiv128(v, denominator));
     TTexelWalk walk;
-    walk.U = uWhole;
-    walk.UPart = static_cast<int64_t>(u - static_cast<TWide>(uWhole) * denominator) / t.UCommon;
-    walk.V = vWhole;
-    walk.VPart = static_cast<int64_t>(v - static_cast<TWide>(vWhole) * denominator) / t.VCommon;
+    uRows.MoveTo(row, begin, walk.U, walk.UPart);
+    vRows.MoveTo(row, begin, walk.V, walk.VPart);
     const int count = static_cast<int>(end - begin);
+    if (command.Blend == TBlend::Alpha) {
+      // Only the pixels whose texels may not be clear.
+      int first = 0, last = 0;
+      if (!command.Hull->Clip(steps, walk, count, first, last)) continue;
+      if (first > 0) walk = WalkFrom(steps, walk, first);
+      walkBlend_(MutableRow(row) + begin + first, *command.Tiled, steps, walk, last - first + 1, command.Color);
+      continue;
+    }
     walk_(scratch, texels.Pixels.data(), texels.Width, texels.Height, steps, walk, count);
     Put(command, MutableRow(row) + begin, scratch, count, scratch);
   }

@@ -9,7 +9,9 @@
 #include "render/D3DTypes.h"
 #include "render/backends/cpu/CpuRaster.h"
 #include "render/backends/cpu/CpuSpan.h"
+#include "render/backends/cpu/CpuVisibleHull.h"
 #include "render/backends/cpu/TCpuTexels.h"
+#include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
 #include "render/backends/cpu/TDamageRegion.h"
 
@@ -90,6 +92,8 @@ class TCpuCompositor {
     TKind Kind = TKind::Clear;
     // Pixels the command may touch, already clipped.
     TRect Bounds;
+    // Already in the damage regions.
+    bool Counted = false;
     uint32_t Color = 0;
     TBlend Blend = TBlend::Alpha;
     uint32_t SrcFactor = 0;
@@ -111,6 +115,10 @@ class TCpuCompositor {
     int SourceDx = 0, SourceDy = 0;
     size_t PartOffset = 0, PartCount = 0;
     int64_t Work = 0;
+    // Triangle blended with source alpha: the texture in tiles, and where
+    // it shows anything.
+    std::shared_ptr<const TCpuTiledTexels> Tiled;
+    std::shared_ptr<const TVisibleHull> Hull;
   };
 
   size_t PixelCount() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
@@ -134,6 +142,7 @@ class TCpuCompositor {
   TBlendSpanFn blend_;
   TGatherSpanFn gather_;
   TWalkSpanFn walk_;
+  TWalkBlendSpanFn walkBlend_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;
@@ -148,8 +157,6 @@ class TCpuCompositor {
   // own_, or the memory UseMemory was given.
   uint32_t* base_ = nullptr;
   std::vector<TCommand> commands_;
-  // How many of commands_, from the first, are counted in the damage.
-  size_t committed_ = 0;
   std::vector<uint16_t> columns_;
   std::vector<TFixedVertex> fixed_;
   // The last copy and what changed since, and what changed since the last
@@ -174,6 +181,17 @@ class TCpuCompositor {
     uint64_t LastUse = 0;
   };
   std::vector<TScaledEntry> scaled_;
+  // Textures drawn turned, in tiles; let go like the scaled ones.
+  struct TTiledEntry {
+    std::shared_ptr<const TCpuTexels> Source;
+    bool AlphaOnly = false;
+    std::shared_ptr<const TCpuTiledTexels> Tiles;
+    std::shared_ptr<const TVisibleHull> Hull;
+    uint64_t LastUse = 0;
+  };
+  std::vector<TTiledEntry> tiled_;
+  // The texture in tiles and its visible hull, kept while it is drawn turned.
+  const TTiledEntry& TiledTexels(const std::shared_ptr<const TCpuTexels>& source, bool alphaOnly);
   uint64_t flushes_ = 0;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;

@@ -28,11 +28,6 @@ TRect Bound(const TRect& a, const TRect& b) {
                std::max(a.Bottom, b.Bottom)};
 }
 
-bool WorthJoining(const TRect& a, const TRect& b) {
-  const int64_t covered = Area(a) + Area(b) - Area(Meet(a, b));
-  return Area(Bound(a, b)) * JoinSlackDenominator <= covered * JoinSlackNumerator;
-}
-
 // The parts of `from` outside `cut`, appended to `out`.
 void Subtract(const TRect& from, const TRect& cut, std::vector<TRect>& out) {
   const TRect meet = Meet(from, cut);
@@ -47,6 +42,11 @@ void Subtract(const TRect& from, const TRect& cut, std::vector<TRect>& out) {
 }
 
 }  // namespace
+
+bool TDamageRegion::WorthJoining(const TRect& a, const TRect& b) {
+  const int64_t covered = Area(a) + Area(b) - Area(Meet(a, b));
+  return Area(Bound(a, b)) * JoinSlackDenominator <= covered * JoinSlackNumerator;
+}
 
 void TDamageRegion::Resize(int width, int height) {
   width_ = std::max(width, 0);

@@ -22,6 +22,10 @@ class TDamageRegion {
   // damage.
   const std::vector<TRect>& Rects();
 
+  // Whether the bounding box of a and b adds so little to what they cover
+  // that one rectangle serves better than two.
+  static bool WorthJoining(const TRect& a, const TRect& b);
+
  private:
   int width_ = 0;
   int height_ = 0;

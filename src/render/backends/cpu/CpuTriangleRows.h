@@ -1,0 +1,110 @@
+#pragma once
+#include <cstdint>
+
+#include "render/backends/cpu/CpuRaster.h"
+
+// A triangle walked row after row without a division per row: every
+// quotient the rows need is carried along with its remainder as its
+// numerator grows by a known step, and worked out afresh only where a band
+// starts or a row jumps.
+
+// Where one edge lets the rows of pixels begin (A > 0) or end (A < 0):
+// floor(rest / |A|) for rest = B x row + C + Bias.
+class TEdgeRows {
+ public:
+  TEdgeRows() = default;
+  TEdgeRows(const TEdge& edge, int64_t row) : a_(edge.A), size_(edge.A < 0 ? -edge.A : edge.A) {
+    rest_ = edge.B * row + edge.C + edge.Bias;
+    if (size_ == 0) {
+      step_ = edge.B;
+      return;
+    }
+    whole_ = FloorDiv(rest_, size_);
+    part_ = rest_ - whole_ * size_;
+    stepWhole_ = FloorDiv(edge.B, size_);
+    stepPart_ = edge.B - stepWhole_ * size_;
+  }
+  // Narrows [begin, end) to the pixels of this row inside the edge.
+  void Clip(int64_t& begin, int64_t& end) const {
+    if (a_ > 0) {
+      // ceil(-rest / A) = -floor(rest / A)
+      if (-whole_ > begin) begin = -whole_;
+    } else if (a_ < 0) {
+      if (whole_ + 1 < end) end = whole_ + 1;
+    } else if (rest_ < 0) {
+      end = begin;
+    }
+  }
+  void NextRow() {
+    if (size_ == 0) {
+      rest_ += step_;
+      return;
+    }
+    whole_ += stepWhole_;
+    part_ += stepPart_;
+    if (part_ >= size_) {
+      part_ -= size_;
+      ++whole_;
+    }
+  }
+
+ private:
+  int64_t a_ = 0, size_ = 0;
+  int64_t rest_ = 0, step_ = 0;
+  int64_t whole_ = 0, part_ = 0, stepWhole_ = 0, stepPart_ = 0;
+};
+
+// One texture coordinate at the first pixel of each row: floor(N / D) and
+// its remainder, for N = Base + StepY x row + StepX x column, all reduced by
+// the factor they share with D.
+class TTexelRows {
+ public:
+  TTexelRows(TWide base, int64_t stepX, int64_t stepY, int64_t denominator, int64_t common)
+      : base_(base / common), stepX_(stepX / common), stepY_(stepY / common), denominator_(denominator / common) {
+    stepXWhole_ = FloorDiv(stepX_, denominator_);
+    stepXPart_ = stepX_ - stepXWhole_ * denominator_;
+    stepYWhole_ = FloorDiv(stepY_, denominator_);
+    stepYPart_ = stepY_ - stepYWhole_ * denominator_;
+  }
+  int64_t Denominator() const { return denominator_; }
+  int64_t StepWhole() const { return stepXWhole_; }
+  int64_t StepPart() const { return stepXPart_; }
+  // Moves to (row, column); the whole part and the remainder land in
+  // `whole` and `part`.
+  void MoveTo(int64_t row, int64_t column, int64_t& whole, int64_t& part) {
+    const int64_t columns = column - column_;
+    if (!placed_ || row != row_ + 1 || columns < -MaxColumns || columns > MaxColumns) {
+      const TWide n = base_ + static_cast<TWide>(stepY_) * row + static_cast<TWide>(stepX_) * column;
+      whole_ = static_cast<int64_t>(FloorDiv128(n, denominator_));
+      part_ = static_cast<int64_t>(n - static_cast<TWide>(whole_) * denominator_);
+    } else {
+      // One row down and a few columns across: remainders below the
+      // denominator, so a few carries bring the sum back into range.
+      whole_ += stepYWhole_ + columns * stepXWhole_;
+      TWide sum = static_cast<TWide>(part_) + stepYPart_ + static_cast<TWide>(columns) * stepXPart_;
+      while (sum >= denominator_) {
+        sum -= denominator_;
+        ++whole_;
+      }
+      while (sum < 0) {
+        sum += denominator_;
+        --whole_;
+      }
+      part_ = static_cast<int64_t>(sum);
+    }
+    placed_ = true;
+    row_ = row;
+    column_ = column;
+    whole = whole_;
+    part = part_;
+  }
+
+ private:
+  // Column jumps beyond this are worked out afresh.
+  static constexpr int64_t MaxColumns = 8;
+  TWide base_;
+  int64_t stepX_, stepY_, denominator_;
+  int64_t stepXWhole_ = 0, stepXPart_ = 0, stepYWhole_ = 0, stepYPart_ = 0;
+  bool placed_ = false;
+  int64_t row_ = 0, column_ = 0, whole_ = 0, part_ = 0;
+};
