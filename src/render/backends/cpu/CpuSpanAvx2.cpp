@@ -249,17 +249,24 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
   const __m256i colour = _mm256_set1_epi32(static_cast<int>(texels.Colour));
   const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), zero);
   const uint8_t* tiles = texels.Bytes();
+  // A gather takes far longer to deliver than to issue. The next group's
+  // gather goes out before this group is blended, so its wait overlaps the
+  // blend instead of following it. Positions past the run are still clamped
+  // onto the texture, so reading one group ahead never leaves it.
+  __m256i texel = Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour);
   int i = 0;
   for (; i + WalkLanes <= count; i += WalkLanes) {
-    // No shortcuts: a branch on gathered texels that goes the wrong way
-    // waits out the gather's latency again.
-    BlendBlock<tint, false>(dst + i, Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour), tint16);
     u.Advance();
     v.Advance();
+    const __m256i next = Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour);
+    // No shortcuts: a branch on gathered texels that goes the wrong way
+    // waits out the gather's latency again.
+    BlendBlock<tint, false>(dst + i, texel, tint16);
+    texel = next;
   }
   const int rest = count - i;
   if (rest == 0) return;
-  BlendTail<tint>(dst + i, Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour), rest, tint16);
+  BlendTail<tint>(dst + i, texel, rest, tint16);
 }
 
 template <TTint tint>
