@@ -26,10 +26,10 @@ __attribute__((target("avx2"))) inline __m256i Div255x16(__m256i x) {
 enum class TTint { White, Black, Other };
 
 // Four pixels of `texel` (the half `high` picks of each 128-bit lane), each
-// pixel's alpha spread over its four 16-bit lanes.
-template <bool high>
+// pixel's alpha, byte `at` of its four, spread over its four 16-bit lanes.
+template <bool high, char at = 3>
 __attribute__((target("avx2"))) inline __m256i SpreadAlpha(__m256i texel) {
-  const char a = high ? 11 : 3, b = high ? 15 : 7, z = -128;
+  const char a = high ? 8 + at : at, b = high ? 12 + at : 4 + at, z = -128;
   return _mm256_shuffle_epi8(texel, _mm256_setr_epi8(a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z, a, z, a, z, a,
                                                      z, a, z, b, z, b, z, b, z, b, z));
 }
@@ -54,6 +54,26 @@ __attribute__((target("avx2"))) inline __m256i TintHalf(__m256i texels, __m256i 
   const __m256i zero = _mm256_setzero_si256();
   const __m256i texel = high ? _mm256_unpackhi_epi8(texels, zero) : _mm256_unpacklo_epi8(texels, zero);
   return Div255x16(_mm256_mullo_epi16(texel, tint16));
+}
+
+// Four pixels of `under` under one colour, already tinted, in 16-bit lanes,
+// with the alphas in byte 0 of `alphas`' pixels: what BlendHalf gives for
+// texels of that colour, without unpacking and tinting each of them.
+template <TTint tint, bool high>
+__attribute__((target("avx2"))) inline __m256i BlendHalfOneColour(__m256i alphas, __m256i under, __m256i colour16) {
+  const __m256i alpha = SpreadAlpha<high, 0>(alphas);
+  const __m256i inverse = _mm256_xor_si256(alpha, _mm256_set1_epi16(255));
+  const __m256i below = high ? _mm256_unpackhi_epi8(under, _mm256_setzero_si256())
+                             : _mm256_unpacklo_epi8(under, _mm256_setzero_si256());
+  if constexpr (tint == TTint::Black) return Div255x16(_mm256_mullo_epi16(below, inverse));
+  return Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(colour16, alpha), _mm256_mullo_epi16(below, inverse)));
+}
+
+template <TTint tint>
+__attribute__((target("avx2"))) inline __m256i BlendedOneColour(__m256i alphas, __m256i under, __m256i colour16) {
+  const __m256i low = BlendHalfOneColour<tint, false>(alphas, under, colour16);
+  const __m256i high = BlendHalfOneColour<tint, true>(alphas, under, colour16);
+  return _mm256_and_si256(_mm256_packus_epi16(low, high), _mm256_set1_epi32(static_cast<int>(ColourMask)));
 }
 
 // Eight pixels of `under` under eight texels, by the rule.
@@ -94,13 +114,21 @@ __attribute__((target("avx2"))) inline void BlendBlock(uint32_t* dst, __m256i te
 // mask, not gathered into memory first: a vector read of bytes just written
 // one by one waits for those writes to land. Written back one by one, as a
 // masked vector write is slow on some processors.
-template <TTint tint>
-__attribute__((target("avx2"))) inline void BlendTail(uint32_t* dst, __m256i texel, int rest, __m256i tint16) {
+// `blend` gives the eight pixels from the eight under them.
+template <class TBlend>
+__attribute__((target("avx2"))) inline void BlendTailWith(uint32_t* dst, int rest, TBlend blend) {
   const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
   const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), inside);
   alignas(32) uint32_t out[8];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(out), Blended<tint>(texel, under, tint16));
+  _mm256_store_si256(reinterpret_cast<__m256i*>(out), blend(under));
   std::copy_n(out, rest, dst);
+}
+
+template <TTint tint>
+__attribute__((target("avx2"))) inline void BlendTail(uint32_t* dst, __m256i texel, int rest, __m256i tint16) {
+  BlendTailWith(dst, rest, [&](__m256i under) __attribute__((target("avx2"))) {
+    return Blended<tint>(texel, under, tint16);
+  });
 }
 
 template <TTint tint>
@@ -209,8 +237,7 @@ namespace {
 // each read takes four bytes from where the texel starts.
 template <TCpuTiledTexels::TLayout layout>
 __attribute__((target("avx2"))) inline __m256i Gather(const uint8_t* tiles, const TLanes8& u, const TLanes8& v,
-                                                      __m256i lastColumn, __m256i lastRow, __m256i tileRow,
-                                                      __m256i colour) {
+                                                      __m256i lastColumn, __m256i lastRow, __m256i tileRow) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i within = _mm256_set1_epi32(TCpuTiledTexels::TileSide - 1);
   const __m256i column = _mm256_min_epi32(_mm256_max_epi32(u.Whole, zero), lastColumn);
@@ -222,7 +249,8 @@ __attribute__((target("avx2"))) inline __m256i Gather(const uint8_t* tiles, cons
                                               _mm256_and_si256(column, within));
   const __m256i raw = _mm256_i32gather_epi32(reinterpret_cast<const int*>(tiles),
                                              _mm256_add_epi32(rowPart, columnPart), static_cast<int>(layout));
-  if constexpr (layout == TCpuTiledTexels::Alpha) return _mm256_or_si256(_mm256_slli_epi32(raw, 24), colour);
+  // Alpha alone comes back in byte 0, as the one-colour blend takes it.
+  if constexpr (layout == TCpuTiledTexels::Alpha) return raw;
   if constexpr (layout == TCpuTiledTexels::GreyAlpha) {
     // grey, alpha -> alpha, grey, grey, grey
     return _mm256_shuffle_epi8(raw, _mm256_setr_epi8(0, 0, 0, 1, 4, 4, 4, 5, 8, 8, 8, 9, 12, 12, 12, 13, 0, 0, 0, 1,
@@ -246,27 +274,42 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
   const __m256i lastRow = _mm256_set1_epi32(texels.Height - 1);
   // Four rows of a tile row hold tiles across x 16 texels.
   const __m256i tileRow = _mm256_set1_epi32(texels.TilesAcross * TCpuTiledTexels::TileSide);
-  const __m256i colour = _mm256_set1_epi32(static_cast<int>(texels.Colour));
   const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), zero);
+  // Texels kept as alpha alone share one colour, tinted here once for the
+  // whole run instead of texel by texel.
+  __m256i colour16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(texels.Colour)), zero);
+  if constexpr (tint == TTint::Other) colour16 = Div255x16(_mm256_mullo_epi16(colour16, tint16));
+  constexpr bool oneColour = layout == TCpuTiledTexels::Alpha;
   const uint8_t* tiles = texels.Bytes();
   // A gather takes far longer to deliver than to issue. The next group's
   // gather goes out before this group is blended, so its wait overlaps the
   // blend instead of following it. Positions past the run are still clamped
   // onto the texture, so reading one group ahead never leaves it.
-  __m256i texel = Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour);
+  __m256i texel = Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow);
   int i = 0;
   for (; i + WalkLanes <= count; i += WalkLanes) {
     u.Advance();
     v.Advance();
-    const __m256i next = Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour);
+    const __m256i next = Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow);
     // No shortcuts: a branch on gathered texels that goes the wrong way
     // waits out the gather's latency again.
-    BlendBlock<tint, false>(dst + i, texel, tint16);
+    if constexpr (oneColour) {
+      __m256i* out = reinterpret_cast<__m256i*>(dst + i);
+      _mm256_storeu_si256(out, BlendedOneColour<tint>(texel, _mm256_loadu_si256(out), colour16));
+    } else {
+      BlendBlock<tint, false>(dst + i, texel, tint16);
+    }
     texel = next;
   }
   const int rest = count - i;
   if (rest == 0) return;
-  BlendTail<tint>(dst + i, texel, rest, tint16);
+  if constexpr (oneColour) {
+    BlendTailWith(dst + i, rest, [&](__m256i under) __attribute__((target("avx2"))) {
+      return BlendedOneColour<tint>(texel, under, colour16);
+    });
+  } else {
+    BlendTail<tint>(dst + i, texel, rest, tint16);
+  }
 }
 
 template <TTint tint>
