@@ -7,6 +7,9 @@ set(TESSALY_BENCH OFF CACHE BOOL "" FORCE)
 set(TESSALY_TOOLS OFF CACHE BOOL "" FORCE)
 set(TESSALY_FUZZ OFF CACHE BOOL "" FORCE)
 
+# The program's manifest is a resource.
+enable_language(RC)
+
 # One self-contained .scr: zlib linked in, not beside it as a DLL.
 set(ZLIB_USE_STATIC_LIBS ON)
 find_package(ZLIB REQUIRED)

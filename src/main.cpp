@@ -46,10 +46,13 @@ int main(int argc, char** argv)
         RunScreenSaver(callbacks);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tessaly: %s\n", error.what());
+        if (ChooseMode(ParamStr(1)) == smConfigure) {
 #if TESSALY_HAVE_DIALOG
-        if (ChooseMode(ParamStr(1)) == smConfigure)
             ShowSettingsModeError(error.what());
+#else
+            ShowPlatformSettingsError(error.what());
 #endif
+        }
         return 1;
     }
     return 0;

@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "host/HostPlatform.h"
 #include "render/IRenderBackend.h"
@@ -21,5 +22,9 @@ std::unique_ptr<IRenderBackend> MakeRenderBackend();
 // (on Linux: the OpenGL probe of the renderer choice), does that job and
 // gives the exit status; nothing for an ordinary start.
 std::optional<int> RunPlatformHelper();
-// The settings mode in a build without the settings window: tells the user.
-void ShowNoSettingsWindow();
+// The settings mode in a build without the Qt dialog: the window system's own
+// settings dialog until it closes, or a failure saying the build has none.
+void RunPlatformSettingsDialog();
+// An error that ends the settings mode of such a build, shown to the user;
+// nothing where there is no window system's own dialog.
+void ShowPlatformSettingsError(const std::string& text);

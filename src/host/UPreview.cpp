@@ -112,6 +112,6 @@ void ShowSettings(THostWindow)
 #if TESSALY_HAVE_DIALOG
     RunSettingsDialog();
 #else
-    ShowNoSettingsWindow();
+    RunPlatformSettingsDialog();
 #endif
 }

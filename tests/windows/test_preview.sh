@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # tessaly.scr /p HWND under Wine puts its host window and the scene's view
 # inside another program's window (a test program's, standing in for the
-# control panel) and ends when that window is destroyed. /c says that this
-# build has no settings window and ends with 0; /a ends at once.
+# control panel) and ends when that window is destroyed. Without arguments
+# the settings dialog opens and Escape ends it with 0; /a ends at once.
 #
 # What the preview draws cannot be looked at here: Wine shows a child window
 # of another process's window only through that process's own drawing
@@ -49,15 +49,16 @@ read -r -t 60 answer <&"${PARENT[0]}" || fail "the parent window program did not
 wait_exit "$SAVER_PID" 60 || fail "the preview did not end with its parent window"
 [ "$EXIT_STATUS" -eq 0 ] || fail "the preview ended with status $EXIT_STATUS"
 
-# The settings mode: a message box, and status 0 once it is closed.
-win_start /c
-wait_for "the message box" "$WIN_START_SECONDS" window_titled "Tessaly"
-box=$(window_titled "Tessaly")
-expect_running "$SAVER_PID" 1 "/c ended before its message box was closed"
-xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus "$box"
-xdotool key --window "$box" Return
-wait_exit "$SAVER_PID" 60 || fail "/c did not end after its message box"
-[ "$EXIT_STATUS" -eq 0 ] || fail "/c ended with status $EXIT_STATUS"
+# Started without arguments it opens the settings dialog; Escape closes it
+# like "取消", with status 0.
+win_start
+wait_for "the settings dialog" "$WIN_START_SECONDS" window_titled "参数设置Ver3.0"
+dialog=$(window_titled "参数设置Ver3.0")
+expect_running "$SAVER_PID" 1 "the settings mode ended before its dialog was closed"
+xdotool windowactivate --sync "$dialog" 2>/dev/null || xdotool windowfocus "$dialog"
+xdotool key --window "$dialog" Escape
+wait_exit "$SAVER_PID" 60 || fail "the settings dialog did not close on Escape"
+[ "$EXIT_STATUS" -eq 0 ] || fail "the settings mode ended with status $EXIT_STATUS"
 
 # The password change belongs to the Windows 9x family: on NT it ends at once.
 win_start /a

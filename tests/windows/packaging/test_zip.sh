@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# test_zip.sh ZIP VERSION: the zip to install by hand holds the saver and a
-# read-me Notepad shows, and nothing else.
+# test_zip.sh ZIP VERSION: the zip to install by hand holds the saver, named and
+# versioned for the control panel and Explorer, and a read-me Notepad shows.
 source "$(dirname "$0")/../../e2e/lib.sh"
 zip=${1:?usage: $0 ZIP VERSION}
 version=${2:?usage: $0 ZIP VERSION}
@@ -15,6 +15,11 @@ python3 -m zipfile -e "$zip" "$work" || fail "the zip does not unpack"
 
 file "$work/tessaly.scr" | grep -q 'PE32+ executable (GUI) x86-64.*stripped' ||
     fail "tessaly.scr is not a stripped 64-bit Windows program: $(file "$work/tessaly.scr")"
+
+# The control panel's list names a screen saver by its string 1.
+resources=$(x86_64-w64-mingw32-windres "$work/tessaly.scr" -O rc) || fail "windres cannot read tessaly.scr's resources"
+grep -q '^ *1, "Tessaly"$' <<<"$resources" || fail "tessaly.scr has no description string 1 \"Tessaly\""
+grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$resources" || fail "tessaly.scr's version resource does not say $version"
 
 readme=$work/README.txt
 [ "$(head -c 3 "$readme" | od -An -tx1 | tr -d ' ')" = efbbbf ] ||

@@ -20,4 +20,7 @@ std::optional<int> RunPlatformHelper()
     return std::nullopt;
 }
 
-void ShowNoSettingsWindow() { throw std::runtime_error("this build has no settings dialog"); }
+void RunPlatformSettingsDialog() { throw std::runtime_error("this build has no settings dialog"); }
+
+// The line on standard error is all there is.
+void ShowPlatformSettingsError(const std::string&) {}
