@@ -34,14 +34,20 @@ __attribute__((target("avx2"))) inline __m256i SpreadAlpha(__m256i texel) {
                                                      z, a, z, b, z, b, z, b, z, b, z));
 }
 
-template <TTint tint, bool high>
+// `oneColour`: the texels all have one colour, given already tinted in
+// 16-bit lanes as `tint16`, and their alphas sit in byte 0; the same bits
+// without unpacking and tinting each texel.
+template <TTint tint, bool high, bool oneColour = false>
 __attribute__((target("avx2"))) inline __m256i BlendHalf(__m256i texels, __m256i under, __m256i tint16) {
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i alpha = SpreadAlpha<high>(texels);
+  const __m256i alpha = SpreadAlpha<high, oneColour ? 0 : 3>(texels);
   // 255 - alpha, as alpha never exceeds 255.
   const __m256i inverse = _mm256_xor_si256(alpha, _mm256_set1_epi16(255));
   const __m256i below = high ? _mm256_unpackhi_epi8(under, zero) : _mm256_unpacklo_epi8(under, zero);
   if constexpr (tint == TTint::Black) return Div255x16(_mm256_mullo_epi16(below, inverse));
+  if constexpr (oneColour) {
+    return Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(tint16, alpha), _mm256_mullo_epi16(below, inverse)));
+  }
   const __m256i texel = high ? _mm256_unpackhi_epi8(texels, zero) : _mm256_unpacklo_epi8(texels, zero);
   __m256i colour = texel;
   if constexpr (tint == TTint::Other) colour = Div255x16(_mm256_mullo_epi16(texel, tint16));
@@ -56,31 +62,15 @@ __attribute__((target("avx2"))) inline __m256i TintHalf(__m256i texels, __m256i 
   return Div255x16(_mm256_mullo_epi16(texel, tint16));
 }
 
-// Four pixels of `under` under one colour, already tinted, in 16-bit lanes,
-// with the alphas in byte 0 of `alphas`' pixels: what BlendHalf gives for
-// texels of that colour, without unpacking and tinting each of them.
-template <TTint tint, bool high>
-__attribute__((target("avx2"))) inline __m256i BlendHalfOneColour(__m256i alphas, __m256i under, __m256i colour16) {
-  const __m256i alpha = SpreadAlpha<high, 0>(alphas);
-  const __m256i inverse = _mm256_xor_si256(alpha, _mm256_set1_epi16(255));
-  const __m256i below = high ? _mm256_unpackhi_epi8(under, _mm256_setzero_si256())
-                             : _mm256_unpacklo_epi8(under, _mm256_setzero_si256());
-  if constexpr (tint == TTint::Black) return Div255x16(_mm256_mullo_epi16(below, inverse));
-  return Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(colour16, alpha), _mm256_mullo_epi16(below, inverse)));
-}
-
-template <TTint tint>
-__attribute__((target("avx2"))) inline __m256i BlendedOneColour(__m256i alphas, __m256i under, __m256i colour16) {
-  const __m256i low = BlendHalfOneColour<tint, false>(alphas, under, colour16);
-  const __m256i high = BlendHalfOneColour<tint, true>(alphas, under, colour16);
-  return _mm256_and_si256(_mm256_packus_epi16(low, high), _mm256_set1_epi32(static_cast<int>(ColourMask)));
-}
-
-// Eight pixels of `under` under eight texels, by the rule.
-template <TTint tint>
-__attribute__((target("avx2"))) inline __m256i Blended(__m256i texel, __m256i under, __m256i tint16) {
-  const __m256i low = BlendHalf<tint, false>(texel, under, tint16);
-  const __m256i high = BlendHalf<tint, true>(texel, under, tint16);
+// Eight pixels of `under` under eight texels, by the rule (`oneColour` as
+// for BlendHalf).
+// Always inlined: MinGW's compiler may keep a copy of its own, and a
+// function returning a 256-bit vector out of line is an ABI warning there
+// (an error with warnings as errors), as the file is not built for AVX.
+template <TTint tint, bool oneColour = false>
+__attribute__((target("avx2"), always_inline)) inline __m256i Blended(__m256i texel, __m256i under, __m256i tint16) {
+  const __m256i low = BlendHalf<tint, false, oneColour>(texel, under, tint16);
+  const __m256i high = BlendHalf<tint, true, oneColour>(texel, under, tint16);
   return _mm256_and_si256(_mm256_packus_epi16(low, high), _mm256_set1_epi32(static_cast<int>(ColourMask)));
 }
 
@@ -114,21 +104,20 @@ __attribute__((target("avx2"))) inline void BlendBlock(uint32_t* dst, __m256i te
 // mask, not gathered into memory first: a vector read of bytes just written
 // one by one waits for those writes to land. Written back one by one, as a
 // masked vector write is slow on some processors.
-// `blend` gives the eight pixels from the eight under them.
-template <class TBlend>
-__attribute__((target("avx2"))) inline void BlendTailWith(uint32_t* dst, int rest, TBlend blend) {
+__attribute__((target("avx2"))) inline __m256i TailUnder(const uint32_t* dst, int rest) {
   const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), inside);
+  return _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), inside);
+}
+
+__attribute__((target("avx2"))) inline void StoreTail(uint32_t* dst, __m256i pixels, int rest) {
   alignas(32) uint32_t out[8];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(out), blend(under));
+  _mm256_store_si256(reinterpret_cast<__m256i*>(out), pixels);
   std::copy_n(out, rest, dst);
 }
 
 template <TTint tint>
 __attribute__((target("avx2"))) inline void BlendTail(uint32_t* dst, __m256i texel, int rest, __m256i tint16) {
-  BlendTailWith(dst, rest, [&](__m256i under) __attribute__((target("avx2"))) {
-    return Blended<tint>(texel, under, tint16);
-  });
+  StoreTail(dst, Blended<tint>(texel, TailUnder(dst, rest), tint16), rest);
 }
 
 template <TTint tint>
@@ -295,7 +284,7 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
     // waits out the gather's latency again.
     if constexpr (oneColour) {
       __m256i* out = reinterpret_cast<__m256i*>(dst + i);
-      _mm256_storeu_si256(out, BlendedOneColour<tint>(texel, _mm256_loadu_si256(out), colour16));
+      _mm256_storeu_si256(out, Blended<tint, true>(texel, _mm256_loadu_si256(out), colour16));
     } else {
       BlendBlock<tint, false>(dst + i, texel, tint16);
     }
@@ -304,9 +293,7 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
   const int rest = count - i;
   if (rest == 0) return;
   if constexpr (oneColour) {
-    BlendTailWith(dst + i, rest, [&](__m256i under) __attribute__((target("avx2"))) {
-      return BlendedOneColour<tint>(texel, under, colour16);
-    });
+    StoreTail(dst + i, Blended<tint, true>(texel, TailUnder(dst + i, rest), colour16), rest);
   } else {
     BlendTail<tint>(dst + i, texel, rest, tint16);
   }
