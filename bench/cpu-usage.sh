@@ -3,8 +3,9 @@
 # private Xvfb of 1920 x 1080 with default settings (or BUBBLES bubbles) and
 # reports how much of one core the saver and the X server used over SECONDS
 # (default 60), from their /proc/PID/stat user and system times, with the
-# load average beside it. The settings live in a scratch directory; the real
-# ~/.config is never touched.
+# load average beside it, and the saver's peak resident memory and whether
+# an OpenGL driver is mapped into it. The settings live in a scratch
+# directory; the real ~/.config is never touched.
 set -euo pipefail
 binary=$(realpath "${1:-build/release/src/tessaly}")
 seconds=${2:-60}
@@ -42,8 +43,12 @@ hz=$(getconf CLK_TCK)
 saver0=$(ticks "$saver"); x0=$(ticks "$xserver"); start=$(date +%s.%N)
 sleep "$seconds"
 saver1=$(ticks "$saver"); x1=$(ticks "$xserver"); end=$(date +%s.%N)
+peak=$(awk '/^VmHWM/ { print $2 }' "/proc/$saver/status")
+gl=none
+grep -qE 'swrast_dri|libLLVM|_dri\.so' "/proc/$saver/maps" && gl=mapped
 
 awk -v s="$((saver1 - saver0))" -v x="$((x1 - x0))" -v hz="$hz" -v t0="$start" -v t1="$end" \
+    -v peak="$peak" -v gl="$gl" \
     -v load="$(cut -d' ' -f1-3 /proc/loadavg)" -v balls="${bubbles:-default}" -v renderer="$(head -n1 "$scratch/stderr")" '
 BEGIN {
     wall = t1 - t0
@@ -52,4 +57,5 @@ BEGIN {
     printf "saver    %5.1f %% of a core\n", 100 * s / hz / wall
     printf "X server %5.1f %% of a core\n", 100 * x / hz / wall
     printf "together %5.1f %% of a core\n", 100 * (s + x) / hz / wall
+    printf "peak resident memory of the saver %.1f MB, OpenGL driver %s\n", peak / 1024, gl
 }'

@@ -25,6 +25,11 @@ constexpr double LimiterReleaseSeconds = 0.25;
 // engine stops rendering until the next note, so an idle chime costs no
 // processor time while the saver runs.
 constexpr double QuietSecondsBeforeIdle = 3.0;
+// A chime rings one note per hard collision, each dying away within seconds;
+// this many voices hold every note a crowd of bubbles keeps ringing, and the
+// oldest, quietest tails give way beyond it. Each voice FluidSynth prepares
+// costs memory whether it sounds or not (its default is 256).
+constexpr int Polyphony = 64;
 
 void QuietFluidLogging()
 {
@@ -101,6 +106,14 @@ TFluidSynthEngine::TFluidSynthEngine(const std::string& soundFontPath, double sa
         throw std::runtime_error("FluidSynth settings could not be created");
     fluid_settings_setnum(Impl->Settings, "synth.sample-rate", sampleRate);
     fluid_settings_setnum(Impl->Settings, "synth.gain", SynthGain);
+    fluid_settings_setint(Impl->Settings, "synth.polyphony", Polyphony);
+    // Only the samples of the instruments chosen on a channel are read into
+    // memory, not the whole soundfont: the chime plays one instrument.
+    fluid_settings_setint(Impl->Settings, "synth.dynamic-sample-loading", 1);
+    // Nothing the chime sends asks for chorus (the controller that would is
+    // never sent and defaults to none), so its effect unit would only
+    // compute silence for every block.
+    fluid_settings_setint(Impl->Settings, "synth.chorus.active", 0);
     Impl->Synth = new_fluid_synth(Impl->Settings);
     if (!Impl->Synth)
         throw std::runtime_error("FluidSynth could not be started");

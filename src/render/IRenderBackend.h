@@ -113,10 +113,15 @@ class IRenderBackend {
                              const uint32_t* palette) = 0;
 
   virtual bool Clear(const TRect& rect, uint32_t color) = 0;
+  // A backend may carry the copy out later with the draws that follow it, at
+  // the latest at the next Present or FinishDrawing: until then the source's
+  // pixels stay as they are.
   virtual bool CopyPlainSurface(const TPlainPixels& source, const TRect& sourceRect, int x, int y) = 0;
   virtual void SetViewport(const TRect& viewport) = 0;
   virtual bool DrawTriangleStrip(const TD3DTLVertex* vertices, size_t count, IBackendTexture* texture,
                                  const TRenderStates& states) = 0;
   // Shows the back surface in `dest` of the window (window coordinates).
   virtual bool Present(const TRect& dest, bool waitVBlank) = 0;
+  // Carries out whatever waits, so that the plain surfaces it reads may change.
+  virtual void FinishDrawing() {}
 };

@@ -43,10 +43,16 @@ TDXDraw::~TDXDraw() {
 
 void TDXDraw::SetControl(IDrawControl* control) {
   control_ = control;
+  ReadControlSize();
   if (control_ && AutoSize && !initialized_) {
-    surfaceWidth_ = control_->ClientWidth();
-    surfaceHeight_ = control_->ClientHeight();
+    surfaceWidth_ = controlWidth_;
+    surfaceHeight_ = controlHeight_;
   }
+}
+
+void TDXDraw::ReadControlSize() {
+  controlWidth_ = control_ ? control_->ClientWidth() : 0;
+  controlHeight_ = control_ ? control_->ClientHeight() : 0;
 }
 
 void TDXDraw::SetOptions(TDXDrawOptions options) {
@@ -169,9 +175,10 @@ void TDXDraw::InitializeDevice() {
   try {
     Notify(deInitializing);
     if (nowOptions_ & doFullScreen) SwitchDisplayMode();
+    ReadControlSize();
     if (AutoSize) {
-      surfaceWidth_ = control_->ClientWidth();
-      surfaceHeight_ = control_->ClientHeight();
+      surfaceWidth_ = controlWidth_;
+      surfaceHeight_ = controlHeight_;
     }
     CreateTarget();
     inTransition_ = false;
@@ -256,13 +263,11 @@ bool TDXDraw::DeviceReady() {
 }
 
 TRect TDXDraw::PresentDestination() const {
-  const int controlWidth = control_->ClientWidth();
-  const int controlHeight = control_->ClientHeight();
-  if (nowOptions_ & doStretch) return TRect{0, 0, controlWidth, controlHeight};
+  if (nowOptions_ & doStretch) return TRect{0, 0, controlWidth_, controlHeight_};
   TRect dest{0, 0, backWidth_, backHeight_};
   if (nowOptions_ & doCenter) {
-    const int dx = (controlWidth - backWidth_) / 2;
-    const int dy = (controlHeight - backHeight_) / 2;
+    const int dx = (controlWidth_ - backWidth_) / 2;
+    const int dy = (controlHeight_ - backHeight_) / 2;
     dest = TRect{dx, dy, dx + backWidth_, dy + backHeight_};
   }
   return dest;
@@ -288,6 +293,10 @@ void TDXDraw::PresentFrame() {
 
 void TDXDraw::Paint() { Present(false); }
 
+void TDXDraw::FinishDrawing() {
+  if (initialized_) backend_->FinishDrawing();
+}
+
 void TDXDraw::FormShown() {
   if (AutoInitialize && !initializeCalledOnce_) InitializeDevice();
 }
@@ -302,10 +311,11 @@ void TDXDraw::EndMoveSize() {
 
 void TDXDraw::ControlResized() {
   if (!control_) return;
+  ReadControlSize();
   if (!initialized_) {
     if (AutoSize) {
-      SetSurfaceWidth(control_->ClientWidth());
-      SetSurfaceHeight(control_->ClientHeight());
+      SetSurfaceWidth(controlWidth_);
+      SetSurfaceHeight(controlHeight_);
     }
     return;
   }

@@ -51,6 +51,9 @@ class TDXDraw {
   bool DeviceReady();
   void RestoreSurfaces();
   void PresentFrame();
+  // Carries out the drawing still waiting in the backend, which may read a
+  // plain surface: called before such a surface changes between frames.
+  void FinishDrawing();
 
   bool Initialized() const { return initialized_; }
   bool InTransition() const { return inTransition_; }
@@ -95,9 +98,14 @@ class TDXDraw {
   void ReleaseDeviceObjects();
   TRect PresentDestination() const;
   bool Present(bool waitVBlank);
+  void ReadControlSize();
 
   std::unique_ptr<IRenderBackend> backend_;
   IDrawControl* control_ = nullptr;
+  // The control's client size as of its last resize: presenting needs it
+  // every frame, and asking a window system for it can cost a round trip.
+  int controlWidth_ = 0;
+  int controlHeight_ = 0;
   TDXDrawOptions options_ = DefaultDeviceOptions;
   TDXDrawOptions nowOptions_ = ReduceOptions(DefaultDeviceOptions);
   int surfaceWidth_ = 100;

@@ -243,6 +243,9 @@ void TFDxBall::PictureReady(TLoadPic&)
     // Steps change hands by swapping pixels; the end of a fade repeats the
     // last step, which the background already is.
     TDirectDrawSurface& step = Loader->StepSurface();
+    // A frame cut short may have left its background copy waiting, still
+    // reading these pixels.
+    DXDraw.FinishDrawing();
     if (BackSurface && !Loader->Finished() && !BackSurface->SwapPixels(step))
         BackSurface->BltFast(0, 0, step, step.ClientRect(), 0);
     if (Loader->Finished())

@@ -107,8 +107,10 @@ class FakeControl : public IDrawControl {
   int Height = 600;
   bool Form = true;
   bool Active = true;
-  int ClientWidth() const override { return Width; }
-  int ClientHeight() const override { return Height; }
+  // How often the size was asked for: a window system may answer slowly.
+  mutable int SizeQueries = 0;
+  int ClientWidth() const override { return ++SizeQueries, Width; }
+  int ClientHeight() const override { return ++SizeQueries, Height; }
   bool HasParentForm() const override { return Form; }
   bool IsFormActive() const override { return Active; }
   void* NativeWindow() const override { return const_cast<FakeControl*>(this); }

@@ -227,6 +227,27 @@ TEST_F(TDXDrawTest, PresentCentresStretchesOrWaitsForTheForm) {
   EXPECT_EQ(backend->Calls, (std::vector<std::string>{"Restore"}));
 }
 
+TEST_F(TDXDrawTest, PresentingTakesTheControlSizeOfItsLastResize) {
+  device->AutoSize = false;
+  device->SetSurfaceWidth(200);
+  device->SetSurfaceHeight(100);
+  device->InitializeDevice();
+  control.SizeQueries = 0;
+  for (int frame = 0; frame < 3; ++frame) device->PresentFrame();
+  EXPECT_EQ(control.SizeQueries, 0);
+  EXPECT_EQ(backend->LastPresent, (TRect{300, 250, 500, 350}));
+
+  // The new size counts once the control says it was resized, as a window's
+  // size message says.
+  control.Width = 1000;
+  control.Height = 700;
+  device->PresentFrame();
+  EXPECT_EQ(backend->LastPresent, (TRect{300, 250, 500, 350}));
+  device->ControlResized();
+  device->PresentFrame();
+  EXPECT_EQ(backend->LastPresent, (TRect{400, 300, 600, 400}));
+}
+
 TEST_F(TDXDrawTest, ShowingInitialisesOnceAndMovesCycleTheDevice) {
   device->FormShown();
   EXPECT_TRUE(device->Initialized());

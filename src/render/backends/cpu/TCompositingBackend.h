@@ -28,6 +28,7 @@ class TCompositingBackend : public IRenderBackend {
   void SetViewport(const TRect& viewport) override;
   bool DrawTriangleStrip(const TD3DTLVertex* vertices, size_t count, IBackendTexture* texture,
                          const TRenderStates& states) override;
+  void FinishDrawing() override { compositor_.Flush(); }
 
  protected:
   TCpuCompositor compositor_;

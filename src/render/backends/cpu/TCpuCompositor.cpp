@@ -71,8 +71,7 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
 }
 
 void TCpuCompositor::Resize(int width, int height) {
-  commands_.clear();
-  columns_.clear();
+  ForgetCommands();
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
   own_.reset(static_cast<uint32_t*>(std::calloc(std::max<size_t>(PixelCount(), 1), sizeof(uint32_t))));
@@ -127,6 +126,12 @@ void TCpuCompositor::Commit() {
   if (pending) hand(joined);
 }
 
+void TCpuCompositor::ForgetCommands() {
+  commands_.clear();
+  columns_.clear();
+  copyParts_.clear();
+}
+
 TDamageRegion& TCpuCompositor::PresentDamage() {
   Commit();
   return sincePresent_;
@@ -155,7 +160,8 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   if (Empty(to)) return false;
   // Whatever is still waiting entirely under the copy would only be
   // overwritten; what sticks out is drawn first, as it was asked for.
-  std::erase_if(commands_, [&](const TCommand& c) { return Intersect(c.Bounds, to) == c.Bounds; });
+  // Work already counted as a change stays: it runs, and the copy covers it.
+  std::erase_if(commands_, [&](const TCommand& c) { return !c.Counted && Intersect(c.Bounds, to) == c.Bounds; });
   Commit();
   const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
   copyRects_.clear();
@@ -167,20 +173,32 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   } else {
     copyRects_.push_back(to);
   }
-  int64_t copied = 0;
+  if (copyRects_.empty()) {
+    lastCopy_ = key;
+    sinceCopy_.Reset();
+    return true;
+  }
+  // The copy waits in line with the draws, so that each band of rows is
+  // restored and drawn on while it is in the cache of the thread drawing it.
+  TCommand command;
+  command.Kind = TKind::Copy;
+  command.Source = source;
+  command.SourceWidth = sourceWidth;
+  command.SourceDx = dx;
+  command.SourceDy = dy;
+  command.PartOffset = copyParts_.size();
+  command.PartCount = copyRects_.size();
+  command.Bounds = copyRects_.front();
   for (const TRect& part : copyRects_) {
     sincePresent_.Add(part);
-    copied += int64_t(part.Width()) * part.Height();
+    copyParts_.push_back(part);
+    command.Bounds = TRect{std::min(command.Bounds.Left, part.Left), std::min(command.Bounds.Top, part.Top),
+                           std::max(command.Bounds.Right, part.Right), std::max(command.Bounds.Bottom, part.Bottom)};
+    command.Work += int64_t(part.Width()) * part.Height();
   }
-  Flush([&](int top, int bottom, int) {
-    for (const TRect& part : copyRects_) {
-      for (int row = std::max(top, part.Top); row < std::min(bottom, part.Bottom); ++row) {
-        const uint32_t* src =
-            source + static_cast<size_t>(row - dy) * static_cast<size_t>(sourceWidth) + (part.Left - dx);
-        CopySpanMasked(MutableRow(row) + part.Left, src, part.Width());
-      }
-    }
-  }, copied);
+  // Counted already, part by part.
+  command.Counted = true;
+  commands_.push_back(std::move(command));
   lastCopy_ = sourceId != 0 ? key : TCopyKey{};
   sinceCopy_.Reset();
   return true;
@@ -330,8 +348,7 @@ int TCpuCompositor::BandCount() const {
 void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int worker)>& afterBand,
                            int64_t afterBandPixels) {
   if (height_ == 0 || (commands_.empty() && !afterBand)) {
-    commands_.clear();
-    columns_.clear();
+    ForgetCommands();
     return;
   }
   Commit();
@@ -340,7 +357,9 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
     if (scratch.size() < rowScratch) scratch.resize(rowScratch);
   }
   int64_t work = afterBandPixels;
-  for (const TCommand& command : commands_) work += int64_t(command.Bounds.Width()) * command.Bounds.Height();
+  for (const TCommand& command : commands_) {
+    work += command.Kind == TKind::Copy ? command.Work : int64_t(command.Bounds.Width()) * command.Bounds.Height();
+  }
   // Waking another thread costs more than it saves on a light frame.
   const int bands = work < LightFlushPixels ? 1 : BandCount();
   pool_.Run(bands, [&](int band, int worker) {
@@ -349,8 +368,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
     RunBand(top, bottom, worker);
     if (afterBand) afterBand(top, bottom, worker);
   });
-  commands_.clear();
-  columns_.clear();
+  ForgetCommands();
   // Sizes no longer drawn, and textures nobody else holds, are let go.
   ++flushes_;
   std::erase_if(scaled_, [&](const TScaledEntry& entry) {
@@ -383,6 +401,21 @@ void TCpuCompositor::RunBand(int top, int bottom, int worker) {
       case TKind::Triangle:
         RunTriangle(command, first, last, scratch);
         break;
+      case TKind::Copy:
+        RunCopy(command, first, last);
+        break;
+    }
+  }
+}
+
+void TCpuCompositor::RunCopy(const TCommand& command, int top, int bottom) {
+  for (size_t i = command.PartOffset; i < command.PartOffset + command.PartCount; ++i) {
+    const TRect& part = copyParts_[i];
+    for (int row = std::max(top, part.Top); row < std::min(bottom, part.Bottom); ++row) {
+      const uint32_t* src = command.Source +
+                            static_cast<size_t>(row - command.SourceDy) * static_cast<size_t>(command.SourceWidth) +
+                            (part.Left - command.SourceDx);
+      CopySpanMasked(MutableRow(row) + part.Left, src, part.Width());
     }
   }
 }

@@ -45,6 +45,8 @@ class TCpuCompositor {
   void Clear(const TRect& rect, uint32_t color);
   // Copies sourceRect of a source of 0x..RRGGBB pixels to (x, y), clipped to
   // the surface but not to the viewport. False when nothing could be copied.
+  // The copy is carried out with the draws at the next Flush: the source's
+  // pixels must stay as they are until then.
   // A source named by a nonzero id, whose version changes with its pixels, is
   // copied again only where the surface changed since it was last copied the
   // same way: the background under last frame's bubbles, not the screen.
@@ -71,7 +73,7 @@ class TCpuCompositor {
   const uint32_t* Row(int y) const { return base_ + static_cast<size_t>(y) * static_cast<size_t>(width_); }
 
  private:
-  enum class TKind { Clear, Rect, Triangle };
+  enum class TKind { Clear, Rect, Triangle, Copy };
 
   struct TCopyKey {
     const uint32_t* Source = nullptr;
@@ -106,6 +108,13 @@ class TCpuCompositor {
     std::shared_ptr<const TCpuTexels> Scaled;
     int ScaledLeft = 0, ScaledTop = 0;
     TTriangleSetup Triangle;
+    // Copy: where the source's pixel (x, y) lands is (x + SourceDx, y +
+    // SourceDy); the parts, in copyParts_, are what is copied, Work pixels.
+    const uint32_t* Source = nullptr;
+    int SourceWidth = 0;
+    int SourceDx = 0, SourceDy = 0;
+    size_t PartOffset = 0, PartCount = 0;
+    int64_t Work = 0;
     // Triangle blended with source alpha: the texture in tiles, and where
     // it shows anything.
     std::shared_ptr<const TCpuTiledTexels> Tiled;
@@ -118,11 +127,14 @@ class TCpuCompositor {
   void AddRect(const TFixedVertex* corners, TCommand command);
   void AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c, TCommand command);
   void Commit();
+  // Drops every pending command (carried out or not wanted).
+  void ForgetCommands();
   void RunBand(int top, int bottom, int worker);
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   std::shared_ptr<const TCpuTexels> ScaledTexels(const TCommand& command, const TRect& covered);
   void RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch);
+  void RunCopy(const TCommand& command, int top, int bottom);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
 
@@ -153,6 +165,7 @@ class TCpuCompositor {
   TDamageRegion sinceCopy_;
   TDamageRegion sincePresent_;
   std::vector<TRect> copyRects_;
+  std::vector<TRect> copyParts_;
   // Textures drawn as straight squares, kept at the sizes they were drawn
   // at: a bubble drawn at one size frame after frame then reads its texels
   // in place.

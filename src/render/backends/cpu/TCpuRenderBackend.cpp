@@ -10,8 +10,11 @@ namespace {
 constexpr uint32_t TexelFormat = SDL_PIXELFORMAT_ARGB8888;
 constexpr uint32_t BackFormat = SDL_PIXELFORMAT_RGB888;
 // Frames between two presents of the whole surface, which mend anything the
-// window lost without telling us (one a second at the frame rate).
-constexpr int FullPresentFrames = 25;
+// window lost without telling us (every ten seconds at the frame rate).
+// Exposure is told and answered at once; this is only the safety net, and a
+// whole screen sent to the X server costs it as much as a dozen ordinary
+// frames.
+constexpr int FullPresentFrames = 250;
 
 // Window surfaces laid out like the back surface take rows as they are.
 bool SameLayout(const SDL_Surface* surface) {

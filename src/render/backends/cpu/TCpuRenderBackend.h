@@ -15,7 +15,7 @@
 // pixels, sampled at the nearest texel; the device never gets hardware from
 // this backend, so it never asks for filtering. Only what changed since the
 // last present is sent to the window, and all of it after the window was
-// exposed or every second in any case. The native window a control hands
+// exposed or every ten seconds in any case. The native window a control hands
 // over is an SDL_Window* without a renderer of its own.
 class TCpuRenderBackend : public TCompositingBackend {
  public:
