@@ -186,7 +186,7 @@ TEST_P(CpuSpanKernels, WalkAndBlendInOnePassLeaveWhatTheyLeaveOneAfterTheOther) 
   const int64_t denominators[] = {1, 5, 4096, 999983, int64_t(1) << 31, int64_t(1) << 44};
   const uint32_t tints[] = {0xFFFFFF, 0x000000, 0xFF2A7FD1};
   for (int64_t denominator : denominators) {
-    for (int trial = 0; trial < 40; ++trial) {
+    for (int trial = 0; trial < 60; ++trial) {
       TWalkSteps steps;
       steps.UDenominator = denominator;
       steps.VDenominator = trial % 2 ? denominator : 13;
@@ -200,8 +200,10 @@ TEST_P(CpuSpanKernels, WalkAndBlendInOnePassLeaveWhatTheyLeaveOneAfterTheOther) 
       start.V = int64_t(random() % 80) - 25;
       start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
       start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
-      // Past one piece of the generic pass, and every tail length.
-      const int count = trial < 20 ? trial : int(random() % 200);
+      // Every length up to past four groups of eight, each tail after the
+      // groups the vector pass reads ahead, and past one piece of the
+      // generic pass.
+      const int count = trial < 34 ? trial : int(random() % 200);
       const uint32_t tint = tints[trial % 3];
       std::vector<uint32_t> under(size_t(count) + 1);
       for (auto& pixel : under) pixel = uint32_t(random() & 0xFFFFFF);
