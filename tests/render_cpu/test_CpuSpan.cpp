@@ -123,6 +123,31 @@ uint32_t WalkedTexel(const std::vector<uint32_t>& texels, int width, int height,
   return texels[size_t(row * width + column)];
 }
 
+// A planned walk with random steps and a random start, which may lie off the
+// texture on every side so the clamps are walked too.
+struct TRandomWalk {
+  TWalkSteps Steps;
+  TTexelWalk Start;
+};
+TRandomWalk RandomWalk(std::mt19937_64& random, int64_t uDenominator, int64_t vDenominator, int spanU, int spanV,
+                       int offset) {
+  TRandomWalk walk;
+  TWalkSteps& steps = walk.Steps;
+  steps.UDenominator = uDenominator;
+  steps.VDenominator = vDenominator;
+  steps.UStep = int64_t(random() % 5) - 2;
+  steps.VStep = int64_t(random() % 3) - 1;
+  steps.UStepPart = int64_t(random() % uint64_t(steps.UDenominator));
+  steps.VStepPart = int64_t(random() % uint64_t(steps.VDenominator));
+  PlanWalk(steps);
+  TTexelWalk& start = walk.Start;
+  start.U = int64_t(random() % uint64_t(spanU)) - offset;
+  start.V = int64_t(random() % uint64_t(spanV)) - offset;
+  start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
+  start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
+  return walk;
+}
+
 TEST_P(CpuSpanKernels, WalksGiveTheFlooredPositionOfEveryPixelClampedOntoTheTexture) {
   const TWalkSpanFn walk = WalkSpanFunction(GetParam());
   constexpr int Width = 37, Height = 29;
@@ -134,20 +159,7 @@ TEST_P(CpuSpanKernels, WalksGiveTheFlooredPositionOfEveryPixelClampedOntoTheText
   const int64_t denominators[] = {1, 3, 4096, 999983, (int64_t(1) << 31) - 1, int64_t(1) << 31, int64_t(1) << 40};
   for (int64_t denominator : denominators) {
     for (int trial = 0; trial < 60; ++trial) {
-      TWalkSteps steps;
-      steps.UDenominator = denominator;
-      steps.VDenominator = trial % 3 ? denominator : 7;
-      steps.UStep = int64_t(random() % 5) - 2;
-      steps.VStep = int64_t(random() % 3) - 1;
-      steps.UStepPart = int64_t(random() % uint64_t(steps.UDenominator));
-      steps.VStepPart = int64_t(random() % uint64_t(steps.VDenominator));
-      PlanWalk(steps);
-      TTexelWalk start;
-      // Starts off the texture on every side, so the clamps are walked too.
-      start.U = int64_t(random() % 80) - 20;
-      start.V = int64_t(random() % 70) - 20;
-      start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
-      start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
+      const auto [steps, start] = RandomWalk(random, denominator, trial % 3 ? denominator : 7, 80, 70, 20);
       const int count = int(random() % 70);
       std::vector<uint32_t> out(size_t(count) + 1, 0xDEADBEEF);
       walk(out.data(), texels.data(), Width, Height, steps, start, count);
@@ -186,22 +198,12 @@ TEST_P(CpuSpanKernels, WalkAndBlendInOnePassLeaveWhatTheyLeaveOneAfterTheOther) 
   const int64_t denominators[] = {1, 5, 4096, 999983, int64_t(1) << 31, int64_t(1) << 44};
   const uint32_t tints[] = {0xFFFFFF, 0x000000, 0xFF2A7FD1};
   for (int64_t denominator : denominators) {
-    for (int trial = 0; trial < 40; ++trial) {
-      TWalkSteps steps;
-      steps.UDenominator = denominator;
-      steps.VDenominator = trial % 2 ? denominator : 13;
-      steps.UStep = int64_t(random() % 5) - 2;
-      steps.VStep = int64_t(random() % 3) - 1;
-      steps.UStepPart = int64_t(random() % uint64_t(steps.UDenominator));
-      steps.VStepPart = int64_t(random() % uint64_t(steps.VDenominator));
-      PlanWalk(steps);
-      TTexelWalk start;
-      start.U = int64_t(random() % 90) - 25;
-      start.V = int64_t(random() % 80) - 25;
-      start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
-      start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
-      // Past one piece of the generic pass, and every tail length.
-      const int count = trial < 20 ? trial : int(random() % 200);
+    for (int trial = 0; trial < 60; ++trial) {
+      const auto [steps, start] = RandomWalk(random, denominator, trial % 2 ? denominator : 13, 90, 80, 25);
+      // Every length up to past four groups of eight, each tail after the
+      // groups the vector pass reads ahead, and past one piece of the
+      // generic pass.
+      const int count = trial < 34 ? trial : int(random() % 200);
       const uint32_t tint = tints[trial % 3];
       std::vector<uint32_t> under(size_t(count) + 1);
       for (auto& pixel : under) pixel = uint32_t(random() & 0xFFFFFF);

@@ -8,6 +8,12 @@
 // runs on processors without it; BlendSpanFunction only hands this out when
 // the processor says it has AVX2.
 
+// Helpers returning a vector are always inlined: MinGW's compiler keeps an
+// out-of-line copy of one now and then, and a function returning a 256-bit
+// vector out of line is an ABI warning there (an error with warnings as
+// errors), as the file is not built for AVX as a whole.
+#define VECTOR_HELPER __attribute__((target("avx2"), always_inline)) inline
+
 namespace {
 
 constexpr uint32_t ColourMask = 0x00FFFFFF;
@@ -17,7 +23,7 @@ constexpr uint32_t White = 0x00FFFFFF;
 // (y + (y >> 8)) >> 8 equals the high half of y x 257, one multiply instead
 // of two shifts and an add (y + y / 256 has no whole number between it and
 // y + floor(y / 256), so both floors agree).
-__attribute__((target("avx2"))) inline __m256i Div255x16(__m256i x) {
+VECTOR_HELPER __m256i Div255x16(__m256i x) {
   return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
 }
 
@@ -26,22 +32,28 @@ __attribute__((target("avx2"))) inline __m256i Div255x16(__m256i x) {
 enum class TTint { White, Black, Other };
 
 // Four pixels of `texel` (the half `high` picks of each 128-bit lane), each
-// pixel's alpha spread over its four 16-bit lanes.
-template <bool high>
-__attribute__((target("avx2"))) inline __m256i SpreadAlpha(__m256i texel) {
-  const char a = high ? 11 : 3, b = high ? 15 : 7, z = -128;
+// pixel's alpha, byte `at` of its four, spread over its four 16-bit lanes.
+template <bool high, char at = 3>
+VECTOR_HELPER __m256i SpreadAlpha(__m256i texel) {
+  const char a = high ? 8 + at : at, b = high ? 12 + at : 4 + at, z = -128;
   return _mm256_shuffle_epi8(texel, _mm256_setr_epi8(a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z, a, z, a, z, a,
                                                      z, a, z, b, z, b, z, b, z, b, z));
 }
 
-template <TTint tint, bool high>
-__attribute__((target("avx2"))) inline __m256i BlendHalf(__m256i texels, __m256i under, __m256i tint16) {
+// `oneColour`: the texels all have one colour, given already tinted in
+// 16-bit lanes as `tint16`, and their alphas sit in byte 0; the same bits
+// without unpacking and tinting each texel.
+template <TTint tint, bool high, bool oneColour = false>
+VECTOR_HELPER __m256i BlendHalf(__m256i texels, __m256i under, __m256i tint16) {
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i alpha = SpreadAlpha<high>(texels);
+  const __m256i alpha = SpreadAlpha<high, oneColour ? 0 : 3>(texels);
   // 255 - alpha, as alpha never exceeds 255.
   const __m256i inverse = _mm256_xor_si256(alpha, _mm256_set1_epi16(255));
   const __m256i below = high ? _mm256_unpackhi_epi8(under, zero) : _mm256_unpacklo_epi8(under, zero);
   if constexpr (tint == TTint::Black) return Div255x16(_mm256_mullo_epi16(below, inverse));
+  if constexpr (oneColour) {
+    return Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(tint16, alpha), _mm256_mullo_epi16(below, inverse)));
+  }
   const __m256i texel = high ? _mm256_unpackhi_epi8(texels, zero) : _mm256_unpacklo_epi8(texels, zero);
   __m256i colour = texel;
   if constexpr (tint == TTint::Other) colour = Div255x16(_mm256_mullo_epi16(texel, tint16));
@@ -50,17 +62,18 @@ __attribute__((target("avx2"))) inline __m256i BlendHalf(__m256i texels, __m256i
 
 // An opaque texel under a tint shows the tinted colour alone.
 template <TTint tint, bool high>
-__attribute__((target("avx2"))) inline __m256i TintHalf(__m256i texels, __m256i tint16) {
+VECTOR_HELPER __m256i TintHalf(__m256i texels, __m256i tint16) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i texel = high ? _mm256_unpackhi_epi8(texels, zero) : _mm256_unpacklo_epi8(texels, zero);
   return Div255x16(_mm256_mullo_epi16(texel, tint16));
 }
 
-// Eight pixels of `under` under eight texels, by the rule.
-template <TTint tint>
-__attribute__((target("avx2"))) inline __m256i Blended(__m256i texel, __m256i under, __m256i tint16) {
-  const __m256i low = BlendHalf<tint, false>(texel, under, tint16);
-  const __m256i high = BlendHalf<tint, true>(texel, under, tint16);
+// Eight pixels of `under` under eight texels, by the rule (`oneColour` as
+// for BlendHalf).
+template <TTint tint, bool oneColour = false>
+VECTOR_HELPER __m256i Blended(__m256i texel, __m256i under, __m256i tint16) {
+  const __m256i low = BlendHalf<tint, false, oneColour>(texel, under, tint16);
+  const __m256i high = BlendHalf<tint, true, oneColour>(texel, under, tint16);
   return _mm256_and_si256(_mm256_packus_epi16(low, high), _mm256_set1_epi32(static_cast<int>(ColourMask)));
 }
 
@@ -90,17 +103,40 @@ __attribute__((target("avx2"))) inline void BlendBlock(uint32_t* dst, __m256i te
   _mm256_storeu_si256(out, Blended<tint>(texel, _mm256_loadu_si256(out), tint16));
 }
 
+// Eight pixels at `dst` under texels of one colour (BlendHalf's
+// `oneColour`), skipping clear groups and filling opaque ones with
+// `opaqueColour`; the rule gives the same bits without the shortcuts.
+template <TTint tint>
+__attribute__((target("avx2"))) inline void BlendOneColourBlock(uint32_t* dst, __m256i alphas, __m256i colour16,
+                                                                __m256i opaqueColour) {
+  const __m256i alpha = _mm256_slli_epi32(alphas, 24);
+  if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alpha, _mm256_setzero_si256())) == -1) return;
+  __m256i* out = reinterpret_cast<__m256i*>(dst);
+  if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alpha, _mm256_set1_epi32(static_cast<int>(0xFF000000u)))) == -1) {
+    _mm256_storeu_si256(out, opaqueColour);
+    return;
+  }
+  _mm256_storeu_si256(out, Blended<tint, true>(alphas, _mm256_loadu_si256(out), colour16));
+}
+
 // The last `rest` (1..7) pixels of a run. They are read through a lane
 // mask, not gathered into memory first: a vector read of bytes just written
 // one by one waits for those writes to land. Written back one by one, as a
 // masked vector write is slow on some processors.
+VECTOR_HELPER __m256i TailUnder(const uint32_t* dst, int rest) {
+  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  return _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), inside);
+}
+
+__attribute__((target("avx2"))) inline void StoreTail(uint32_t* dst, __m256i pixels, int rest) {
+  alignas(32) uint32_t out[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(out), pixels);
+  std::copy_n(out, rest, dst);
+}
+
 template <TTint tint>
 __attribute__((target("avx2"))) inline void BlendTail(uint32_t* dst, __m256i texel, int rest, __m256i tint16) {
-  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), inside);
-  alignas(32) uint32_t out[8];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(out), Blended<tint>(texel, under, tint16));
-  std::copy_n(out, rest, dst);
+  StoreTail(dst, Blended<tint>(texel, TailUnder(dst, rest), tint16), rest);
 }
 
 template <TTint tint>
@@ -208,9 +244,8 @@ namespace {
 // tiles: tile (row / 4, column / 4), then row % 4 and column % 4 within;
 // each read takes four bytes from where the texel starts.
 template <TCpuTiledTexels::TLayout layout>
-__attribute__((target("avx2"))) inline __m256i Gather(const uint8_t* tiles, const TLanes8& u, const TLanes8& v,
-                                                      __m256i lastColumn, __m256i lastRow, __m256i tileRow,
-                                                      __m256i colour) {
+VECTOR_HELPER __m256i Gather(const uint8_t* tiles, const TLanes8& u, const TLanes8& v, __m256i lastColumn,
+                             __m256i lastRow, __m256i tileRow) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i within = _mm256_set1_epi32(TCpuTiledTexels::TileSide - 1);
   const __m256i column = _mm256_min_epi32(_mm256_max_epi32(u.Whole, zero), lastColumn);
@@ -222,7 +257,8 @@ __attribute__((target("avx2"))) inline __m256i Gather(const uint8_t* tiles, cons
                                               _mm256_and_si256(column, within));
   const __m256i raw = _mm256_i32gather_epi32(reinterpret_cast<const int*>(tiles),
                                              _mm256_add_epi32(rowPart, columnPart), static_cast<int>(layout));
-  if constexpr (layout == TCpuTiledTexels::Alpha) return _mm256_or_si256(_mm256_slli_epi32(raw, 24), colour);
+  // Alpha alone comes back in byte 0, as the one-colour blend takes it.
+  if constexpr (layout == TCpuTiledTexels::Alpha) return raw;
   if constexpr (layout == TCpuTiledTexels::GreyAlpha) {
     // grey, alpha -> alpha, grey, grey, grey
     return _mm256_shuffle_epi8(raw, _mm256_setr_epi8(0, 0, 0, 1, 4, 4, 4, 5, 8, 8, 8, 9, 12, 12, 12, 13, 0, 0, 0, 1,
@@ -246,20 +282,43 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
   const __m256i lastRow = _mm256_set1_epi32(texels.Height - 1);
   // Four rows of a tile row hold tiles across x 16 texels.
   const __m256i tileRow = _mm256_set1_epi32(texels.TilesAcross * TCpuTiledTexels::TileSide);
-  const __m256i colour = _mm256_set1_epi32(static_cast<int>(texels.Colour));
   const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), zero);
+  // Texels kept as alpha alone share one colour, tinted here once for the
+  // whole run instead of texel by texel.
+  __m256i colour16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(texels.Colour)), zero);
+  if constexpr (tint == TTint::Other) colour16 = Div255x16(_mm256_mullo_epi16(colour16, tint16));
+  constexpr bool oneColour = layout == TCpuTiledTexels::Alpha;
+  // What an opaque texel of that colour shows.
+  const __m256i opaqueColour = _mm256_and_si256(_mm256_packus_epi16(colour16, colour16),
+                                                _mm256_set1_epi32(tint == TTint::Black ? 0 : int(ColourMask)));
   const uint8_t* tiles = texels.Bytes();
+  // A gather takes far longer to deliver than to issue. The next group's
+  // gather goes out before this group is blended, so its wait overlaps the
+  // blend instead of following it. Positions past the run are still clamped
+  // onto the texture, so reading one group ahead never leaves it.
+  __m256i texel = Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow);
   int i = 0;
   for (; i + WalkLanes <= count; i += WalkLanes) {
-    // No shortcuts: a branch on gathered texels that goes the wrong way
-    // waits out the gather's latency again.
-    BlendBlock<tint, false>(dst + i, Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour), tint16);
     u.Advance();
     v.Advance();
+    const __m256i next = Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow);
+    // Clear groups are skipped and opaque ones copied: with the gather
+    // issued a group ahead, a branch on its texels no longer waits for them,
+    // and inside a bubble long runs of groups take the same way.
+    if constexpr (oneColour) {
+      BlendOneColourBlock<tint>(dst + i, texel, colour16, opaqueColour);
+    } else {
+      BlendBlock<tint>(dst + i, texel, tint16);
+    }
+    texel = next;
   }
   const int rest = count - i;
   if (rest == 0) return;
-  BlendTail<tint>(dst + i, Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow, colour), rest, tint16);
+  if constexpr (oneColour) {
+    StoreTail(dst + i, Blended<tint, true>(texel, TailUnder(dst + i, rest), colour16), rest);
+  } else {
+    BlendTail<tint>(dst + i, texel, rest, tint16);
+  }
 }
 
 template <TTint tint>
