@@ -134,11 +134,37 @@ saver_start() {
     SAVER_PID=$!
 }
 
+# search_windows ARGS...: `xdotool search ARGS...`, asked again when a window
+# vanished while xdotool walked the window tree. xdotool then dies of X's
+# BadWindow error having printed nothing, which reads as "no such window";
+# windows come and go all the time while the program starts (its OpenGL probe
+# makes and destroys one in a copy of itself).
+search_windows() {
+    local found attempt
+    for attempt in 1 2 3 4 5 6 7 8 9 10; do
+        found=$(xdotool search "$@" 2>"$E2E_TMP/xdotool.err")
+        grep -q 'X Error' "$E2E_TMP/xdotool.err" || break
+    done
+    [ -n "$found" ] && echo "$found"
+}
+
+# preview_window: the id (decimal) of the window titled "Preview"; fails when
+# there is none.
+preview_window() { search_windows --name '^Preview$' | head -n 1 | grep .; }
+
+# window_children WINDOW: one line per child of WINDOW, as xwininfo lists them
+# (hex id first), in stacking order. An empty WINDOW fails at once: xwininfo
+# without an id waits for a mouse click, past every deadline of the test.
+window_children() {
+    [ -n "$1" ] || return 1
+    xwininfo -children -id "$1" 2>/dev/null | awk '/^ +0x/'
+}
+
 # The id (decimal) of a visible saver window titled "Screen Saver"; fails
 # when there is none.
 saver_window() {
     local window
-    for window in $(xdotool search --onlyvisible --class "$SAVER_CLASS" 2>/dev/null); do
+    for window in $(search_windows --onlyvisible --class "$SAVER_CLASS"); do
         if [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "Screen Saver" ]; then
             echo "$window"
             return 0
@@ -177,6 +203,7 @@ brightest() {
 # window_geometry WINDOW: sets WIN_X WIN_Y WIN_WIDTH WIN_HEIGHT (absolute).
 window_geometry() {
     local info
+    [ -n "$1" ] || fail "no window to measure"
     info=$(xwininfo -id "$1" 2>/dev/null) || fail "no window $1"
     WIN_X=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
     WIN_Y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")

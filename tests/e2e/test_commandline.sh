@@ -11,7 +11,7 @@ run_program() {
     timeout 10 "$TESSALY" "$@" >"$E2E_TMP/out" 2>"$E2E_TMP/err" || RUN_STATUS=$?
 }
 
-no_saver_window() { ! xdotool search --class "$SAVER_CLASS" >/dev/null 2>&1; }
+no_saver_window() { ! search_windows --class "$SAVER_CLASS" >/dev/null; }
 
 for args in "/P4196|''" "/p|''" "/p 12a|'12a'" "-p 0x|'0x'" "p 99999999999|'99999999999'"; do
     line=${args%|*}

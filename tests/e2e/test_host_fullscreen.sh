@@ -28,7 +28,7 @@ fi
 second=$!
 wait_exit "$second" 5 || fail "a second full-screen saver kept running"
 [ "$EXIT_STATUS" -eq 0 ] || fail "the second start ended with status $EXIT_STATUS"
-[ "$(xdotool search --class "$SAVER_CLASS" | wc -l)" -eq 1 ] || fail "the second start made a window"
+[ "$(search_windows --class "$SAVER_CLASS" | wc -l)" -eq 1 ] || fail "the second start made a window"
 kill -0 "$first" 2>/dev/null || fail "the first saver ended when the second started"
 
 # SIGTERM ends it through the window's destruction, with status 0. It takes a
@@ -39,7 +39,8 @@ kill -TERM "$first"
 wait_exit "$first" 5 || fail "SIGTERM did not end the saver"
 note "ended $(( $(now_ms) - started )) ms after SIGTERM"
 [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS after SIGTERM"
-wait_for "the window to go" 5 bash -c "! xdotool search --class $SAVER_CLASS"
+no_saver_window() { ! search_windows --class "$SAVER_CLASS" >/dev/null; }
+wait_for "the window to go" 5 no_saver_window
 
 # SIGINT and SIGHUP end it the same way.
 for signal in INT HUP; do

@@ -3,8 +3,6 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
-preview_child() { xdotool search --name '^Preview$' 2>/dev/null | head -n 1 | grep .; }
-
 parent_window_start 320 240
 note "parent window $PARENT_WINDOW"
 window_geometry "$PARENT_WINDOW"
@@ -12,8 +10,8 @@ parent_centre="$((WIN_X + 160)) $((WIN_Y + 120))"
 parent_is() { screenshot "$E2E_TMP/screen.png" && [ "$(pixel "$E2E_TMP/screen.png" $parent_centre)" = "$1" ]; }
 wait_for "the grey parent on screen" 10 parent_is "64,64,64"
 saver_start /p "$PARENT_WINDOW"
-wait_for "the preview window" 30 preview_child
-child=$(preview_child)
+wait_for "the preview window" 30 preview_window
+child=$(preview_window)
 window_geometry "$child"
 [ "$WIN_WIDTH x $WIN_HEIGHT" = "320 x 240" ] || fail "preview is ${WIN_WIDTH}x$WIN_HEIGHT, not the parent's 320x240"
 xwininfo -children -id "$PARENT_WINDOW" | grep -q "$(printf '0x%x' "$child")" || fail "the preview is not inside its parent"

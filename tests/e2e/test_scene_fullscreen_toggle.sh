@@ -6,15 +6,18 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/scene_lib.sh"
 e2e_init "$@" 1024x768
 
-preview_child() { xdotool search --name '^Preview$' 2>/dev/null | head -n 1 | grep .; }
 # The scene: the preview window's one child.
-scene_window() { xwininfo -children -id "$(preview_child)" 2>/dev/null | awk '/^ +0x/ {print $1; exit}' | grep .; }
+scene_window() {
+    local preview
+    preview=$(preview_window) || return 1
+    window_children "$preview" | awk '{print $1; exit}' | grep .
+}
 placement() { xwininfo -id "$1" | awk '/Absolute upper-left X|Absolute upper-left Y|Width:|Height:/ {printf "%s ", $NF}'; }
 
 write_settings SoundOpen=0
 parent_window_start 320 240
 saver_start /p "$PARENT_WINDOW"
-wait_for "the preview window" 15 preview_child
+wait_for "the preview window" 15 preview_window
 wait_for "the scene window" 10 scene_window
 scene=$(scene_window)
 window_geometry "$scene"

@@ -5,8 +5,6 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/scene_lib.sh"
 e2e_init "$@" 1024x768
 
-preview_child() { xdotool search --name '^Preview$' 2>/dev/null | head -n 1 | grep .; }
-
 # preview_shot FILE: the preview's area of the screen, once the scene has drawn
 # there (neither the parent's plain grey nor black).
 preview_shot() {
@@ -19,8 +17,8 @@ run_preview() {
     write_settings "$@"
     parent_window_start 320 240
     saver_start /p "$PARENT_WINDOW"
-    wait_for "the preview window" 15 preview_child
-    window_geometry "$(preview_child)"
+    wait_for "the preview window" 15 preview_window
+    window_geometry "$(preview_window)"
 }
 
 end_preview() {

@@ -15,7 +15,7 @@ hive=$XDG_CONFIG_HOME/tessaly/registry.reg
 # The id of the visible window with exactly this title.
 window_named() {
     local window
-    for window in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+    for window in $(search_windows --onlyvisible --name "$1"); do
         [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "$1" ] && { echo "$window"; return 0; }
     done
     return 1
@@ -91,7 +91,8 @@ wait_for "the file dialog" 20 window_named "打开"
 file_dialog=$(window_named "打开")
 wait_for "the file dialog drawn" 10 drawn_screenshot "$shots/file-dialog.png" "$file_dialog"
 xdotool windowfocus --sync "$file_dialog" key Escape
-wait_for "the file dialog to close" 10 bash -c '! xdotool search --onlyvisible --name "^打开$"'
+file_dialog_gone() { ! search_windows --onlyvisible --name '^打开$' >/dev/null; }
+wait_for "the file dialog to close" 10 file_dialog_gone
 close_with 333 取消
 note "file dialog: $shots/file-dialog.png"
 
