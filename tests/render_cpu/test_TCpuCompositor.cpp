@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "render/backends/cpu/TCpuCompositor.h"
@@ -20,6 +21,8 @@ struct Draw {
   float Angle;
   uint32_t Color;
   bool Truncate = true;
+  // The bubble texture when not given.
+  std::shared_ptr<const TCpuTexels> Texels = nullptr;
 };
 
 // Draws the squares on both the compositor and the reference over the same
@@ -36,8 +39,9 @@ void ExpectSameAsReference(const std::vector<Draw>& draws, int threads = 1, TSpa
   for (const Draw& d : draws) {
     TD3DTLVertex v[4];
     Square(v, d.X, d.Y, d.Size, d.Angle, d.Color, d.Truncate);
-    compositor.DrawStrip(v, 4, texels, AlphaBlend());
-    reference::Square(expected, Width, Height, v, AsReference(*texels), viewport);
+    const auto& drawn = d.Texels ? d.Texels : texels;
+    compositor.DrawStrip(v, 4, drawn, AlphaBlend());
+    reference::Square(expected, Width, Height, v, AsReference(*drawn), viewport);
   }
   compositor.Flush();
   const std::vector<uint32_t> got(compositor.Pixels(), compositor.Pixels() + size_t(Width) * Height);
@@ -97,6 +101,76 @@ TEST(TCpuCompositor, RandomTurnedSquaresMatchTheReferenceOnEveryKernelAndBand) {
   for (TSpanKernel kernel : {TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2}) {
     ExpectSameAsReference(draws, 1, kernel);
     ExpectSameAsReference(draws, 3, kernel);
+  }
+}
+
+// Textures whose rows start and end clear in every way: round, clear rows,
+// borders of random widths, a single visible texel, clear holes inside, wholly
+// clear and wholly opaque.
+std::vector<std::shared_ptr<const TCpuTexels>> ClearEdgedTextures(std::mt19937& random) {
+  std::vector<std::shared_ptr<const TCpuTexels>> textures;
+  auto round = BubbleTexels(64, 9);
+  for (int y = 0; y < 64; y += 7) {
+    for (int x = 0; x < 64; ++x) round->Pixels[size_t(y) * 64 + size_t(x)] &= 0x00FFFFFF;
+  }
+  round->Measure();
+  textures.push_back(round);
+  for (const auto& [w, h] : {std::pair{5, 7}, std::pair{33, 19}, std::pair{256, 256}}) {
+    auto ragged = std::make_shared<TCpuTexels>(w, h);
+    for (int y = 0; y < h; ++y) {
+      int left = int(random() % uint32_t(w)), right = int(random() % uint32_t(w));
+      if (y % 4 == 3) right = w - 1 - left;  // one visible texel
+      for (int x = 0; x < w; ++x) {
+        const bool clear = x < left || x > w - 1 - right || (random() % 5 == 0 && y % 4 != 3) || y % 4 == 1;
+        const uint32_t alpha = clear ? 0 : 1 + random() % 255;
+        ragged->Pixels[size_t(y) * size_t(w) + size_t(x)] = alpha << 24 | (random() & 0xFFFFFF);
+      }
+    }
+    ragged->Measure();
+    textures.push_back(ragged);
+  }
+  auto clear = std::make_shared<TCpuTexels>(16, 16);
+  for (auto& texel : clear->Pixels) texel = random() & 0xFFFFFF;
+  clear->Measure();
+  textures.push_back(clear);
+  auto opaque = std::make_shared<TCpuTexels>(24, 24);
+  for (auto& texel : opaque->Pixels) texel = 0xFF000000u | (random() & 0xFFFFFF);
+  opaque->Measure();
+  textures.push_back(opaque);
+  return textures;
+}
+
+TEST(TCpuCompositor, RandomStraightSquaresSkipOnlyClearTexels) {
+  // Straight squares leave out the clear ends of each row: from small
+  // textures blown up, from large ones shrunk, and beyond the size kept
+  // scaled (read through the columns), cut by the screen's edges, under
+  // every tint.
+  std::mt19937 random(31);
+  const auto textures = ClearEdgedTextures(random);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  std::vector<Draw> draws;
+  for (int i = 0; i < 80; ++i) {
+    const uint32_t tints[] = {0xFFFFFFFF, 0xFF000000, 0xFF000000u | uint32_t(random() & 0xFFFFFF)};
+    // Every fourth is too big to be kept scaled; each texture is drawn so
+    // with its left and with its right edge on the screen.
+    const int big = i % 4 == 0 ? i / 4 : -1;
+    const int size = big >= 0 ? 520 + int(random() % 300) : 1 + int(random() % 140);
+    float x = unit(random) * (Width + 40) - 20, y = unit(random) * (Height + 40) - 20;
+    size_t texture = size_t(i) % textures.size();
+    if (big >= 0) {
+      texture = size_t(big) % textures.size();
+      x += float(big / 2 % 2 ? -size / 2 : size / 2);
+      y += float(big % 3 ? -size / 2 : size / 2);
+    }
+    draws.push_back(Draw{x, y, size, 0.0f, tints[i % 3], i % 2 == 0, textures[texture]});
+  }
+  // A few at a time: a big square would hide every mistake drawn before it.
+  for (size_t first = 0; first < draws.size(); first += 4) {
+    const std::vector<Draw> few(draws.begin() + long(first), draws.begin() + long(first + 4));
+    for (TSpanKernel kernel : {TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2}) {
+      ExpectSameAsReference(few, 1, kernel);
+      ExpectSameAsReference(few, 3, kernel);
+    }
   }
 }
 
