@@ -21,9 +21,6 @@ constexpr size_t StripCorners = 4;
 // Textures drawn larger than this are read through their columns instead of
 // being kept at the drawn size.
 constexpr int64_t MaxScaledPixels = int64_t(1) << 18;
-// A texture at a drawn size not drawn for this many flushes (two a frame) is
-// let go.
-constexpr uint64_t ScaledKeptFlushes = 50;
 
 TRect Intersect(const TRect& a, const TRect& b) {
   TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
@@ -249,24 +246,15 @@ void TCpuCompositor::DrawStrip(const TD3DTLVertex* vertices, size_t count, std::
   }
   if (command.Blend == TBlend::Alpha) {
     // Under a black tint (a shadow) only the texels' alpha shows.
-    const TTiledEntry& tiled = TiledTexels(command.Texels, (command.Color & ColourMask) == 0);
+    const bool alphaOnly = (command.Color & ColourMask) == 0;
+    const TTiledForm& tiled = tiled_.Find({command.Texels.get(), alphaOnly}, command.Texels, [&] {
+      return TTiledForm{std::make_shared<const TCpuTiledTexels>(*command.Texels, alphaOnly),
+                        std::make_shared<const TVisibleHull>(*command.Texels)};
+    });
     command.Tiled = tiled.Tiles;
     command.Hull = tiled.Hull;
   }
   for (size_t i = 0; i + 2 < count; ++i) AddTriangle(v[i], v[i + 1], v[i + 2], command);
-}
-
-const TCpuCompositor::TTiledEntry& TCpuCompositor::TiledTexels(const std::shared_ptr<const TCpuTexels>& source,
-                                                               bool alphaOnly) {
-  for (TTiledEntry& entry : tiled_) {
-    if (entry.Source == source && entry.AlphaOnly == alphaOnly) {
-      entry.LastUse = flushes_;
-      return entry;
-    }
-  }
-  tiled_.push_back(TTiledEntry{source, alphaOnly, std::make_shared<const TCpuTiledTexels>(*source, alphaOnly),
-                               std::make_shared<const TVisibleHull>(*source), flushes_});
-  return tiled_.back();
 }
 
 void TCpuCompositor::AddRect(const TFixedVertex* corners, TCommand command) {
@@ -303,32 +291,25 @@ std::shared_ptr<const TCpuTexels> TCpuCompositor::ScaledTexels(const TCommand& c
   const TCpuTexels& source = *command.Texels;
   const int64_t area = int64_t(covered.Width()) * int64_t(covered.Height());
   if (source.Width * source.Height <= 1 || area <= 0 || area > MaxScaledPixels) return nullptr;
-  // Which texel a pixel shows depends on the square's size and on where its
-  // edges fall within a pixel, not on where it is.
   const TScaledKey key{&source, command.Right - command.Left, command.Bottom - command.Top,
                        SubPixel * covered.Left + HalfPixel - command.Left,
                        SubPixel * covered.Top + HalfPixel - command.Top};
-  for (TScaledEntry& entry : scaled_) {
-    if (entry.Key == key) {
-      entry.LastUse = flushes_;
-      return entry.Pixels;
+  return scaled_.Find(key, command.Texels, [&] {
+    auto pixels = std::make_shared<TCpuTexels>(covered.Width(), covered.Height());
+    std::vector<int> columns(static_cast<size_t>(covered.Width()));
+    for (int i = 0; i < covered.Width(); ++i) {
+      columns[static_cast<size_t>(i)] =
+          TexelIndex(FloorDiv((SubPixel * i + key.PhaseX) * source.Width, key.SpanX), source.Width);
     }
-  }
-  auto pixels = std::make_shared<TCpuTexels>(covered.Width(), covered.Height());
-  std::vector<int> columns(static_cast<size_t>(covered.Width()));
-  for (int i = 0; i < covered.Width(); ++i) {
-    columns[static_cast<size_t>(i)] =
-        TexelIndex(FloorDiv((SubPixel * i + key.PhaseX) * source.Width, key.SpanX), source.Width);
-  }
-  for (int j = 0; j < covered.Height(); ++j) {
-    const uint32_t* from =
-        source.Row(TexelIndex(FloorDiv((SubPixel * j + key.PhaseY) * source.Height, key.SpanY), source.Height));
-    uint32_t* to = pixels->Pixels.data() + static_cast<size_t>(j) * static_cast<size_t>(covered.Width());
-    for (int i = 0; i < covered.Width(); ++i) to[i] = from[columns[static_cast<size_t>(i)]];
-  }
-  pixels->Measure();
-  scaled_.push_back(TScaledEntry{key, command.Texels, pixels, flushes_});
-  return pixels;
+    for (int j = 0; j < covered.Height(); ++j) {
+      const uint32_t* from =
+          source.Row(TexelIndex(FloorDiv((SubPixel * j + key.PhaseY) * source.Height, key.SpanY), source.Height));
+      uint32_t* to = pixels->Pixels.data() + static_cast<size_t>(j) * static_cast<size_t>(covered.Width());
+      for (int i = 0; i < covered.Width(); ++i) to[i] = from[columns[static_cast<size_t>(i)]];
+    }
+    pixels->Measure();
+    return std::shared_ptr<const TCpuTexels>(std::move(pixels));
+  });
 }
 
 void TCpuCompositor::AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c,
@@ -369,14 +350,8 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
     if (afterBand) afterBand(top, bottom, worker);
   });
   ForgetCommands();
-  // Sizes no longer drawn, and textures nobody else holds, are let go.
-  ++flushes_;
-  std::erase_if(scaled_, [&](const TScaledEntry& entry) {
-    return entry.Source.use_count() == 1 || entry.LastUse + ScaledKeptFlushes < flushes_;
-  });
-  std::erase_if(tiled_, [&](const TTiledEntry& entry) {
-    return entry.Source.use_count() == 1 || entry.LastUse + ScaledKeptFlushes < flushes_;
-  });
+  scaled_.FlushDone();
+  tiled_.FlushDone();
 }
 
 void TCpuCompositor::RunBand(int top, int bottom, int worker) {

@@ -14,6 +14,7 @@
 #include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
 #include "render/backends/cpu/TDamageRegion.h"
+#include "render/backends/cpu/TKeptTextures.h"
 
 // Composes a back surface in system memory: clears, 1:1 copies and textured
 // triangle strips. Draws are collected and carried out together, the surface
@@ -168,31 +169,25 @@ class TCpuCompositor {
   std::vector<TRect> copyParts_;
   // Textures drawn as straight squares, kept at the sizes they were drawn
   // at: a bubble drawn at one size frame after frame then reads its texels
-  // in place.
+  // in place. Which texel a pixel shows depends on the square's size and on
+  // where its edges fall within a pixel, not on where it is.
   struct TScaledKey {
     const TCpuTexels* Source = nullptr;
     int64_t SpanX = 0, SpanY = 0, PhaseX = 0, PhaseY = 0;
     bool operator==(const TScaledKey&) const = default;
   };
-  struct TScaledEntry {
-    TScaledKey Key;
-    std::shared_ptr<const TCpuTexels> Source;
-    std::shared_ptr<const TCpuTexels> Pixels;
-    uint64_t LastUse = 0;
-  };
-  std::vector<TScaledEntry> scaled_;
-  // Textures drawn turned, in tiles; let go like the scaled ones.
-  struct TTiledEntry {
-    std::shared_ptr<const TCpuTexels> Source;
+  TKeptTextures<TScaledKey, std::shared_ptr<const TCpuTexels>> scaled_;
+  // Textures drawn turned: in tiles, with their visible hull.
+  struct TTiledKey {
+    const TCpuTexels* Source = nullptr;
     bool AlphaOnly = false;
+    bool operator==(const TTiledKey&) const = default;
+  };
+  struct TTiledForm {
     std::shared_ptr<const TCpuTiledTexels> Tiles;
     std::shared_ptr<const TVisibleHull> Hull;
-    uint64_t LastUse = 0;
   };
-  std::vector<TTiledEntry> tiled_;
-  // The texture in tiles and its visible hull, kept while it is drawn turned.
-  const TTiledEntry& TiledTexels(const std::shared_ptr<const TCpuTexels>& source, bool alphaOnly);
-  uint64_t flushes_ = 0;
+  TKeptTextures<TTiledKey, TTiledForm> tiled_;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
 };
