@@ -301,14 +301,14 @@ TEST_F(LoadPicTest, ReleaseWaitsForTheThreadWhileServingItsHandOvers)
     Loader->Resume();
     ASSERT_TRUE(HandOvers(1));
     Loader.reset();
-    EXPECT_EQ(ThreadCount(), before);
+    EXPECT_EQ(SettledThreadCount(before), before);
     EXPECT_LT(Seen.size(), 26u + 1u);
     EXPECT_TRUE(Seen.back().Finished);
 
     // Never resumed: nothing to wait for.
     MakeLoader("never.bmp");
     Loader.reset();
-    EXPECT_EQ(ThreadCount(), before);
+    EXPECT_EQ(SettledThreadCount(before), before);
 }
 
 }

@@ -266,7 +266,7 @@ TEST_F(SlideshowSceneTest, ClosingAtRandomMomentsOfAFadeNeverHangsNorLeavesAThre
         ASSERT_LT(took, CloseLimit) << "round " << round;
         ASSERT_EQ(Scene->Loader, nullptr);
         Scene.reset();
-        ASSERT_EQ(ThreadCount(), threadsBefore) << "round " << round;
+        ASSERT_EQ(SettledThreadCount(threadsBefore), threadsBefore) << "round " << round;
     }
 }
 

@@ -93,6 +93,17 @@ int ThreadCount()
     return count;
 }
 
+int SettledThreadCount(int expected)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    int count = ThreadCount();
+    while (count > expected && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        count = ThreadCount();
+    }
+    return count;
+}
+
 uint32_t FadedChannel(uint32_t from, uint32_t to, int steps)
 {
     uint32_t value = from;

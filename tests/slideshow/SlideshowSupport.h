@@ -41,6 +41,11 @@ bool ServeUntil(const std::function<bool()>& done, std::chrono::milliseconds lim
 
 // Threads of this process.
 int ThreadCount();
+// Threads of this process once those already joined have left: the kernel
+// clears a thread's id, which ends its join, a moment before it takes the
+// thread out of /proc. Waits up to two seconds for the count to fall to
+// `expected`; a thread truly left running keeps it above.
+int SettledThreadCount(int expected);
 
 // One colour channel of 0xRRGGBB after `steps` fade steps from `from` to `to`.
 uint32_t FadedChannel(uint32_t from, uint32_t to, int steps);
