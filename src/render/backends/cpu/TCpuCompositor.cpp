@@ -77,6 +77,7 @@ void TCpuCompositor::Resize(int width, int height) {
   viewport_ = TRect{0, 0, width_, height_};
   lastCopy_ = TCopyKey{};
   sinceCopy_.Resize(width_, height_);
+  touchedSinceCopy_.Resize(width_, height_);
   sincePresent_.Resize(width_, height_);
 }
 
@@ -111,6 +112,7 @@ void TCpuCompositor::Commit() {
   for (TCommand& command : commands_) {
     if (command.Counted) continue;
     command.Counted = true;
+    RecordTouched(command);
     if (pending && TDamageRegion::WorthJoining(joined, command.Bounds)) {
       joined = TRect{std::min(joined.Left, command.Bounds.Left), std::min(joined.Top, command.Bounds.Top),
                      std::max(joined.Right, command.Bounds.Right), std::max(joined.Bottom, command.Bounds.Bottom)};
@@ -123,10 +125,44 @@ void TCpuCompositor::Commit() {
   if (pending) hand(joined);
 }
 
+// Per row, the pixels a draw may change are those its run would visit: a
+// straight square blended by alpha only between the first and last texel of
+// the row that are not clear, a turned one only within its edges. Anything
+// else counts its bounding box.
+void TCpuCompositor::RecordTouched(const TCommand& command) {
+  if (touchedSinceCopy_.All()) return;
+  const TRect& bounds = command.Bounds;
+  if (command.Kind == TKind::Rect && command.Blend == TBlend::Alpha && command.Scaled) {
+    const TCpuTexels& texels = *command.Scaled;
+    for (int row = bounds.Top; row < bounds.Bottom; ++row) {
+      const size_t texelRow = static_cast<size_t>(row - command.ScaledTop);
+      touchedSinceCopy_.Add(row, std::max(bounds.Left, command.ScaledLeft + texels.First[texelRow]),
+                            std::min(bounds.Right, command.ScaledLeft + texels.Last[texelRow] + 1));
+    }
+    return;
+  }
+  if (command.Kind == TKind::Triangle) {
+    const TTriangleSetup& t = command.Triangle;
+    TEdgeRows edges[3];
+    for (int i = 0; i < 3; ++i) edges[i] = TEdgeRows(t.Edges[i], bounds.Top);
+    for (int row = bounds.Top; row < bounds.Bottom; ++row) {
+      int64_t begin = bounds.Left;
+      int64_t end = bounds.Right;
+      for (TEdgeRows& edge : edges) {
+        edge.Clip(begin, end);
+        edge.NextRow();
+      }
+      if (begin < end) touchedSinceCopy_.Add(row, static_cast<int>(begin), static_cast<int>(end));
+    }
+    return;
+  }
+  touchedSinceCopy_.Add(bounds);
+}
+
 void TCpuCompositor::ForgetCommands() {
   commands_.clear();
   columns_.clear();
-  copyParts_.clear();
+  copySpans_.clear();
 }
 
 TDamageRegion& TCpuCompositor::PresentDamage() {
@@ -161,20 +197,20 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   std::erase_if(commands_, [&](const TCommand& c) { return !c.Counted && Intersect(c.Bounds, to) == c.Bounds; });
   Commit();
   const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
-  copyRects_.clear();
-  if (sourceId != 0 && key == lastCopy_ && !sinceCopy_.All()) {
-    for (const TRect& changed : sinceCopy_.Rects()) {
-      const TRect part = Intersect(changed, to);
-      if (!Empty(part)) copyRects_.push_back(part);
-    }
+  const size_t firstSpan = copySpans_.size();
+  if (sourceId != 0 && key == lastCopy_ && !sinceCopy_.All() && !touchedSinceCopy_.All()) {
+    // The present is sent rectangles; the copy restores only the pixels the
+    // draws since the last copy may have changed.
+    for (const TRect& changed : sinceCopy_.Rects()) sincePresent_.Add(Intersect(changed, to));
+    touchedSinceCopy_.Collect(to, copySpans_);
   } else {
-    copyRects_.push_back(to);
+    sincePresent_.Add(to);
+    for (int row = to.Top; row < to.Bottom; ++row) copySpans_.push_back(TTouchedRows::TRowSpan{row, to.Left, to.Right});
   }
-  if (copyRects_.empty()) {
-    lastCopy_ = key;
-    sinceCopy_.Reset();
-    return true;
-  }
+  lastCopy_ = sourceId != 0 ? key : TCopyKey{};
+  sinceCopy_.Reset();
+  touchedSinceCopy_.Reset();
+  if (copySpans_.size() == firstSpan) return true;
   // The copy waits in line with the draws, so that each band of rows is
   // restored and drawn on while it is in the cache of the thread drawing it.
   TCommand command;
@@ -183,21 +219,19 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   command.SourceWidth = sourceWidth;
   command.SourceDx = dx;
   command.SourceDy = dy;
-  command.PartOffset = copyParts_.size();
-  command.PartCount = copyRects_.size();
-  command.Bounds = copyRects_.front();
-  for (const TRect& part : copyRects_) {
-    sincePresent_.Add(part);
-    copyParts_.push_back(part);
-    command.Bounds = TRect{std::min(command.Bounds.Left, part.Left), std::min(command.Bounds.Top, part.Top),
-                           std::max(command.Bounds.Right, part.Right), std::max(command.Bounds.Bottom, part.Bottom)};
-    command.Work += int64_t(part.Width()) * part.Height();
+  command.PartOffset = firstSpan;
+  command.PartCount = copySpans_.size() - firstSpan;
+  const TTouchedRows::TRowSpan& front = copySpans_[firstSpan];
+  command.Bounds = TRect{front.Left, front.Row, front.Right, copySpans_.back().Row + 1};
+  for (size_t i = firstSpan; i < copySpans_.size(); ++i) {
+    const TTouchedRows::TRowSpan& span = copySpans_[i];
+    command.Bounds.Left = std::min(command.Bounds.Left, span.Left);
+    command.Bounds.Right = std::max(command.Bounds.Right, span.Right);
+    command.Work += span.Right - span.Left;
   }
-  // Counted already, part by part.
+  // Counted already, as the rectangles it restores.
   command.Counted = true;
   commands_.push_back(std::move(command));
-  lastCopy_ = sourceId != 0 ? key : TCopyKey{};
-  sinceCopy_.Reset();
   return true;
 }
 
@@ -384,14 +418,15 @@ void TCpuCompositor::RunBand(int top, int bottom, int worker) {
 }
 
 void TCpuCompositor::RunCopy(const TCommand& command, int top, int bottom) {
-  for (size_t i = command.PartOffset; i < command.PartOffset + command.PartCount; ++i) {
-    const TRect& part = copyParts_[i];
-    for (int row = std::max(top, part.Top); row < std::min(bottom, part.Bottom); ++row) {
-      const uint32_t* src = command.Source +
-                            static_cast<size_t>(row - command.SourceDy) * static_cast<size_t>(command.SourceWidth) +
-                            (part.Left - command.SourceDx);
-      CopySpanMasked(MutableRow(row) + part.Left, src, part.Width());
-    }
+  const auto begin = copySpans_.begin() + static_cast<std::ptrdiff_t>(command.PartOffset);
+  const auto end = begin + static_cast<std::ptrdiff_t>(command.PartCount);
+  auto span = std::lower_bound(begin, end, top,
+                               [](const TTouchedRows::TRowSpan& s, int row) { return s.Row < row; });
+  for (; span != end && span->Row < bottom; ++span) {
+    const uint32_t* src = command.Source +
+                          static_cast<size_t>(span->Row - command.SourceDy) * static_cast<size_t>(command.SourceWidth) +
+                          (span->Left - command.SourceDx);
+    CopySpanMasked(MutableRow(span->Row) + span->Left, src, span->Right - span->Left);
   }
 }
 
