@@ -133,27 +133,27 @@ void TCpuCompositor::RecordTouched(const TCommand& command) {
   if (touchedSinceCopy_.All()) return;
   const TRect& bounds = command.Bounds;
   if (command.Kind == TKind::Rect && command.Blend == TBlend::Alpha && command.Scaled) {
-    const TCpuTexels& texels = *command.Scaled;
-    for (int row = bounds.Top; row < bounds.Bottom; ++row) {
-      const size_t texelRow = static_cast<size_t>(row - command.ScaledTop);
-      touchedSinceCopy_.Add(row, std::max(bounds.Left, command.ScaledLeft + texels.First[texelRow]),
-                            std::min(bounds.Right, command.ScaledLeft + texels.Last[texelRow] + 1));
-    }
+    const int32_t* first = command.Scaled->First.data() - command.ScaledTop;
+    const int32_t* last = command.Scaled->Last.data() - command.ScaledTop;
+    touchedSinceCopy_.AddRows(bounds.Top, bounds.Bottom, [&](int row) {
+      return TTouchedRows::TSpan{std::max(bounds.Left, command.ScaledLeft + first[row]),
+                                 std::min(bounds.Right, command.ScaledLeft + last[row] + 1)};
+    });
     return;
   }
   if (command.Kind == TKind::Triangle) {
     const TTriangleSetup& t = command.Triangle;
     TEdgeRows edges[3];
     for (int i = 0; i < 3; ++i) edges[i] = TEdgeRows(t.Edges[i], bounds.Top);
-    for (int row = bounds.Top; row < bounds.Bottom; ++row) {
+    touchedSinceCopy_.AddRows(bounds.Top, bounds.Bottom, [&](int) {
       int64_t begin = bounds.Left;
       int64_t end = bounds.Right;
       for (TEdgeRows& edge : edges) {
         edge.Clip(begin, end);
         edge.NextRow();
       }
-      if (begin < end) touchedSinceCopy_.Add(row, static_cast<int>(begin), static_cast<int>(end));
-    }
+      return TTouchedRows::TSpan{static_cast<int32_t>(begin), static_cast<int32_t>(std::max(begin, end))};
+    });
     return;
   }
   touchedSinceCopy_.Add(bounds);

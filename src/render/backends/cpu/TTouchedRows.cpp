@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 void TTouchedRows::Resize(int width, int height) {
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
-  counts_.assign(static_cast<size_t>(height_), 0);
-  spans_.assign(static_cast<size_t>(height_) * MaxSpans, TSpan{});
+  const size_t groups = static_cast<size_t>((height_ + GroupRows - 1) / GroupRows);
+  counts_.assign(groups, 0);
+  spans_.assign(groups * MaxSpans, TSpan{});
   top_ = bottom_ = 0;
   all_ = true;
 }
@@ -18,56 +20,44 @@ void TTouchedRows::Reset() {
   all_ = false;
 }
 
-void TTouchedRows::Add(int row, int left, int right) {
-  if (all_ || row < 0 || row >= height_) return;
-  left = std::max(left, 0);
-  right = std::min(right, width_);
-  if (left >= right) return;
-  if (top_ == bottom_) {
-    top_ = row;
-    bottom_ = row + 1;
-  } else {
-    top_ = std::min(top_, row);
-    bottom_ = std::max(bottom_, row + 1);
-  }
-  TSpan* spans = spans_.data() + static_cast<size_t>(row) * MaxSpans;
-  int count = counts_[static_cast<size_t>(row)];
+void TTouchedRows::Insert(TSpan* spans, uint8_t& stored, int32_t left, int32_t right) {
+  int count = stored;
   // Spans [first, last) lie close enough to the new one to become one with it.
   int first = 0;
   while (first < count && spans[first].Right + JoinGap < left) ++first;
   int last = first;
   while (last < count && spans[last].Left - JoinGap <= right) ++last;
   if (first < last) {
-    const TSpan joined{std::min(left, spans[first].Left), std::max(right, spans[last - 1].Right)};
-    spans[first] = joined;
-    std::copy(spans + last, spans + count, spans + first + 1);
-    counts_[static_cast<size_t>(row)] = static_cast<uint8_t>(count - (last - first - 1));
+    spans[first] = TSpan{std::min(left, spans[first].Left), std::max(right, spans[last - 1].Right)};
+    if (last - first > 1) {
+      std::copy(spans + last, spans + count, spans + first + 1);
+      stored = static_cast<uint8_t>(count - (last - first - 1));
+    }
     return;
   }
-  TSpan all[MaxSpans + 1];
-  std::copy(spans, spans + first, all);
-  all[first] = TSpan{left, right};
-  std::copy(spans + first, spans + count, all + first + 1);
-  ++count;
-  if (count > MaxSpans) {
-    // The two neighbours with the narrowest gap between them become one.
+  if (count == MaxSpans) {
+    // No room: the new span joins the neighbour it lies closer to, or the
+    // two spans with the narrowest gap between them become one first.
     int closest = 0;
     for (int i = 1; i + 1 < count; ++i) {
-      if (all[i + 1].Left - all[i].Right < all[closest + 1].Left - all[closest].Right) closest = i;
+      if (spans[i + 1].Left - spans[i].Right < spans[closest + 1].Left - spans[closest].Right) closest = i;
     }
-    all[closest].Right = all[closest + 1].Right;
-    std::copy(all + closest + 2, all + count, all + closest + 1);
+    const int32_t gap = spans[closest + 1].Left - spans[closest].Right;
+    const int32_t before = first > 0 ? left - spans[first - 1].Right : INT32_MAX;
+    const int32_t after = first < count ? spans[first].Left - right : INT32_MAX;
+    if (std::min(before, after) <= gap) {
+      TSpan& neighbour = before <= after ? spans[first - 1] : spans[first];
+      neighbour = TSpan{std::min(left, neighbour.Left), std::max(right, neighbour.Right)};
+      return;
+    }
+    spans[closest].Right = spans[closest + 1].Right;
+    std::copy(spans + closest + 2, spans + count, spans + closest + 1);
     --count;
+    if (first > closest + 1) --first;
   }
-  std::copy(all, all + count, spans);
-  counts_[static_cast<size_t>(row)] = static_cast<uint8_t>(count);
-}
-
-void TTouchedRows::Add(const TRect& rect) {
-  if (all_) return;
-  const int top = std::max(rect.Top, 0);
-  const int bottom = std::min(rect.Bottom, height_);
-  for (int row = top; row < bottom; ++row) Add(row, rect.Left, rect.Right);
+  std::copy_backward(spans + first, spans + count, spans + count + 1);
+  spans[first] = TSpan{left, right};
+  stored = static_cast<uint8_t>(count + 1);
 }
 
 void TTouchedRows::Collect(const TRect& within, std::vector<TRowSpan>& out) const {
@@ -80,9 +70,12 @@ void TTouchedRows::Collect(const TRect& within, std::vector<TRowSpan>& out) cons
     }
     return;
   }
-  for (int row = std::max(within.Top, top_); row < std::min(within.Bottom, bottom_); ++row) {
-    const TSpan* spans = spans_.data() + static_cast<size_t>(row) * MaxSpans;
-    for (int i = 0; i < counts_[static_cast<size_t>(row)]; ++i) {
+  const int top = std::max(within.Top, top_ * GroupRows);
+  const int bottom = std::min({within.Bottom, bottom_ * GroupRows, height_});
+  for (int row = top; row < bottom; ++row) {
+    const size_t group = static_cast<size_t>(row / GroupRows);
+    const TSpan* spans = spans_.data() + group * MaxSpans;
+    for (int i = 0; i < counts_[group]; ++i) {
       const int from = std::max(spans[i].Left, left);
       const int to = std::min(spans[i].Right, right);
       if (from < to) out.push_back(TRowSpan{row, from, to});
