@@ -420,13 +420,32 @@ void TCpuCompositor::RunBand(int top, int bottom, int worker) {
 void TCpuCompositor::RunCopy(const TCommand& command, int top, int bottom) {
   const auto begin = copySpans_.begin() + static_cast<std::ptrdiff_t>(command.PartOffset);
   const auto end = begin + static_cast<std::ptrdiff_t>(command.PartCount);
-  auto span = std::lower_bound(begin, end, top,
-                               [](const TTouchedRows::TRowSpan& s, int row) { return s.Row < row; });
-  for (; span != end && span->Row < bottom; ++span) {
-    const uint32_t* src = command.Source +
-                          static_cast<size_t>(span->Row - command.SourceDy) * static_cast<size_t>(command.SourceWidth) +
-                          (span->Left - command.SourceDx);
-    CopySpanMasked(MutableRow(span->Row) + span->Left, src, span->Right - span->Left);
+  const auto first = std::lower_bound(begin, end, top,
+                                      [](const TTouchedRows::TRowSpan& s, int row) { return s.Row < row; });
+  const auto last = std::lower_bound(first, end, bottom,
+                                     [](const TTouchedRows::TRowSpan& s, int row) { return s.Row < row; });
+  const auto from = [&](const TTouchedRows::TRowSpan& span) {
+    return command.Source + static_cast<size_t>(span.Row - command.SourceDy) * static_cast<size_t>(command.SourceWidth) +
+           (span.Left - command.SourceDx);
+  };
+  // The source is far larger than the caches and each row's span starts
+  // somewhere new, where the processor cannot guess: the lines of a span a
+  // few ahead are asked for while this one is copied.
+  constexpr std::ptrdiff_t Ahead = 3;
+  constexpr int LinePixels = 64 / sizeof(uint32_t);
+  for (auto span = first; span != last; ++span) {
+    if (last - span > Ahead) {
+      const TTouchedRows::TRowSpan& next = span[Ahead];
+      const uint32_t* src = from(next);
+      const uint32_t* dst = Row(next.Row) + next.Left;
+      const int count = next.Right - next.Left;
+      for (int x = 0; x < count + LinePixels - 1; x += LinePixels) {
+        const int at = std::min(x, count - 1);
+        __builtin_prefetch(src + at, 0);
+        __builtin_prefetch(dst + at, 1);
+      }
+    }
+    CopySpanMasked(MutableRow(span->Row) + span->Left, from(*span), span->Right - span->Left);
   }
 }
 
