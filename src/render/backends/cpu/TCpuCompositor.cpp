@@ -5,6 +5,7 @@
 #include <new>
 #include <thread>
 
+#include "render/backends/cpu/CpuLargePages.h"
 #include "render/backends/cpu/CpuTriangleRows.h"
 
 namespace {
@@ -197,6 +198,10 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   std::erase_if(commands_, [&](const TCommand& c) { return !c.Counted && Intersect(c.Bounds, to) == c.Bounds; });
   Commit();
   const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
+  // A named source is copied from again and again, a little each frame.
+  if (sourceId != 0 && !(key == lastCopy_)) {
+    AdviseLargePages(source, static_cast<size_t>(sourceWidth) * static_cast<size_t>(sourceHeight) * sizeof(uint32_t));
+  }
   const size_t firstSpan = copySpans_.size();
   if (sourceId != 0 && key == lastCopy_ && !sinceCopy_.All() && !touchedSinceCopy_.All()) {
     // The present is sent rectangles; the copy restores only the pixels the
