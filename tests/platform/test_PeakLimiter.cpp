@@ -111,7 +111,9 @@ TEST(PeakLimiter, BlocksLeaveTheBitsOfTheFrameByFrameRule)
         auto expected = samples;
         limiter.Process(samples.data(), frames);
         rule.Process(expected.data(), frames);
-        ASSERT_EQ(std::memcmp(samples.data(), expected.data(), samples.size() * sizeof(float)), 0) << "block " << block;
+        if (!samples.empty()) {
+            ASSERT_EQ(std::memcmp(samples.data(), expected.data(), samples.size() * sizeof(float)), 0) << "block " << block;
+        }
         ASSERT_EQ(limiter.Gain(), rule.Gain) << "block " << block;
     }
     EXPECT_LT(rule.Gain, 1.0f);
