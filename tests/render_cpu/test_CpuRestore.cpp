@@ -78,6 +78,39 @@ TEST(TTouchedRows, SpansCoverEverythingAddedInOrderAndStayInside) {
   EXPECT_EQ(spans[0].Right - spans[0].Left, W);
 }
 
+TEST(TTouchedRows, AShapeAddedWholeLeavesWhatItsRowsAddedOneByOneWould) {
+  constexpr int W = 200, H = 60, ShapeHeight = 23;
+  std::mt19937 random(8);
+  std::vector<int32_t> first(ShapeHeight), last(ShapeHeight);
+  for (int r = 0; r < ShapeHeight; ++r) {
+    // Rows with nothing visible among them.
+    first[size_t(r)] = int32_t(random() % 30);
+    last[size_t(r)] = r % 5 == 2 ? first[size_t(r)] - 1 : first[size_t(r)] + int32_t(random() % 40);
+  }
+  const TTouchedRows::TShape shape = TTouchedRows::MakeShape(first.data(), last.data(), ShapeHeight);
+  for (int top = 0; top < 8; ++top) {
+    TTouchedRows byShape, byRows;
+    byShape.Resize(W, H);
+    byRows.Resize(W, H);
+    byShape.Reset();
+    byRows.Reset();
+    byShape.AddShape(shape, 50 + top, top * 3);
+    byRows.AddRows(top * 3, top * 3 + ShapeHeight, [&](int row) {
+      const size_t r = size_t(row - top * 3);
+      return TTouchedRows::TSpan{50 + top + first[r], 50 + top + last[r] + 1};
+    });
+    std::vector<TTouchedRows::TRowSpan> a, b;
+    byShape.Collect(TRect{0, 0, W, H}, a);
+    byRows.Collect(TRect{0, 0, W, H}, b);
+    ASSERT_EQ(a.size(), b.size()) << "top " << top * 3;
+    for (size_t i = 0; i < a.size(); ++i) {
+      ASSERT_EQ(a[i].Row, b[i].Row);
+      ASSERT_EQ(a[i].Left, b[i].Left);
+      ASSERT_EQ(a[i].Right, b[i].Right);
+    }
+  }
+}
+
 // A frame sequence drawn on one compositor, restoring the background only
 // where last frame's draws may have touched it, must leave every pixel as a
 // fresh compositor drawing the same frame over a whole background does.

@@ -134,6 +134,18 @@ void TCpuCompositor::RecordTouched(const TCommand& command) {
   if (touchedSinceCopy_.All()) return;
   const TRect& bounds = command.Bounds;
   if (command.Kind == TKind::Rect && command.Blend == TBlend::Alpha && command.Scaled) {
+    const TCpuTexels& texels = *command.Scaled;
+    const TRect whole{command.ScaledLeft, command.ScaledTop, command.ScaledLeft + texels.Width,
+                      command.ScaledTop + texels.Height};
+    if (bounds == whole) {
+      // Drawn whole, as nearly every bubble is: its spans per group of rows
+      // are the same frame after frame.
+      const TTouchedRows::TShape& shape = shapes_.Find(&texels, command.Scaled, [&] {
+        return TTouchedRows::MakeShape(texels.First.data(), texels.Last.data(), texels.Height);
+      });
+      touchedSinceCopy_.AddShape(shape, command.ScaledLeft, command.ScaledTop);
+      return;
+    }
     const int32_t* first = command.Scaled->First.data() - command.ScaledTop;
     const int32_t* last = command.Scaled->Last.data() - command.ScaledTop;
     touchedSinceCopy_.AddRows(bounds.Top, bounds.Bottom, [&](int row) {
@@ -391,6 +403,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   ForgetCommands();
   scaled_.FlushDone();
   tiled_.FlushDone();
+  shapes_.FlushDone();
 }
 
 void TCpuCompositor::RunBand(int top, int bottom, int worker) {

@@ -193,6 +193,9 @@ class TCpuCompositor {
     std::shared_ptr<const TVisibleHull> Hull;
   };
   TKeptTextures<TTiledKey, TTiledForm> tiled_;
+  // Textures drawn as straight squares at their kept size: the spans their
+  // visible texels cover, per group of rows, for the restore's record.
+  TKeptTextures<const TCpuTexels*, TTouchedRows::TShape> shapes_;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
 };

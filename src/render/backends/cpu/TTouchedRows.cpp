@@ -60,6 +60,35 @@ void TTouchedRows::Insert(TSpan* spans, uint8_t& stored, int32_t left, int32_t r
   stored = static_cast<uint8_t>(count + 1);
 }
 
+TTouchedRows::TShape TTouchedRows::MakeShape(const int32_t* first, const int32_t* last, int height) {
+  TShape shape;
+  for (int phase = 0; phase < GroupRows; ++phase) {
+    std::vector<TSpan>& groups = shape.Groups[phase];
+    groups.assign(static_cast<size_t>((height + phase + GroupRows - 1) / GroupRows), TSpan{});
+    for (int row = 0; row < height; ++row) {
+      if (first[row] > last[row]) continue;
+      TSpan& group = groups[static_cast<size_t>((row + phase) / GroupRows)];
+      if (group.Left >= group.Right) {
+        group = TSpan{first[row], last[row] + 1};
+      } else {
+        group.Left = std::min(group.Left, first[row]);
+        group.Right = std::max(group.Right, last[row] + 1);
+      }
+    }
+  }
+  return shape;
+}
+
+void TTouchedRows::AddShape(const TShape& shape, int left, int top) {
+  if (all_ || top < 0) return;
+  const std::vector<TSpan>& groups = shape.Groups[top % GroupRows];
+  const int firstGroup = top / GroupRows;
+  for (size_t k = 0; k < groups.size(); ++k) {
+    const TSpan& span = groups[k];
+    if (span.Left < span.Right) AddToGroup(firstGroup + static_cast<int>(k), TSpan{span.Left + left, span.Right + left});
+  }
+}
+
 void TTouchedRows::Collect(const TRect& within, std::vector<TRowSpan>& out) const {
   const int left = std::max(within.Left, 0);
   const int right = std::min(within.Right, width_);

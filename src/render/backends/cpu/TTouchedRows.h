@@ -61,13 +61,23 @@ class TTouchedRows {
       AddToGroup(group, joined);
     }
   }
+  // Rows that share their spans.
+  static constexpr int GroupRows = 4;
+  // The spans of a shape drawn again and again (a texture's visible texels,
+  // row r from first[r] to last[r]), per group of rows, worked out once for
+  // each way its top row can fall within a group.
+  struct TShape {
+    std::vector<TSpan> Groups[GroupRows];
+  };
+  static TShape MakeShape(const int32_t* first, const int32_t* last, int height);
+  // The shape with its top left at (left, top), wholly within the surface:
+  // the same as adding its rows one by one.
+  void AddShape(const TShape& shape, int left, int top);
   // Appends the changed spans within `within`, rows top to bottom, left to
   // right; the whole of it while everything counts as changed.
   void Collect(const TRect& within, std::vector<TRowSpan>& out) const;
 
  private:
-  // Rows that share their spans.
-  static constexpr int GroupRows = 4;
   // Spans a group keeps apart; more rarely pay for themselves.
   static constexpr int MaxSpans = 6;
   // A gap this narrow costs less to copy than a second span does to start.
