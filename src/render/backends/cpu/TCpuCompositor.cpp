@@ -473,10 +473,15 @@ void TCpuCompositor::RunScaledRect(const TCommand& command, int top, int bottom,
     int begin = left;
     int end = right;
     if (command.Blend == TBlend::Alpha) {
-      // Only the texels that are not fully transparent.
+      // Only the texels that are not fully transparent, by the loop the
+      // layers of a bubble take.
       begin = std::max(begin, texels.First[static_cast<size_t>(texelRow)]);
       end = std::min(end, texels.Last[static_cast<size_t>(texelRow)] + 1);
       if (begin >= end) continue;
+      const TLayerSpan layer{texels.Row(texelRow) + begin, command.ScaledLeft + begin, command.ScaledLeft + end,
+                             command.Color};
+      layers_(MutableRow(row), &layer, 1);
+      continue;
     }
     Put(command, MutableRow(row) + command.ScaledLeft + begin, texels.Row(texelRow) + begin, end - begin,
         scratch);
