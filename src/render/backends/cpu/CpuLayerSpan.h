@@ -4,9 +4,9 @@
 #include "render/backends/cpu/CpuSpan.h"
 
 // Straight squares that overlap (one bubble's shadow, body, picture and
-// front) blended row by row together instead of one after another: each
-// pixel still gets every layer that covers it, in order, by the rule of
-// BlendSpan, so the bits are those of the layers drawn one by one.
+// front) blended one row at a time, layer after layer along the row: each
+// pixel gets every layer that covers it, in order, by the rule of
+// BlendSpan, so the bits are those of the squares drawn one by one.
 
 // One layer's part of a row: pixels [Begin, End) show Texels[0 .. End -
 // Begin), under Tint (0x..RRGGBB).

@@ -489,8 +489,10 @@ void TCpuCompositor::RunScaledRect(const TCommand& command, int top, int bottom,
 }
 
 // A bubble's straight squares (shadow, body, picture, front) overlap almost
-// wholly: blended together row by row, each pixel is read and written once
-// for all of them instead of once per square.
+// wholly: run together row by row, each row stays in the nearest cache from
+// the first square to the last, where square by square every square would
+// fetch the whole bubble again. Each pixel still sees the squares in the
+// order they were drawn.
 void TCpuCompositor::GroupLayers() {
   const auto layer = [](const TCommand& command) {
     return command.Kind == TKind::Rect && command.Scaled && command.Blend == TBlend::Alpha;
