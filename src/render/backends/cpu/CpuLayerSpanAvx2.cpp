@@ -44,12 +44,15 @@ VECTOR_HELPER __m256i Tinted(__m256i texel, __m256i tint16) {
 // values less 128 as signed ones, so the sum lies within -32640..32385 and
 // never saturates; adding 32768 (128 x 255 taken off, plus the 128 that
 // rounds) wraps it to the exact x + 128 the division wants.
+// The top byte's weights are 0 and 255, so it keeps what is under it: the
+// 0 every back-surface pixel has there.
 template <TTint tint>
 VECTOR_HELPER __m256i Blended(__m256i texel, __m256i under, __m256i tint16) {
+  constexpr char z = -128;
   const __m256i flip = _mm256_set1_epi8(static_cast<char>(0x80));
   const __m256i alpha = _mm256_shuffle_epi8(
-      texel, _mm256_setr_epi8(3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15, 3, 3, 3, 3, 7, 7, 7, 7, 11, 11,
-                              11, 11, 15, 15, 15, 15));
+      texel, _mm256_setr_epi8(3, 3, 3, z, 7, 7, 7, z, 11, 11, 11, z, 15, 15, 15, z, 3, 3, 3, z, 7, 7, 7, z, 11, 11,
+                              11, z, 15, 15, 15, z));
   const __m256i inverse = _mm256_xor_si256(alpha, _mm256_set1_epi8(static_cast<char>(0xFF)));
   // A black tint makes every colour 0, which less 128 is 0x80.
   const __m256i colour = tint == TTint::Black ? flip : _mm256_xor_si256(Tinted<tint>(texel, tint16), flip);
@@ -61,8 +64,7 @@ VECTOR_HELPER __m256i Blended(__m256i texel, __m256i under, __m256i tint16) {
   const __m256i high = _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(alpha, inverse),
                                                              _mm256_unpackhi_epi8(colour, below)),
                                         offset);
-  return _mm256_and_si256(_mm256_packus_epi16(Div255Rounded(low), Div255Rounded(high)),
-                          _mm256_set1_epi32(static_cast<int>(ColourMask)));
+  return _mm256_packus_epi16(Div255Rounded(low), Div255Rounded(high));
 }
 
 // The last `rest` (1..7) lanes of a run, read through a mask; written back
