@@ -17,10 +17,11 @@ struct TLayerSpan {
   uint32_t Tint = 0;
 };
 
-// The most squares run together as one bubble's layers.
+// The most layers one call takes.
 constexpr int MaxLayers = 8;
 
-// Blends `count` layers, first to last, onto `row`, the row's pixel 0.
+// Blends `count` (at most MaxLayers) layers, first to last, onto `row`, the
+// row's pixel 0.
 using TLayerSpanFn = void (*)(uint32_t* row, const TLayerSpan* layers, int count);
 
 TLayerSpanFn LayerSpanFunction(TSpanKernel kernel);

@@ -515,8 +515,6 @@ void TCpuCompositor::GroupLayers() {
   }
 }
 
-// Where a square shows opaque texels, the squares drawn before it under
-// those pixels cannot show: they are left out there, which changes no bit.
 void TCpuCompositor::RunLayers(const TCommand* first, int top, int bottom) {
   const int count = first->Layers;
   int rowsTop = INT32_MAX, rowsBottom = INT32_MIN;
@@ -524,40 +522,21 @@ void TCpuCompositor::RunLayers(const TCommand* first, int top, int bottom) {
     rowsTop = std::min(rowsTop, first[k].Bounds.Top);
     rowsBottom = std::max(rowsBottom, first[k].Bounds.Bottom);
   }
-  // Each layer in at most two parts, either side of what later ones hide.
-  TLayerSpan spans[2 * MaxLayers];
+  TLayerSpan spans[MaxLayers];
   for (int row = std::max(top, rowsTop); row < std::min(bottom, rowsBottom); ++row) {
     int used = 0;
-    // Pixels a later layer covers with opaque texels.
-    int hiddenBegin = 0, hiddenEnd = 0;
-    for (int k = count - 1; k >= 0; --k) {
+    for (int k = 0; k < count; ++k) {
       const TCommand& command = first[k];
       if (row < command.Bounds.Top || row >= command.Bounds.Bottom) continue;
       // Only the texels that are not fully transparent, as RunScaledRect.
       const TCpuTexels& texels = *command.Scaled;
       const size_t texelRow = static_cast<size_t>(row - command.ScaledTop);
-      const int begin = command.ScaledLeft + std::max(command.Bounds.Left - command.ScaledLeft, texels.First[texelRow]);
-      const int end = command.ScaledLeft + std::min(command.Bounds.Right - command.ScaledLeft, texels.Last[texelRow] + 1);
+      const int begin = std::max(command.Bounds.Left - command.ScaledLeft, texels.First[texelRow]);
+      const int end = std::min(command.Bounds.Right - command.ScaledLeft, texels.Last[texelRow] + 1);
       if (begin >= end) continue;
-      const uint32_t* texelRowStart = texels.Row(static_cast<int>(texelRow));
-      const auto part = [&](int from, int to) {
-        if (from < to) spans[used++] = TLayerSpan{texelRowStart + (from - command.ScaledLeft), from, to, command.Color};
-      };
-      part(begin, std::min(end, hiddenBegin));
-      part(std::max(begin, hiddenEnd), end);
-      const int solidBegin = std::max(begin, command.ScaledLeft + texels.SolidFirst[texelRow]);
-      const int solidEnd = std::min(end, command.ScaledLeft + texels.SolidLast[texelRow] + 1);
-      if (solidBegin >= solidEnd) continue;
-      if (solidBegin <= hiddenEnd && hiddenBegin <= solidEnd) {
-        hiddenBegin = std::min(hiddenBegin, solidBegin);
-        hiddenEnd = std::max(hiddenEnd, solidEnd);
-      } else if (solidEnd - solidBegin > hiddenEnd - hiddenBegin) {
-        hiddenBegin = solidBegin;
-        hiddenEnd = solidEnd;
-      }
+      spans[used++] = TLayerSpan{texels.Row(static_cast<int>(texelRow)) + begin, command.ScaledLeft + begin,
+                                 command.ScaledLeft + end, command.Color};
     }
-    // Gathered from the top layer down; blended from the bottom up.
-    std::reverse(spans, spans + used);
     if (used > 0) layers_(MutableRow(row), spans, used);
   }
 }

@@ -5,9 +5,7 @@ TCpuTexels::TCpuTexels(int width, int height)
       Height(height),
       Pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0),
       First(static_cast<std::size_t>(height), width),
-      Last(static_cast<std::size_t>(height), -1),
-      SolidFirst(static_cast<std::size_t>(height), width),
-      SolidLast(static_cast<std::size_t>(height), -1) {}
+      Last(static_cast<std::size_t>(height), -1) {}
 
 void TCpuTexels::Measure() {
   for (int y = 0; y < Height; ++y) {
@@ -18,21 +16,5 @@ void TCpuTexels::Measure() {
     while (last >= first && (row[last] >> 24) == 0) --last;
     First[static_cast<std::size_t>(y)] = first;
     Last[static_cast<std::size_t>(y)] = last;
-    int solidFirst = Width, solidLast = -1;
-    for (int x = first; x <= last;) {
-      if ((row[x] >> 24) != 0xFF) {
-        ++x;
-        continue;
-      }
-      int end = x;
-      while (end <= last && (row[end] >> 24) == 0xFF) ++end;
-      if (end - x > solidLast - solidFirst + 1) {
-        solidFirst = x;
-        solidLast = end - 1;
-      }
-      x = end;
-    }
-    SolidFirst[static_cast<std::size_t>(y)] = solidFirst;
-    SolidLast[static_cast<std::size_t>(y)] = solidLast;
   }
 }

@@ -13,13 +13,9 @@ struct TCpuTexels {
   // First > Last for a row with nothing visible.
   std::vector<int32_t> First;
   std::vector<int32_t> Last;
-  // The longest run of fully opaque texels in each row, which hides
-  // whatever was drawn under it; SolidFirst > SolidLast for none.
-  std::vector<int32_t> SolidFirst;
-  std::vector<int32_t> SolidLast;
 
   TCpuTexels(int width, int height);
   const uint32_t* Row(int y) const { return Pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(Width); }
-  // Recomputes the runs above after Pixels changed.
+  // Recomputes First and Last after Pixels changed.
   void Measure();
 };
