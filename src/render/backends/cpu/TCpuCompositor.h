@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "render/D3DTypes.h"
+#include "render/backends/cpu/CpuLayerSpan.h"
 #include "render/backends/cpu/CpuRaster.h"
 #include "render/backends/cpu/CpuSpan.h"
 #include "render/backends/cpu/CpuVisibleHull.h"
@@ -108,6 +109,9 @@ class TCpuCompositor {
     size_t ColumnOffset = 0;
     std::shared_ptr<const TCpuTexels> Scaled;
     int ScaledLeft = 0, ScaledTop = 0;
+    // How many commands from this one on run together as layers of one
+    // bubble (GroupLayers); 0 for those run with an earlier one.
+    int Layers = 1;
     TTriangleSetup Triangle;
     // Copy: where the source's pixel (x, y) lands is (x + SourceDx, y +
     // SourceDy); the parts, in copyParts_, are what is copied, Work pixels.
@@ -133,6 +137,8 @@ class TCpuCompositor {
   void RunBand(int top, int bottom, int worker);
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
+  void GroupLayers();
+  void RunLayers(const TCommand* first, int top, int bottom);
   std::shared_ptr<const TCpuTexels> ScaledTexels(const TCommand& command, const TRect& covered);
   void RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void RunCopy(const TCommand& command, int top, int bottom);
@@ -144,6 +150,7 @@ class TCpuCompositor {
   TGatherSpanFn gather_;
   TWalkSpanFn walk_;
   TWalkBlendSpanFn walkBlend_;
+  TLayerSpanFn layers_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;
