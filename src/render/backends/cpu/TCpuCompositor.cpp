@@ -63,6 +63,7 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
       gather_(GatherSpanFunction(kernel)),
       walk_(WalkSpanFunction(kernel)),
       walkBlend_(WalkBlendSpanFunction(kernel)),
+      turnedBubble_(TurnedBubbleFunction(kernel)),
       pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
   scratch_.resize(static_cast<size_t>(pool_.Threads()));
 }
@@ -127,6 +128,8 @@ void TCpuCompositor::ForgetCommands() {
   commands_.clear();
   columns_.clear();
   copyParts_.clear();
+  turned_.clear();
+  turnedAt_.clear();
 }
 
 TDamageRegion& TCpuCompositor::PresentDamage() {
@@ -219,6 +222,7 @@ void TCpuCompositor::DrawStrip(const TD3DTLVertex* vertices, size_t count, std::
   if (!vertices || count < 3 || width_ == 0 || height_ == 0) return;
   TCommand command;
   BlendFrom(states, command);
+  command.Strip = ++strips_;
   // One diffuse colour per strip, its first vertex's: the frame gives all four
   // corners the same one.
   if (texels) {
@@ -341,6 +345,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   for (const TCommand& command : commands_) {
     work += command.Kind == TKind::Copy ? command.Work : int64_t(command.Bounds.Width()) * command.Bounds.Height();
   }
+  PlanTurnedGroups();
   // Waking another thread costs more than it saves on a light frame.
   const int bands = work < LightFlushPixels ? 1 : BandCount();
   pool_.Run(bands, [&](int band, int worker) {
@@ -352,11 +357,19 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   ForgetCommands();
   scaled_.FlushDone();
   tiled_.FlushDone();
+  pairs_.FlushDone();
 }
 
 void TCpuCompositor::RunBand(int top, int bottom, int worker) {
   uint32_t* scratch = scratch_[static_cast<size_t>(worker)].data();
-  for (const TCommand& command : commands_) {
+  for (size_t i = 0; i < commands_.size(); ++i) {
+    if (turnedAt_[i] >= 0) {
+      const TTurnedGroup& group = turned_[static_cast<size_t>(turnedAt_[i])];
+      RunTurnedGroup(group, top, bottom);
+      i = group.End - 1;
+      continue;
+    }
+    const TCommand& command = commands_[i];
     const int first = std::max(top, command.Bounds.Top);
     const int last = std::min(bottom, command.Bounds.Bottom);
     if (first >= last) continue;

@@ -9,8 +9,10 @@
 #include "render/D3DTypes.h"
 #include "render/backends/cpu/CpuRaster.h"
 #include "render/backends/cpu/CpuSpan.h"
+#include "render/backends/cpu/CpuTurnedBubble.h"
 #include "render/backends/cpu/CpuVisibleHull.h"
 #include "render/backends/cpu/TCpuTexels.h"
+#include "render/backends/cpu/TCpuTiledPair.h"
 #include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
 #include "render/backends/cpu/TDamageRegion.h"
@@ -120,6 +122,20 @@ class TCpuCompositor {
     // it shows anything.
     std::shared_ptr<const TCpuTiledTexels> Tiled;
     std::shared_ptr<const TVisibleHull> Hull;
+    // Which strip the command came from: the triangles of one square share it.
+    uint64_t Strip = 0;
+  };
+
+  // A turned bubble's draws, commands [Begin, End), laid on in one pass:
+  // for each of shadow, body, picture and front the commands of its square
+  // (Count of them, the front's the body's Count after it).
+  struct TTurnedGroup {
+    size_t Begin = 0, End = 0;
+    size_t Shadow = 0, Body = 0, Picture = 0, Front = 0;
+    int ShadowCount = 0, BodyCount = 0, PictureCount = 0;
+    TRect Bounds;
+    std::shared_ptr<const TCpuTiledPair> Pair;
+    TTurnedBubbleLayers Layers;
   };
 
   size_t PixelCount() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
@@ -135,6 +151,12 @@ class TCpuCompositor {
   void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   std::shared_ptr<const TCpuTexels> ScaledTexels(const TCommand& command, const TRect& covered);
   void RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch);
+  // Finds the turned bubbles among the pending commands.
+  void PlanTurnedGroups();
+  // The commands of the square drawn from the strip at `at`: how many.
+  size_t SquareAt(size_t at) const;
+  bool MatchTurnedGroup(size_t at, TTurnedGroup& group);
+  void RunTurnedGroup(const TTurnedGroup& group, int top, int bottom);
   void RunCopy(const TCommand& command, int top, int bottom);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
@@ -144,6 +166,7 @@ class TCpuCompositor {
   TGatherSpanFn gather_;
   TWalkSpanFn walk_;
   TWalkBlendSpanFn walkBlend_;
+  TTurnedBubbleFn turnedBubble_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;
@@ -188,6 +211,18 @@ class TCpuCompositor {
     std::shared_ptr<const TVisibleHull> Hull;
   };
   TKeptTextures<TTiledKey, TTiledForm> tiled_;
+  uint64_t strips_ = 0;
+  // Bubbles found at this flush, and for each command the group it starts
+  // (-1 for none).
+  std::vector<TTurnedGroup> turned_;
+  std::vector<int32_t> turnedAt_;
+  // A body and a front texture read together, by their tiled forms.
+  struct TPairKey {
+    const TCpuTiledTexels* First = nullptr;
+    const TCpuTiledTexels* Second = nullptr;
+    bool operator==(const TPairKey&) const = default;
+  };
+  TKeptTextures<TPairKey, std::shared_ptr<const TCpuTiledPair>> pairs_;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
 };

@@ -1,0 +1,201 @@
+// The compositor's turned bubbles: runs of triangle commands that make one
+// bubble, found at flush time and laid on in one pass per row.
+#include <algorithm>
+#include <optional>
+
+#include "render/backends/cpu/TCpuCompositor.h"
+
+namespace {
+
+bool SameWalk(const TTriangleSetup& a, const TTriangleSetup& b) {
+  for (int i = 0; i < 3; ++i) {
+    const TEdge& p = a.Edges[i];
+    const TEdge& q = b.Edges[i];
+    if (p.A != q.A || p.B != q.B || p.C != q.C || p.Bias != q.Bias) return false;
+  }
+  return a.Area == b.Area && a.Denominator == b.Denominator && a.UStepX == b.UStepX && a.UStepY == b.UStepY &&
+         a.UBase == b.UBase && a.VStepX == b.VStepX && a.VStepY == b.VStepY && a.VBase == b.VBase &&
+         a.UCommon == b.UCommon && a.VCommon == b.VCommon && a.Bounds == b.Bounds;
+}
+
+TRect Union(const TRect& a, const TRect& b) {
+  return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+               std::max(a.Bottom, b.Bottom)};
+}
+
+// Cuts a run to the pixels whose texels may show under either hull; false
+// when none may.
+bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other) {
+  const int count = run.End - run.Begin;
+  int first = 0, last = 0;
+  const bool shows = hull.Clip(*run.Steps, run.Start, count, first, last);
+  if (other) {
+    int otherFirst = 0, otherLast = 0;
+    if (other->Clip(*run.Steps, run.Start, count, otherFirst, otherLast)) {
+      first = shows ? std::min(first, otherFirst) : otherFirst;
+      last = shows ? std::max(last, otherLast) : otherLast;
+    } else if (!shows) {
+      return false;
+    }
+  } else if (!shows) {
+    return false;
+  }
+  if (first > 0) run.Start = WalkFrom(*run.Steps, run.Start, first);
+  run.End = run.Begin + last + 1;
+  run.Begin += first;
+  return true;
+}
+
+}  // namespace
+
+size_t TCpuCompositor::SquareAt(size_t at) const {
+  size_t count = 0;
+  while (at + count < commands_.size()) {
+    const TCommand& c = commands_[at + count];
+    if (c.Kind != TKind::Triangle || c.Blend != TBlend::Alpha || !c.Tiled || !c.Hull ||
+        c.Strip != commands_[at].Strip) {
+      break;
+    }
+    ++count;
+  }
+  // A square is a strip of two triangles; the screen may have cut one off.
+  return count <= 2 ? count : 0;
+}
+
+// Squares one after another, each from a strip of its own: an optional
+// shadow kept as alpha alone, a body, an optional picture and a front with
+// the body's corners and texture size, body and front textures both kept
+// as alpha or grey. The layers are laid on per pixel in the order they were
+// drawn, so any squares that match are drawn exactly as one by one.
+bool TCpuCompositor::MatchTurnedGroup(size_t at, TTurnedGroup& group) {
+  size_t starts[4] = {}, counts[4] = {};
+  int found = 0;
+  for (size_t pos = at; found < 4 && pos < commands_.size(); ++found) {
+    const size_t count = SquareAt(pos);
+    if (count == 0) break;
+    starts[found] = pos;
+    counts[found] = count;
+    pos += count;
+  }
+  const auto paired = [&](int body, int front) {
+    if (counts[body] != counts[front]) return false;
+    for (size_t k = 0; k < counts[body]; ++k) {
+      const TCommand& b = commands_[starts[body] + k];
+      const TCommand& f = commands_[starts[front] + k];
+      if (!SameWalk(b.Triangle, f.Triangle) || b.Bounds != f.Bounds) return false;
+    }
+    const TCommand& b = commands_[starts[body]];
+    const TCommand& f = commands_[starts[front]];
+    return b.Texels->Width == f.Texels->Width && b.Texels->Height == f.Texels->Height &&
+           TCpuTiledPair::Fits(*b.Tiled, *f.Tiled);
+  };
+  const auto shadow = [&](int s) { return commands_[starts[s]].Tiled->Layout == TCpuTiledTexels::Alpha; };
+  int s = -1, b = -1, p = -1, f = -1;
+  if (found >= 4 && shadow(0) && paired(1, 3)) {
+    s = 0, b = 1, p = 2, f = 3;
+  } else if (found >= 3 && shadow(0) && paired(1, 2)) {
+    s = 0, b = 1, f = 2;
+  } else if (found >= 3 && paired(0, 2)) {
+    b = 0, p = 1, f = 2;
+  } else if (found >= 2 && paired(0, 1)) {
+    b = 0, f = 1;
+  } else {
+    return false;
+  }
+  group.Begin = at;
+  group.End = starts[f] + counts[f];
+  group.Bounds = commands_[at].Bounds;
+  for (size_t i = at; i < group.End; ++i) group.Bounds = Union(group.Bounds, commands_[i].Bounds);
+  const TCommand& body = commands_[starts[b]];
+  const TCommand& front = commands_[starts[f]];
+  group.Body = starts[b];
+  group.BodyCount = static_cast<int>(counts[b]);
+  group.Front = starts[f];
+  group.Pair = pairs_.Find({body.Tiled.get(), front.Tiled.get()}, body.Texels,
+                           [&] { return std::make_shared<const TCpuTiledPair>(body.Tiled, front.Tiled); });
+  group.Layers = TTurnedBubbleLayers{};
+  group.Layers.Pair = group.Pair.get();
+  group.Layers.BodyTint = body.Color;
+  group.Layers.FrontTint = front.Color;
+  if (s >= 0) {
+    group.Shadow = starts[s];
+    group.ShadowCount = static_cast<int>(counts[s]);
+    group.Layers.Shadow = commands_[starts[s]].Tiled.get();
+    group.Layers.ShadowTint = commands_[starts[s]].Color;
+  }
+  if (p >= 0) {
+    group.Picture = starts[p];
+    group.PictureCount = static_cast<int>(counts[p]);
+    group.Layers.Picture = commands_[starts[p]].Tiled.get();
+    group.Layers.PictureTint = commands_[starts[p]].Color;
+  }
+  return true;
+}
+
+void TCpuCompositor::PlanTurnedGroups() {
+  turned_.clear();
+  turnedAt_.assign(commands_.size(), -1);
+  if (!turnedBubble_) return;
+  for (size_t i = 0; i < commands_.size();) {
+    TTurnedGroup group;
+    if (!MatchTurnedGroup(i, group)) {
+      ++i;
+      continue;
+    }
+    turnedAt_[i] = static_cast<int32_t>(turned_.size());
+    i = group.End;
+    turned_.push_back(std::move(group));
+  }
+}
+
+void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bottom) {
+  const int first = std::max(top, group.Bounds.Top);
+  const int last = std::min(bottom, group.Bounds.Bottom);
+  if (first >= last) return;
+  // Per layer (shadow, body and front, picture) its triangles, each walked
+  // over the rows it covers within the band.
+  struct TLayer {
+    size_t Start = 0;
+    int Count = 0;
+    const TVisibleHull* Hull = nullptr;
+    const TVisibleHull* OtherHull = nullptr;
+    std::optional<TTriangleRuns> Triangles[2];
+    int Top[2] = {}, Bottom[2] = {};
+  };
+  TLayer layers[3];
+  layers[0].Start = group.Shadow;
+  layers[0].Count = group.ShadowCount;
+  layers[1].Start = group.Body;
+  layers[1].Count = group.BodyCount;
+  // Body and front share their walk; what either shows is walked.
+  layers[1].OtherHull = commands_[group.Front].Hull.get();
+  layers[2].Start = group.Picture;
+  layers[2].Count = group.PictureCount;
+  for (TLayer& layer : layers) {
+    for (int k = 0; k < layer.Count; ++k) {
+      const TCommand& c = commands_[layer.Start + static_cast<size_t>(k)];
+      layer.Hull = c.Hull.get();
+      layer.Top[k] = std::max(first, c.Bounds.Top);
+      layer.Bottom[k] = std::min(last, c.Bounds.Bottom);
+      if (layer.Top[k] < layer.Bottom[k]) {
+        layer.Triangles[k].emplace(c.Triangle, c.Bounds.Left, c.Bounds.Right, layer.Top[k]);
+      }
+    }
+  }
+  for (int row = first; row < last; ++row) {
+    TTurnedBubbleRow runs;
+    TTurnedLayerRow* rows[3] = {&runs.Shadow, &runs.Pair, &runs.Picture};
+    bool any = false;
+    for (int l = 0; l < 3; ++l) {
+      TLayer& layer = layers[l];
+      for (int k = 0; k < layer.Count; ++k) {
+        if (!layer.Triangles[k] || row < layer.Top[k] || row >= layer.Bottom[k]) continue;
+        TTurnedRun run;
+        if (!layer.Triangles[k]->Next(run) || !Visible(run, *layer.Hull, layer.OtherHull)) continue;
+        rows[l]->Runs[rows[l]->Count++] = run;
+        any = true;
+      }
+    }
+    if (any) turnedBubble_(MutableRow(row), group.Layers, runs);
+  }
+}

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "render/backends/cpu/TCpuCompositor.h"
+#include "render_cpu/CompositorFixtures.h"
+
+// Turned bubbles drawn the way the frame draws them (shadow, tinted body,
+// picture on some, white front with the body's corners) are laid on in one
+// pass per row; every pixel must still be what the squares drawn one by one
+// under the reference rule give.
+
+namespace {
+
+using namespace fixtures;
+
+constexpr int Width = 173;
+constexpr int Height = 131;
+
+// White texels whose alpha is round, ragged, clear in rows or opaque: what
+// the style images look like, plus their worst cases. `grey` gives each
+// texel its own grey, `colour` one colour for all.
+std::shared_ptr<TCpuTexels> StyleTexels(int size, uint32_t seed, int shape, bool grey, uint32_t colour) {
+  auto texels = BubbleTexels(size, seed);
+  std::mt19937 random(seed);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      uint32_t& texel = texels->Pixels[size_t(y) * size_t(size) + size_t(x)];
+      uint32_t alpha = texel >> 24;
+      if (shape == 1 && (y % 5 == 2 || random() % 7 == 0)) alpha = 0;
+      if (shape == 2) alpha = 255;
+      if (shape == 3 && random() % 3 == 0) alpha = random() % 256;
+      const uint32_t g = random() & 0xFF;
+      texel = alpha << 24 | (grey ? g * 0x010101u : colour);
+    }
+  }
+  texels->Measure();
+  return texels;
+}
+
+struct Square {
+  TD3DTLVertex Corners[4];
+  std::shared_ptr<const TCpuTexels> Texels;
+};
+
+void ExpectSameAsReference(const std::vector<Square>& squares, int threads, TSpanKernel kernel,
+                           const TRect& viewport) {
+  const auto background = Noise(Width, Height, 17);
+  TCpuCompositor compositor(threads, kernel);
+  compositor.Resize(Width, Height);
+  ASSERT_TRUE(compositor.Copy(background.data(), Width, Height, TRect{0, 0, Width, Height}, 0, 0));
+  compositor.SetViewport(viewport);
+  std::vector<uint32_t> expected = background;
+  for (const Square& square : squares) {
+    compositor.DrawStrip(square.Corners, 4, square.Texels, AlphaBlend());
+    reference::Square(expected, Width, Height, square.Corners, AsReference(*square.Texels), viewport);
+  }
+  compositor.Flush();
+  for (size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(compositor.Pixels()[i], expected[i])
+        << "pixel " << i % Width << ", " << i / Width << ", kernel " << SpanKernelName(kernel) << ", threads "
+        << threads;
+  }
+}
+
+std::vector<Square> RandomBubbles(std::mt19937& random, int count) {
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  // Bodies and fronts kept as alpha alone and as grey; shadows as alpha.
+  const std::vector<std::shared_ptr<const TCpuTexels>> bodies = {
+      StyleTexels(64, 1, 0, false, 0xFFFFFF), StyleTexels(64, 2, 1, true, 0), StyleTexels(64, 3, 2, false, 0xC0E0FF),
+      StyleTexels(64, 4, 3, true, 0)};
+  const std::vector<std::shared_ptr<const TCpuTexels>> fronts = {
+      StyleTexels(64, 5, 0, true, 0), StyleTexels(64, 6, 3, false, 0xFFFFFF), StyleTexels(64, 7, 1, false, 0xFFFFFF)};
+  const std::vector<std::shared_ptr<const TCpuTexels>> shadows = {StyleTexels(64, 8, 0, false, 0),
+                                                                  StyleTexels(64, 9, 1, false, 0)};
+  // Pictures in full colour, grey and one colour; one of another size.
+  const std::vector<std::shared_ptr<const TCpuTexels>> pictures = {
+      BubbleTexels(48, 10), StyleTexels(48, 11, 3, true, 0), StyleTexels(40, 12, 0, false, 0x3060A0)};
+  // A front of another size or in colour is drawn square by square.
+  const auto otherSize = StyleTexels(32, 13, 0, false, 0xFFFFFF);
+  const auto coloured = BubbleTexels(64, 14);
+  std::vector<Square> squares;
+  for (int i = 0; i < count; ++i) {
+    const float x = unit(random) * (Width + 60) - 30, y = unit(random) * (Height + 60) - 30;
+    const int size = 2 + int(random() % 90);
+    const float angle = unit(random) * 2 - 1;
+    const bool truncate = i % 3 != 0;
+    const uint32_t tints[] = {0xFFFFFFFF, 0xFF000000, 0xFF000000u | uint32_t(random() & 0xFFFFFF)};
+    const uint32_t tint = tints[random() % 3];
+    Square body, shadow, front;
+    fixtures::Square(body.Corners, x, y, size, angle, tint, truncate);
+    body.Texels = bodies[random() % bodies.size()];
+    shadow = body;
+    const float dx = float(int(random() % 41) - 20), dy = float(int(random() % 41) - 10);
+    for (auto& corner : shadow.Corners) {
+      corner.sx += dx;
+      corner.sy += dy;
+      corner.color = 0xFF000000u;
+    }
+    shadow.Texels = shadows[random() % shadows.size()];
+    front = body;
+    for (auto& corner : front.Corners) corner.color = 0xFFFFFFFFu;
+    front.Texels = fronts[random() % fronts.size()];
+    if (i % 11 == 5) front.Texels = otherSize;
+    if (i % 13 == 7) front.Texels = coloured;
+    if (i % 4 != 1) squares.push_back(shadow);
+    squares.push_back(body);
+    if (i % 3 == 0) {
+      Square picture;
+      fixtures::Square(picture.Corners, x + unit(random) * 6 - 3, y, 2 + int(random() % 60), angle + 0.01f,
+                       0xFFFFFFFF, !truncate);
+      if (i % 2 == 0) picture.Corners[1].color = picture.Corners[0].color = 0xFF80FF40u;
+      picture.Texels = pictures[random() % pictures.size()];
+      squares.push_back(picture);
+    }
+    squares.push_back(front);
+  }
+  return squares;
+}
+
+TEST(TurnedBubbles, RandomBubblesMatchTheReferenceOnEveryKernelThreadCountAndViewport) {
+  std::mt19937 random(41);
+  for (int round = 0; round < 4; ++round) {
+    const std::vector<Square> squares = RandomBubbles(random, 12);
+    const TRect viewports[] = {TRect{0, 0, Width, Height}, TRect{13, 7, Width - 21, Height - 16}};
+    for (TSpanKernel kernel : {TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2}) {
+      for (const TRect& viewport : viewports) {
+        ExpectSameAsReference(squares, 1, kernel, viewport);
+        ExpectSameAsReference(squares, 3, kernel, viewport);
+      }
+    }
+  }
+}
+
+TEST(TurnedBubbles, LargeBubblesWithLongRowsMatchTheReference) {
+  // Bodies many times their texture's size and far bigger than the screen:
+  // long runs and walks that start far off the surface.
+  std::mt19937 random(43);
+  std::vector<Square> squares;
+  const auto body = StyleTexels(64, 21, 0, false, 0xFFFFFF);
+  const auto front = StyleTexels(64, 22, 3, true, 0);
+  const auto shadow = StyleTexels(64, 23, 0, false, 0);
+  for (int i = 0; i < 6; ++i) {
+    Square b, s, f;
+    fixtures::Square(b.Corners, float(random() % Width), float(random() % Height), 150 + int(random() % 400),
+                     0.03f + 0.17f * float(i), 0xFF000000u | (random() & 0xFFFFFF));
+    b.Texels = body;
+    s = b;
+    for (auto& corner : s.Corners) {
+      corner.sx += 20;
+      corner.sy += 30;
+      corner.color = 0xFF000000u;
+    }
+    s.Texels = shadow;
+    f = b;
+    for (auto& corner : f.Corners) corner.color = 0xFFFFFFFFu;
+    f.Texels = front;
+    squares.insert(squares.end(), {s, b, f});
+  }
+  for (TSpanKernel kernel : {TSpanKernel::Scalar, TSpanKernel::Avx2}) {
+    ExpectSameAsReference(squares, 2, kernel, TRect{0, 0, Width, Height});
+  }
+}
+
+}  // namespace
