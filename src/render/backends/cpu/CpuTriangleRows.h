@@ -78,17 +78,15 @@ class TTexelRows {
       whole_ = static_cast<int64_t>(FloorDiv128(n, denominator_));
       part_ = static_cast<int64_t>(n - static_cast<TWide>(whole_) * denominator_);
     } else {
-      // One row down and a few columns across: remainders below the
-      // denominator, so a few carries bring the sum back into range.
+      // One row down and some columns across: the remainders' sum, below
+      // the denominator times the columns, mostly needs a carry or two, and
+      // one division when an edge is steep.
       whole_ += stepYWhole_ + columns * stepXWhole_;
       TWide sum = static_cast<TWide>(part_) + stepYPart_ + static_cast<TWide>(columns) * stepXPart_;
-      while (sum >= denominator_) {
-        sum -= denominator_;
-        ++whole_;
-      }
-      while (sum < 0) {
-        sum += denominator_;
-        --whole_;
+      if (sum >= denominator_ || sum < 0) {
+        const int64_t carries = static_cast<int64_t>(FloorDiv128(sum, denominator_));
+        whole_ += carries;
+        sum -= static_cast<TWide>(carries) * denominator_;
       }
       part_ = static_cast<int64_t>(sum);
     }
@@ -101,7 +99,7 @@ class TTexelRows {
 
  private:
   // Column jumps beyond this are worked out afresh.
-  static constexpr int64_t MaxColumns = 8;
+  static constexpr int64_t MaxColumns = int64_t(1) << 24;
   TWide base_;
   int64_t stepX_, stepY_, denominator_;
   int64_t stepXWhole_ = 0, stepXPart_ = 0, stepYWhole_ = 0, stepYPart_ = 0;

@@ -4,6 +4,10 @@
 
 namespace {
 
+// Pixels walked per piece: the texels of one piece stay in the first-level
+// cache between the walk and the two blends.
+constexpr int Piece = 64;
+
 void Step(int64_t& whole, int64_t& part, int64_t step, int64_t stepPart, int64_t denominator) {
   whole += step;
   part += stepPart;
@@ -13,67 +17,47 @@ void Step(int64_t& whole, int64_t& part, int64_t step, int64_t stepPart, int64_t
   }
 }
 
-// Lays each run of a layer on, pixel by pixel; `texel(column, row)` reads
-// the layer's texture.
-template <class Texel>
-void LayRuns(uint32_t* row, const TTurnedLayerRow& layer, int width, int height, uint32_t tint, Texel&& texel) {
-  for (int r = 0; r < layer.Count; ++r) {
-    const TTurnedRun& run = layer.Runs[r];
-    const TWalkSteps& s = *run.Steps;
-    int64_t u = run.Start.U, uPart = run.Start.UPart, v = run.Start.V, vPart = run.Start.VPart;
-    for (int x = run.Begin; x < run.End; ++x) {
-      const int column = static_cast<int>(std::clamp<int64_t>(u, 0, width - 1));
-      const int texelRow = static_cast<int>(std::clamp<int64_t>(v, 0, height - 1));
-      row[x] = BlendPixel(row[x], texel(column, texelRow), tint);
-      Step(u, uPart, s.UStep, s.UStepPart, s.UDenominator);
-      Step(v, vPart, s.VStep, s.VStepPart, s.VDenominator);
+template <TBlendSpanFn blend>
+void WalkThenBlendPair(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
+                       int count, uint32_t firstTint, uint32_t secondTint) {
+  uint32_t first[Piece], second[Piece];
+  int64_t u = start.U, uPart = start.UPart, v = start.V, vPart = start.VPart;
+  for (int i = 0; i < count; i += Piece) {
+    const int n = std::min(Piece, count - i);
+    for (int k = 0; k < n; ++k) {
+      const int column = static_cast<int>(std::clamp<int64_t>(u, 0, pair.Width - 1));
+      const int row = static_cast<int>(std::clamp<int64_t>(v, 0, pair.Height - 1));
+      first[k] = pair.First(column, row);
+      second[k] = pair.Second(column, row);
+      Step(u, uPart, steps.UStep, steps.UStepPart, steps.UDenominator);
+      Step(v, vPart, steps.VStep, steps.VStepPart, steps.VDenominator);
     }
+    blend(dst + i, first, n, firstTint);
+    blend(dst + i, second, n, secondTint);
   }
 }
 
 }  // namespace
 
-// Layer after layer over the whole row: each pixel still sees the layers in
-// their order.
-void TurnedBubbleScalar(uint32_t* row, const TTurnedBubbleLayers& layers, const TTurnedBubbleRow& runs) {
-  if (const TCpuTiledTexels* shadow = layers.Shadow) {
-    LayRuns(row, runs.Shadow, shadow->Width, shadow->Height, layers.ShadowTint,
-            [shadow](int c, int r) { return shadow->At(c, r); });
-  }
-  const TCpuTiledPair* pair = layers.Pair;
-  LayRuns(row, runs.Pair, pair->Width, pair->Height, layers.BodyTint,
-          [pair](int c, int r) { return pair->First(c, r); });
-  if (const TCpuTiledTexels* picture = layers.Picture) {
-    LayRuns(row, runs.Picture, picture->Width, picture->Height, layers.PictureTint,
-            [picture](int c, int r) { return picture->At(c, r); });
-  }
-  LayRuns(row, runs.Pair, pair->Width, pair->Height, layers.FrontTint,
-          [pair](int c, int r) { return pair->Second(c, r); });
+void PairBlendSpanScalar(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
+                         int count, uint32_t firstTint, uint32_t secondTint) {
+  WalkThenBlendPair<&BlendSpanScalar>(dst, pair, steps, start, count, firstTint, secondTint);
 }
 
-TTurnedBubbleFn TurnedBubbleFunction(TSpanKernel kernel) {
+void PairBlendSpanSse2(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
+                       int count, uint32_t firstTint, uint32_t secondTint) {
+  WalkThenBlendPair<&BlendSpanSse2>(dst, pair, steps, start, count, firstTint, secondTint);
+}
+
+TPairBlendSpanFn PairBlendSpanFunction(TSpanKernel kernel) {
   switch (ResolveSpanKernel(kernel)) {
     case TSpanKernel::Scalar:
-      return &TurnedBubbleScalar;
+      return &PairBlendSpanScalar;
     case TSpanKernel::Avx2:
-      return &TurnedBubbleAvx2;
+      return &PairBlendSpanAvx2;
     default:
-      // Without a gather the squares' own passes are as quick.
-      return nullptr;
+      return &PairBlendSpanSse2;
   }
-}
-
-TTexelWalk WalkBack(const TWalkSteps& steps, const TTexelWalk& start, int count) {
-  const auto back = [count](int64_t& whole, int64_t& part, int64_t step, int64_t stepPart, int64_t denominator) {
-    const int64_t sum = part - stepPart * count;
-    const int64_t carries = FloorDiv(sum, denominator);
-    whole += carries - step * count;
-    part = sum - carries * denominator;
-  };
-  TTexelWalk at = start;
-  back(at.U, at.UPart, steps.UStep, steps.UStepPart, steps.UDenominator);
-  back(at.V, at.VPart, steps.VStep, steps.VStepPart, steps.VDenominator);
-  return at;
 }
 
 TTriangleRuns::TTriangleRuns(const TTriangleSetup& t, int left, int right, int row)

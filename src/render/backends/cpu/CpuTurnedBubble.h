@@ -6,13 +6,11 @@
 #include "render/backends/cpu/TCpuTiledPair.h"
 #include "render/backends/cpu/TCpuTiledTexels.h"
 
-// A turned bubble drawn in one pass per row: its shadow, its body, its
-// picture and its front, each a turned square of two triangles blended with
-// source alpha. Per pixel the layers are laid on in that order, each rounded
-// to 8 bits as a draw of its own would leave it, so the result is the same
-// as four draws one after another; the destination is read and written once
-// and the body and front, which share their corners, share one walk and one
-// read of their texels.
+// A turned bubble's squares (shadow, body, picture, front) drawn row by
+// row together: the body and the front share their corners, so their
+// triangles' rows are found once, and without a picture between them both
+// are laid on in one pass that reads their texels together (TCpuTiledPair):
+// per pixel the body, rounded to 8 bits, then the front, as two draws would.
 
 // One triangle's pixels on a row, [Begin, End), and its walk at Begin.
 struct TTurnedRun {
@@ -21,37 +19,17 @@ struct TTurnedRun {
   const TWalkSteps* Steps = nullptr;
 };
 
-// A layer's pixels on a row: one run per triangle of its square.
-struct TTurnedLayerRow {
-  TTurnedRun Runs[2];
-  int Count = 0;
-};
-
-struct TTurnedBubbleRow {
-  TTurnedLayerRow Shadow, Pair, Picture;
-};
-
-// What a bubble draws with. The shadow's texture is kept as alpha alone;
-// the body is the pair's first texture, the front its second.
-struct TTurnedBubbleLayers {
-  const TCpuTiledTexels* Shadow = nullptr;
-  uint32_t ShadowTint = 0;
-  const TCpuTiledPair* Pair = nullptr;
-  uint32_t BodyTint = 0, FrontTint = 0;
-  const TCpuTiledTexels* Picture = nullptr;
-  uint32_t PictureTint = 0;
-};
-
-// Lays one row's layers onto `row`, the surface row (pixel 0 first).
-using TTurnedBubbleFn = void (*)(uint32_t* row, const TTurnedBubbleLayers& layers, const TTurnedBubbleRow& runs);
-
-void TurnedBubbleScalar(uint32_t* row, const TTurnedBubbleLayers& layers, const TTurnedBubbleRow& runs);
-void TurnedBubbleAvx2(uint32_t* row, const TTurnedBubbleLayers& layers, const TTurnedBubbleRow& runs);
-// Null for kernels that draw turned bubbles square by square.
-TTurnedBubbleFn TurnedBubbleFunction(TSpanKernel kernel);
-
-// The walk `count` pixels back from `start`.
-TTexelWalk WalkBack(const TWalkSteps& steps, const TTexelWalk& start, int count);
+// Blends the pair's first texture under `firstTint` and then its second
+// under `secondTint` along one walk onto `dst`.
+using TPairBlendSpanFn = void (*)(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps,
+                                  const TTexelWalk& start, int count, uint32_t firstTint, uint32_t secondTint);
+void PairBlendSpanScalar(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
+                         int count, uint32_t firstTint, uint32_t secondTint);
+void PairBlendSpanSse2(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
+                       int count, uint32_t firstTint, uint32_t secondTint);
+void PairBlendSpanAvx2(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
+                       int count, uint32_t firstTint, uint32_t secondTint);
+TPairBlendSpanFn PairBlendSpanFunction(TSpanKernel kernel);
 
 // The pixels of one triangle row after row, as the square-by-square path
 // finds them: the rows must be asked for one after another.

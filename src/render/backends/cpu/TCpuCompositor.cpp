@@ -63,7 +63,7 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
       gather_(GatherSpanFunction(kernel)),
       walk_(WalkSpanFunction(kernel)),
       walkBlend_(WalkBlendSpanFunction(kernel)),
-      turnedBubble_(TurnedBubbleFunction(kernel)),
+      pairBlend_(PairBlendSpanFunction(kernel)),
       pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
   scratch_.resize(static_cast<size_t>(pool_.Threads()));
 }

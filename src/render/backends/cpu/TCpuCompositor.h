@@ -126,16 +126,16 @@ class TCpuCompositor {
     uint64_t Strip = 0;
   };
 
-  // A turned bubble's draws, commands [Begin, End), laid on in one pass:
-  // for each of shadow, body, picture and front the commands of its square
-  // (Count of them, the front's the body's Count after it).
+  // A turned bubble's draws, commands [Begin, End), drawn row by row
+  // together: for each of shadow, body, picture and front the commands of
+  // its square (Count of them; the front has the body's Count).
   struct TTurnedGroup {
     size_t Begin = 0, End = 0;
     size_t Shadow = 0, Body = 0, Picture = 0, Front = 0;
     int ShadowCount = 0, BodyCount = 0, PictureCount = 0;
     TRect Bounds;
+    // Body and front texels together.
     std::shared_ptr<const TCpuTiledPair> Pair;
-    TTurnedBubbleLayers Layers;
   };
 
   size_t PixelCount() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
@@ -166,7 +166,7 @@ class TCpuCompositor {
   TGatherSpanFn gather_;
   TWalkSpanFn walk_;
   TWalkBlendSpanFn walkBlend_;
-  TTurnedBubbleFn turnedBubble_;
+  TPairBlendSpanFn pairBlend_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;

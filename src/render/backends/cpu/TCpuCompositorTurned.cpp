@@ -113,21 +113,13 @@ bool TCpuCompositor::MatchTurnedGroup(size_t at, TTurnedGroup& group) {
   group.Front = starts[f];
   group.Pair = pairs_.Find({body.Tiled.get(), front.Tiled.get()}, body.Texels,
                            [&] { return std::make_shared<const TCpuTiledPair>(body.Tiled, front.Tiled); });
-  group.Layers = TTurnedBubbleLayers{};
-  group.Layers.Pair = group.Pair.get();
-  group.Layers.BodyTint = body.Color;
-  group.Layers.FrontTint = front.Color;
   if (s >= 0) {
     group.Shadow = starts[s];
     group.ShadowCount = static_cast<int>(counts[s]);
-    group.Layers.Shadow = commands_[starts[s]].Tiled.get();
-    group.Layers.ShadowTint = commands_[starts[s]].Color;
   }
   if (p >= 0) {
     group.Picture = starts[p];
     group.PictureCount = static_cast<int>(counts[p]);
-    group.Layers.Picture = commands_[starts[p]].Tiled.get();
-    group.Layers.PictureTint = commands_[starts[p]].Color;
   }
   return true;
 }
@@ -135,7 +127,6 @@ bool TCpuCompositor::MatchTurnedGroup(size_t at, TTurnedGroup& group) {
 void TCpuCompositor::PlanTurnedGroups() {
   turned_.clear();
   turnedAt_.assign(commands_.size(), -1);
-  if (!turnedBubble_) return;
   for (size_t i = 0; i < commands_.size();) {
     TTurnedGroup group;
     if (!MatchTurnedGroup(i, group)) {
@@ -152,50 +143,68 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   const int first = std::max(top, group.Bounds.Top);
   const int last = std::min(bottom, group.Bounds.Bottom);
   if (first >= last) return;
-  // Per layer (shadow, body and front, picture) its triangles, each walked
+  // Per square (shadow, body and front, picture) its triangles, each walked
   // over the rows it covers within the band.
-  struct TLayer {
+  struct TSquare {
     size_t Start = 0;
     int Count = 0;
-    const TVisibleHull* Hull = nullptr;
-    const TVisibleHull* OtherHull = nullptr;
     std::optional<TTriangleRuns> Triangles[2];
     int Top[2] = {}, Bottom[2] = {};
   };
-  TLayer layers[3];
-  layers[0].Start = group.Shadow;
-  layers[0].Count = group.ShadowCount;
-  layers[1].Start = group.Body;
-  layers[1].Count = group.BodyCount;
-  // Body and front share their walk; what either shows is walked.
-  layers[1].OtherHull = commands_[group.Front].Hull.get();
-  layers[2].Start = group.Picture;
-  layers[2].Count = group.PictureCount;
-  for (TLayer& layer : layers) {
-    for (int k = 0; k < layer.Count; ++k) {
-      const TCommand& c = commands_[layer.Start + static_cast<size_t>(k)];
-      layer.Hull = c.Hull.get();
-      layer.Top[k] = std::max(first, c.Bounds.Top);
-      layer.Bottom[k] = std::min(last, c.Bounds.Bottom);
-      if (layer.Top[k] < layer.Bottom[k]) {
-        layer.Triangles[k].emplace(c.Triangle, c.Bounds.Left, c.Bounds.Right, layer.Top[k]);
+  TSquare squares[3];
+  squares[0].Start = group.Shadow;
+  squares[0].Count = group.ShadowCount;
+  squares[1].Start = group.Body;
+  squares[1].Count = group.BodyCount;
+  squares[2].Start = group.Picture;
+  squares[2].Count = group.PictureCount;
+  for (TSquare& square : squares) {
+    for (int k = 0; k < square.Count; ++k) {
+      const TCommand& c = commands_[square.Start + static_cast<size_t>(k)];
+      square.Top[k] = std::max(first, c.Bounds.Top);
+      square.Bottom[k] = std::min(last, c.Bounds.Bottom);
+      if (square.Top[k] < square.Bottom[k]) {
+        square.Triangles[k].emplace(c.Triangle, c.Bounds.Left, c.Bounds.Right, square.Top[k]);
       }
     }
   }
-  for (int row = first; row < last; ++row) {
-    TTurnedBubbleRow runs;
-    TTurnedLayerRow* rows[3] = {&runs.Shadow, &runs.Pair, &runs.Picture};
-    bool any = false;
-    for (int l = 0; l < 3; ++l) {
-      TLayer& layer = layers[l];
-      for (int k = 0; k < layer.Count; ++k) {
-        if (!layer.Triangles[k] || row < layer.Top[k] || row >= layer.Bottom[k]) continue;
-        TTurnedRun run;
-        if (!layer.Triangles[k]->Next(run) || !Visible(run, *layer.Hull, layer.OtherHull)) continue;
-        rows[l]->Runs[rows[l]->Count++] = run;
-        any = true;
+  // The runs of one square on the row, not yet cut to what shows.
+  TTurnedRun runs[2];
+  const auto find = [&](TSquare& square, int row) {
+    int found = 0;
+    for (int k = 0; k < square.Count; ++k) {
+      if (square.Triangles[k] && row >= square.Top[k] && row < square.Bottom[k] &&
+          square.Triangles[k]->Next(runs[found])) {
+        ++found;
       }
     }
-    if (any) turnedBubble_(MutableRow(row), group.Layers, runs);
+    return found;
+  };
+  // One square's run blended with its own texture.
+  const auto blend = [&](uint32_t* pixels, TTurnedRun run, const TCommand& c) {
+    if (Visible(run, *c.Hull, nullptr)) {
+      walkBlend_(pixels + run.Begin, *c.Tiled, *run.Steps, run.Start, run.End - run.Begin, c.Color);
+    }
+  };
+  const TCommand& body = commands_[group.Body];
+  const TCommand& front = commands_[group.Front];
+  for (int row = first; row < last; ++row) {
+    uint32_t* pixels = MutableRow(row);
+    for (int k = 0, n = find(squares[0], row); k < n; ++k) blend(pixels, runs[k], commands_[group.Shadow]);
+    const int bodyRuns = find(squares[1], row);
+    if (group.PictureCount == 0) {
+      // Nothing between body and front: both along one walk.
+      for (int k = 0; k < bodyRuns; ++k) {
+        TTurnedRun run = runs[k];
+        if (!Visible(run, *body.Hull, front.Hull.get())) continue;
+        pairBlend_(pixels + run.Begin, *group.Pair, *run.Steps, run.Start, run.End - run.Begin, body.Color,
+                   front.Color);
+      }
+      continue;
+    }
+    const TTurnedRun bodyRow[2] = {runs[0], runs[1]};
+    for (int k = 0; k < bodyRuns; ++k) blend(pixels, bodyRow[k], body);
+    for (int k = 0, n = find(squares[2], row); k < n; ++k) blend(pixels, runs[k], commands_[group.Picture]);
+    for (int k = 0; k < bodyRuns; ++k) blend(pixels, bodyRow[k], front);
   }
 }
