@@ -7,9 +7,9 @@
 #include "render_cpu/CompositorFixtures.h"
 
 // Turned bubbles drawn the way the frame draws them (shadow, tinted body,
-// picture on some, white front with the body's corners) are laid on in one
-// pass per row; every pixel must still be what the squares drawn one by one
-// under the reference rule give.
+// picture on some, white front with the body's corners) are drawn row by
+// row together, body and front along one walk; every pixel must still be
+// what the squares drawn one by one under the reference rule give.
 
 namespace {
 
@@ -162,5 +162,68 @@ TEST(TurnedBubbles, LargeBubblesWithLongRowsMatchTheReference) {
     ExpectSameAsReference(squares, 2, kernel, TRect{0, 0, Width, Height});
   }
 }
+
+class PairBlendKernels : public ::testing::TestWithParam<TSpanKernel> {};
+
+// Body then front along one walk, from the pair's packed texels, leaves
+// what two walks over their own textures leave: walks wholly on the texture
+// and walks leaving it on any side, every tail length, long runs, and
+// denominators past what the lanes hold.
+TEST_P(PairBlendKernels, BodyThenFrontAlongOneWalkLeaveWhatTwoWalksLeave) {
+  const TPairBlendSpanFn pairBlend = PairBlendSpanFunction(GetParam());
+  constexpr int Size = 150;
+  std::mt19937_64 random(29);
+  const std::shared_ptr<const TCpuTexels> bodies[] = {StyleTexels(Size, 31, 3, false, 0xFFFFFF),
+                                                      StyleTexels(Size, 32, 1, true, 0)};
+  const std::shared_ptr<const TCpuTexels> fronts[] = {StyleTexels(Size, 33, 0, true, 0),
+                                                      StyleTexels(Size, 34, 3, false, 0x80C0E0)};
+  const int64_t denominators[] = {1, 7, 4096, 999983, int64_t(1) << 31, int64_t(1) << 40};
+  const uint32_t tints[] = {0xFFFFFF, 0x000000, 0x2A7FD1};
+  for (int b = 0; b < 2; ++b) {
+    for (int f = 0; f < 2; ++f) {
+      const auto body = std::make_shared<const TCpuTiledTexels>(*bodies[b], false);
+      const auto front = std::make_shared<const TCpuTiledTexels>(*fronts[f], false);
+      ASSERT_TRUE(TCpuTiledPair::Fits(*body, *front));
+      const TCpuTiledPair pair(body, front);
+      for (int64_t denominator : denominators) {
+        for (int trial = 0; trial < 40; ++trial) {
+          TWalkSteps steps;
+          steps.UDenominator = denominator;
+          steps.VDenominator = trial % 2 ? denominator : 13;
+          steps.UStep = int64_t(random() % 3) - 1;
+          steps.VStep = int64_t(random() % 3) - 1;
+          steps.UStepPart = int64_t(random() % uint64_t(steps.UDenominator));
+          steps.VStepPart = int64_t(random() % uint64_t(steps.VDenominator));
+          PlanWalk(steps);
+          TTexelWalk start;
+          // Half start mid-texture and stay on it; half start anywhere.
+          const bool inside = trial % 4 < 2;
+          start.U = inside ? Size / 2 - 10 + int64_t(random() % 20) : int64_t(random() % (Size + 60)) - 30;
+          start.V = inside ? Size / 2 - 10 + int64_t(random() % 20) : int64_t(random() % (Size + 60)) - 30;
+          start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
+          start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
+          const int count = trial < 20 ? trial : int(random() % (inside ? 50 : 260));
+          const uint32_t bodyTint = tints[trial % 3], frontTint = tints[(trial / 3) % 3];
+          std::vector<uint32_t> under(size_t(count) + 1);
+          for (auto& pixel : under) pixel = uint32_t(random() & 0xFFFFFF);
+          std::vector<uint32_t> expected = under;
+          WalkBlendSpanScalar(expected.data(), *body, steps, start, count, bodyTint);
+          WalkBlendSpanScalar(expected.data(), *front, steps, start, count, frontTint);
+          std::vector<uint32_t> got = under;
+          pairBlend(got.data(), pair, steps, start, count, bodyTint, frontTint);
+          ASSERT_EQ(got, expected) << "denominator " << denominator << " trial " << trial << " count " << count;
+        }
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, PairBlendKernels,
+                         ::testing::Values(TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2),
+                         [](const auto& info) {
+                           return info.param == TSpanKernel::Scalar ? "Scalar"
+                                  : info.param == TSpanKernel::Sse2 ? "Sse2"
+                                                                    : "Avx2";
+                         });
 
 }  // namespace
