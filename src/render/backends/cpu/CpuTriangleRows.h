@@ -82,13 +82,24 @@ class TTexelRows {
       // the denominator times the columns, mostly needs a carry or two, and
       // one division when an edge is steep.
       whole_ += stepYWhole_ + columns * stepXWhole_;
-      TWide sum = static_cast<TWide>(part_) + stepYPart_ + static_cast<TWide>(columns) * stepXPart_;
-      if (sum >= denominator_ || sum < 0) {
-        const int64_t carries = static_cast<int64_t>(FloorDiv128(sum, denominator_));
-        whole_ += carries;
-        sum -= static_cast<TWide>(carries) * denominator_;
+      if (denominator_ <= NarrowDenominator) {
+        // The remainders times the columns fit 64 bits.
+        int64_t sum = part_ + stepYPart_ + columns * stepXPart_;
+        if (sum >= denominator_ || sum < 0) {
+          const int64_t carries = FloorDiv(sum, denominator_);
+          whole_ += carries;
+          sum -= carries * denominator_;
+        }
+        part_ = sum;
+      } else {
+        TWide sum = static_cast<TWide>(part_) + stepYPart_ + static_cast<TWide>(columns) * stepXPart_;
+        if (sum >= denominator_ || sum < 0) {
+          const int64_t carries = static_cast<int64_t>(FloorDiv128(sum, denominator_));
+          whole_ += carries;
+          sum -= static_cast<TWide>(carries) * denominator_;
+        }
+        part_ = static_cast<int64_t>(sum);
       }
-      part_ = static_cast<int64_t>(sum);
     }
     placed_ = true;
     row_ = row;
@@ -100,6 +111,7 @@ class TTexelRows {
  private:
   // Column jumps beyond this are worked out afresh.
   static constexpr int64_t MaxColumns = int64_t(1) << 24;
+  static constexpr int64_t NarrowDenominator = int64_t(1) << 37;
   TWide base_;
   int64_t stepX_, stepY_, denominator_;
   int64_t stepXWhole_ = 0, stepXPart_ = 0, stepYWhole_ = 0, stepYPart_ = 0;

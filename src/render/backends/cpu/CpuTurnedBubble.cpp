@@ -75,20 +75,3 @@ TTriangleRuns::TTriangleRuns(const TTriangleSetup& t, int left, int right, int r
   PlanWalk(steps_);
   for (int i = 0; i < 3; ++i) edges_[i] = TEdgeRows(t.Edges[i], row);
 }
-
-bool TTriangleRuns::Next(TTurnedRun& run) {
-  int64_t begin = left_;
-  int64_t end = right_;
-  for (TEdgeRows& edge : edges_) {
-    edge.Clip(begin, end);
-    edge.NextRow();
-  }
-  const int row = row_++;
-  if (begin >= end) return false;
-  run.Begin = static_cast<int>(begin);
-  run.End = static_cast<int>(end);
-  run.Steps = &steps_;
-  u_.MoveTo(row, begin, run.Start.U, run.Start.UPart);
-  v_.MoveTo(row, begin, run.Start.V, run.Start.VPart);
-  return true;
-}

@@ -35,10 +35,25 @@ TPairBlendSpanFn PairBlendSpanFunction(TSpanKernel kernel);
 // finds them: the rows must be asked for one after another.
 class TTriangleRuns {
  public:
-  // `columns`: the pixels it may touch across; `row` the first row asked.
+  // Pixels from `left` to before `right` across; `row` the first row asked.
   TTriangleRuns(const TTriangleSetup& t, int left, int right, int row);
   // The run on the next row; false when the row has none.
-  bool Next(TTurnedRun& run);
+  bool Next(TTurnedRun& run) {
+    int64_t begin = left_;
+    int64_t end = right_;
+    for (TEdgeRows& edge : edges_) {
+      edge.Clip(begin, end);
+      edge.NextRow();
+    }
+    const int row = row_++;
+    if (begin >= end) return false;
+    run.Begin = static_cast<int>(begin);
+    run.End = static_cast<int>(end);
+    run.Steps = &steps_;
+    u_.MoveTo(row, begin, run.Start.U, run.Start.UPart);
+    v_.MoveTo(row, begin, run.Start.V, run.Start.VPart);
+    return true;
+  }
   const TWalkSteps& Steps() const { return steps_; }
 
  private:
