@@ -27,8 +27,7 @@ void WalkThenBlendPair(uint32_t* dst, const TCpuTiledPair& pair, const TWalkStep
     for (int k = 0; k < n; ++k) {
       const int column = static_cast<int>(std::clamp<int64_t>(u, 0, pair.Width - 1));
       const int row = static_cast<int>(std::clamp<int64_t>(v, 0, pair.Height - 1));
-      first[k] = pair.First(column, row);
-      second[k] = pair.Second(column, row);
+      pair.Both(column, row, first[k], second[k]);
       Step(u, uPart, steps.UStep, steps.UStepPart, steps.UDenominator);
       Step(v, vPart, steps.VStep, steps.VStepPart, steps.VDenominator);
     }

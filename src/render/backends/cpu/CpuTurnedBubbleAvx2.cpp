@@ -45,19 +45,29 @@ VECTOR_HELPER __m256i Wide(uint32_t colour) {
   return _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(colour)), _mm256_setzero_si256());
 }
 
-// One texture of the pair: grey in byte `at` and alpha in the next, the
-// grey tinted texel by texel (`grey`), or alpha alone with one colour,
-// tinted once (`colour16`).
-template <bool grey, char at>
+// One texture of the pair, its alpha in byte `alpha`: with the grey in the
+// byte before, tinted texel by texel (`grey`), or of one colour, tinted
+// once (`colour16`).
+template <bool grey, char alpha>
 VECTOR_HELPER void Lay(__m256i texels, __m256i tint16, __m256i colour16, __m256i& low, __m256i& high) {
   if constexpr (grey) {
-    low = Over(Tinted(Spread<false, at>(texels), tint16), Spread<false, at + 1>(texels), low);
-    high = Over(Tinted(Spread<true, at>(texels), tint16), Spread<true, at + 1>(texels), high);
+    low = Over(Tinted(Spread<false, alpha - 1>(texels), tint16), Spread<false, alpha>(texels), low);
+    high = Over(Tinted(Spread<true, alpha - 1>(texels), tint16), Spread<true, alpha>(texels), high);
   } else {
-    low = Over(colour16, Spread<false, at + 1>(texels), low);
-    high = Over(colour16, Spread<true, at + 1>(texels), high);
+    low = Over(colour16, Spread<false, alpha>(texels), low);
+    high = Over(colour16, Spread<true, alpha>(texels), high);
   }
 }
+
+// Where the pair keeps each texture's alpha: two alphas side by side when
+// neither is grey, else grey and alpha twice.
+template <bool firstGrey, bool secondGrey>
+struct TPairLayout {
+  static constexpr bool Narrow = !firstGrey && !secondGrey;
+  static constexpr int Scale = Narrow ? 2 : 4;
+  static constexpr char FirstAlpha = Narrow ? 0 : 1;
+  static constexpr char SecondAlpha = Narrow ? 1 : 3;
+};
 
 // One coordinate of eight neighbouring pixels, its remainders kept less
 // the denominator (as the other AVX2 walks keep them).
@@ -83,10 +93,11 @@ struct TLanes8 {
   }
 };
 
-// The pair's words at the lanes' positions; `clamp`: positions may leave
-// the texture and are brought back onto its edge.
-template <bool clamp>
-VECTOR_HELPER __m256i Gather(const uint32_t* words, const TLanes8& u, const TLanes8& v, __m256i lastColumn,
+// The pair's texels at the lanes' positions, `scale` bytes each, read four
+// bytes from where each starts; `clamp`: positions may leave the texture
+// and are brought back onto its edge.
+template <int scale, bool clamp>
+VECTOR_HELPER __m256i Gather(const uint8_t* texels, const TLanes8& u, const TLanes8& v, __m256i lastColumn,
                              __m256i lastRow, __m256i tileRow) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i within = _mm256_set1_epi32(TCpuTiledTexels::TileSide - 1);
@@ -100,19 +111,20 @@ VECTOR_HELPER __m256i Gather(const uint32_t* words, const TLanes8& u, const TLan
                                            _mm256_slli_epi32(_mm256_and_si256(row, within), 2));
   const __m256i columnPart = _mm256_add_epi32(_mm256_slli_epi32(_mm256_andnot_si256(within, column), 2),
                                               _mm256_and_si256(column, within));
-  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(words), _mm256_add_epi32(rowPart, columnPart), 4);
+  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), _mm256_add_epi32(rowPart, columnPart), scale);
 }
 
 template <bool firstGrey, bool secondGrey>
 VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, __m256i firstTint, __m256i firstColour,
                               __m256i secondTint, __m256i secondColour) {
+  using TLayout = TPairLayout<firstGrey, secondGrey>;
   const __m256i zero = _mm256_setzero_si256();
   __m256i low = _mm256_unpacklo_epi8(under, zero), high = _mm256_unpackhi_epi8(under, zero);
-  if (!_mm256_testz_si256(texels, _mm256_set1_epi32(0x0000FF00))) {
-    Lay<firstGrey, 0>(texels, firstTint, firstColour, low, high);
+  if (!_mm256_testz_si256(texels, _mm256_set1_epi32(0xFF << (8 * TLayout::FirstAlpha)))) {
+    Lay<firstGrey, TLayout::FirstAlpha>(texels, firstTint, firstColour, low, high);
   }
-  if (!_mm256_testz_si256(texels, _mm256_set1_epi32(static_cast<int>(0xFF000000u)))) {
-    Lay<secondGrey, 2>(texels, secondTint, secondColour, low, high);
+  if (!_mm256_testz_si256(texels, _mm256_set1_epi32(static_cast<int>(0xFFu << (8 * TLayout::SecondAlpha))))) {
+    Lay<secondGrey, TLayout::SecondAlpha>(texels, secondTint, secondColour, low, high);
   }
   return _mm256_and_si256(_mm256_packus_epi16(low, high), _mm256_set1_epi32(static_cast<int>(ColourMask)));
 }
@@ -133,17 +145,19 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   // Texels kept as alpha alone share one colour, tinted once per run.
   const __m256i firstColour = Tinted(Wide(pair.FirstColour), firstTint);
   const __m256i secondColour = Tinted(Wide(pair.SecondColour), secondTint);
-  const __m256i alphas = _mm256_set1_epi32(static_cast<int>(0xFF00FF00u));
-  const uint32_t* words = pair.Words();
+  using TLayout = TPairLayout<firstGrey, secondGrey>;
+  // Both alphas; a narrow read's upper half belongs to the next texel.
+  const __m256i alphas = _mm256_set1_epi32(static_cast<int>(TLayout::Narrow ? 0x0000FFFFu : 0xFF00FF00u));
+  const uint8_t* words = pair.Texels();
   // A gather takes far longer to deliver than to issue: the next group's
   // goes out before this one is blended. Reading one group ahead stays on
   // the texture, clamped or not (the caller checked the walk's reach).
-  __m256i texels = Gather<clamp>(words, u, v, lastColumn, lastRow, tileRow);
+  __m256i texels = Gather<TLayout::Scale, clamp>(words, u, v, lastColumn, lastRow, tileRow);
   int i = 0;
   for (; i + Lanes <= count; i += Lanes) {
     u.Advance();
     v.Advance();
-    const __m256i next = Gather<clamp>(words, u, v, lastColumn, lastRow, tileRow);
+    const __m256i next = Gather<TLayout::Scale, clamp>(words, u, v, lastColumn, lastRow, tileRow);
     if (!_mm256_testz_si256(texels, alphas)) {
       __m256i* out = reinterpret_cast<__m256i*>(dst + i);
       _mm256_storeu_si256(out, Blended<firstGrey, secondGrey>(texels, _mm256_loadu_si256(out), firstTint,

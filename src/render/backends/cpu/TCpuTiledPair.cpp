@@ -13,10 +13,6 @@ bool Narrow(const TCpuTiledTexels& texels) {
 // Grey and alpha of a texel in the two bytes the pair keeps.
 uint32_t GreyAlphaOf(uint32_t texel) { return (texel & 0xFF) | (texel >> 24) << 8; }
 
-uint32_t Unpacked(uint32_t bytes, bool grey, uint32_t colour) {
-  const uint32_t alpha = (bytes >> 8) & 0xFF;
-  return alpha << 24 | (grey ? (bytes & 0xFF) * 0x010101u : colour);
-}
 
 }  // namespace
 
@@ -33,27 +29,30 @@ TCpuTiledPair::TCpuTiledPair(std::shared_ptr<const TCpuTiledTexels> first,
       SecondGrey(second->Layout == TCpuTiledTexels::GreyAlpha),
       FirstColour(first->Colour & ColourMask),
       SecondColour(second->Colour & ColourMask),
+      Bytes(FirstGrey || SecondGrey ? 4 : 2),
       first_(std::move(first)),
       second_(std::move(second)) {
   const int tilesDown = (Height + TCpuTiledTexels::TileSide - 1) / TCpuTiledTexels::TileSide;
-  const size_t words = static_cast<size_t>(TilesAcross) * static_cast<size_t>(tilesDown) * TCpuTiledTexels::TileSide *
-                       TCpuTiledTexels::TileSide;
+  const size_t texels = static_cast<size_t>(TilesAcross) * static_cast<size_t>(tilesDown) *
+                        TCpuTiledTexels::TileSide * TCpuTiledTexels::TileSide;
   const size_t line = static_cast<size_t>(CacheLine);
-  const size_t bytes = (words * sizeof(uint32_t) + line - 1) / line * line;
-  words_.reset(static_cast<uint32_t*>(::operator new[](bytes, CacheLine)));
-  std::memset(words_.get(), 0, bytes);
+  const size_t bytes = (texels * static_cast<size_t>(Bytes) + sizeof(uint32_t) + line - 1) / line * line;
+  bytes_.reset(static_cast<uint8_t*>(::operator new[](bytes, CacheLine)));
+  std::memset(bytes_.get(), 0, bytes);
   for (int row = 0; row < Height; ++row) {
     for (int column = 0; column < Width; ++column) {
-      words_[TCpuTiledTexels::Index(TilesAcross, column, row)] =
-          GreyAlphaOf(first_->At(column, row)) | GreyAlphaOf(second_->At(column, row)) << 16;
+      const uint32_t a = first_->At(column, row), b = second_->At(column, row);
+      const uint32_t word = Bytes == 2 ? (a >> 24) | (b >> 24) << 8 : GreyAlphaOf(a) | GreyAlphaOf(b) << 16;
+      std::memcpy(bytes_.get() + TCpuTiledTexels::Index(TilesAcross, column, row) * static_cast<size_t>(Bytes), &word,
+                  static_cast<size_t>(Bytes));
     }
   }
 }
 
 uint32_t TCpuTiledPair::First(int column, int row) const {
-  return Unpacked(words_[TCpuTiledTexels::Index(TilesAcross, column, row)], FirstGrey, FirstColour);
+  return Unpacked(Word(column, row), FirstGrey, FirstColour);
 }
 
 uint32_t TCpuTiledPair::Second(int column, int row) const {
-  return Unpacked(words_[TCpuTiledTexels::Index(TilesAcross, column, row)] >> 16, SecondGrey, SecondColour);
+  return Unpacked(Word(column, row) >> 16, SecondGrey, SecondColour);
 }
