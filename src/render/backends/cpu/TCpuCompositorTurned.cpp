@@ -26,6 +26,7 @@ TRect Union(const TRect& a, const TRect& b) {
 // Cuts a run to the pixels whose texels may show under either hull; false
 // when none may.
 bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other) {
+  if (!hull.Cuts() && (!other || !other->Cuts())) return true;
   const int count = run.End - run.Begin;
   int first = 0, last = 0;
   const bool shows = hull.Clip(*run.Steps, run.Start, count, first, last);
@@ -181,7 +182,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     return found;
   };
   // One square's run blended with its own texture.
-  const auto blend = [&](uint32_t* pixels, TTurnedRun run, const TCommand& c) {
+  const auto blend = [&](uint32_t* pixels, TTurnedRun& run, const TCommand& c) {
     if (Visible(run, *c.Hull, nullptr)) {
       walkBlend_(pixels + run.Begin, *c.Tiled, *run.Steps, run.Start, run.End - run.Begin, c.Color);
     }
@@ -195,16 +196,18 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     if (group.PictureCount == 0) {
       // Nothing between body and front: both along one walk.
       for (int k = 0; k < bodyRuns; ++k) {
-        TTurnedRun run = runs[k];
+        TTurnedRun& run = runs[k];
         if (!Visible(run, *body.Hull, front.Hull.get())) continue;
         pairBlend_(pixels + run.Begin, *group.Pair, *run.Steps, run.Start, run.End - run.Begin, body.Color,
                    front.Color);
       }
       continue;
     }
-    const TTurnedRun bodyRow[2] = {runs[0], runs[1]};
+    // Body and front each cut the runs to what their own texture shows.
+    TTurnedRun bodyRow[2] = {runs[0], runs[1]};
+    TTurnedRun frontRow[2] = {runs[0], runs[1]};
     for (int k = 0; k < bodyRuns; ++k) blend(pixels, bodyRow[k], body);
     for (int k = 0, n = find(squares[2], row); k < n; ++k) blend(pixels, runs[k], commands_[group.Picture]);
-    for (int k = 0; k < bodyRuns; ++k) blend(pixels, bodyRow[k], front);
+    for (int k = 0; k < bodyRuns; ++k) blend(pixels, frontRow[k], front);
   }
 }
