@@ -19,8 +19,9 @@ constexpr int Width = 173;
 constexpr int Height = 131;
 
 // White texels whose alpha is round, ragged, clear in rows or opaque: what
-// the style images look like, plus their worst cases. `grey` gives each
-// texel its own grey, `colour` one colour for all.
+// the style images look like, plus their worst cases; shape 4 is round with
+// a clear rim, so that rows are cut to the texels that show. `grey` gives
+// each texel its own grey, `colour` one colour for all.
 std::shared_ptr<TCpuTexels> StyleTexels(int size, uint32_t seed, int shape, bool grey, uint32_t colour) {
   auto texels = BubbleTexels(size, seed);
   std::mt19937 random(seed);
@@ -31,6 +32,8 @@ std::shared_ptr<TCpuTexels> StyleTexels(int size, uint32_t seed, int shape, bool
       if (shape == 1 && (y % 5 == 2 || random() % 7 == 0)) alpha = 0;
       if (shape == 2) alpha = 255;
       if (shape == 3 && random() % 3 == 0) alpha = random() % 256;
+      const int rim = 1 + int(seed % 3);
+      if (shape == 4 && (x < rim || y < rim || x >= size - rim || y >= size - rim)) alpha = 0;
       const uint32_t g = random() & 0xFF;
       texel = alpha << 24 | (grey ? g * 0x010101u : colour);
     }
@@ -69,14 +72,16 @@ std::vector<Square> RandomBubbles(std::mt19937& random, int count) {
   // Bodies and fronts kept as alpha alone and as grey; shadows as alpha.
   const std::vector<std::shared_ptr<const TCpuTexels>> bodies = {
       StyleTexels(64, 1, 0, false, 0xFFFFFF), StyleTexels(64, 2, 1, true, 0), StyleTexels(64, 3, 2, false, 0xC0E0FF),
-      StyleTexels(64, 4, 3, true, 0)};
+      StyleTexels(64, 4, 3, true, 0), StyleTexels(64, 15, 4, false, 0xFFFFFF), StyleTexels(64, 16, 4, true, 0)};
   const std::vector<std::shared_ptr<const TCpuTexels>> fronts = {
-      StyleTexels(64, 5, 0, true, 0), StyleTexels(64, 6, 3, false, 0xFFFFFF), StyleTexels(64, 7, 1, false, 0xFFFFFF)};
-  const std::vector<std::shared_ptr<const TCpuTexels>> shadows = {StyleTexels(64, 8, 0, false, 0),
-                                                                  StyleTexels(64, 9, 1, false, 0)};
+      StyleTexels(64, 5, 0, true, 0), StyleTexels(64, 6, 3, false, 0xFFFFFF), StyleTexels(64, 7, 1, false, 0xFFFFFF),
+      StyleTexels(64, 17, 4, true, 0)};
+  const std::vector<std::shared_ptr<const TCpuTexels>> shadows = {
+      StyleTexels(64, 8, 0, false, 0), StyleTexels(64, 9, 1, false, 0), StyleTexels(64, 18, 4, false, 0)};
   // Pictures in full colour, grey and one colour; one of another size.
   const std::vector<std::shared_ptr<const TCpuTexels>> pictures = {
-      BubbleTexels(48, 10), StyleTexels(48, 11, 3, true, 0), StyleTexels(40, 12, 0, false, 0x3060A0)};
+      BubbleTexels(48, 10), StyleTexels(48, 11, 3, true, 0), StyleTexels(40, 12, 0, false, 0x3060A0),
+      StyleTexels(48, 19, 4, true, 0)};
   // A front of another size or in colour is drawn square by square.
   const auto otherSize = StyleTexels(32, 13, 0, false, 0xFFFFFF);
   const auto coloured = BubbleTexels(64, 14);
@@ -121,7 +126,7 @@ std::vector<Square> RandomBubbles(std::mt19937& random, int count) {
 
 TEST(TurnedBubbles, RandomBubblesMatchTheReferenceOnEveryKernelThreadCountAndViewport) {
   std::mt19937 random(41);
-  for (int round = 0; round < 4; ++round) {
+  for (int round = 0; round < 6; ++round) {
     const std::vector<Square> squares = RandomBubbles(random, 12);
     const TRect viewports[] = {TRect{0, 0, Width, Height}, TRect{13, 7, Width - 21, Height - 16}};
     for (TSpanKernel kernel : {TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2}) {
@@ -139,7 +144,7 @@ TEST(TurnedBubbles, LargeBubblesWithLongRowsMatchTheReference) {
   std::mt19937 random(43);
   std::vector<Square> squares;
   const auto body = StyleTexels(64, 21, 0, false, 0xFFFFFF);
-  const auto front = StyleTexels(64, 22, 3, true, 0);
+  const auto front = StyleTexels(64, 22, 4, true, 0);
   const auto shadow = StyleTexels(64, 23, 0, false, 0);
   for (int i = 0; i < 6; ++i) {
     Square b, s, f;
