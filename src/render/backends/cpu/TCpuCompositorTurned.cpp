@@ -1,6 +1,7 @@
 // The compositor's turned bubbles: runs of triangle commands that make one
 // bubble, found at flush time and laid on in one pass per row.
 #include <algorithm>
+#include <climits>
 #include <optional>
 
 #include "render/backends/cpu/TCpuCompositor.h"
@@ -170,8 +171,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     }
   }
   // The runs of one square on the row, not yet cut to what shows.
-  TTurnedRun runs[2];
-  const auto find = [&](TSquare& square, int row) {
+  const auto find = [&](TSquare& square, int row, TTurnedRun* runs) {
     int found = 0;
     for (int k = 0; k < square.Count; ++k) {
       if (square.Triangles[k] && row >= square.Top[k] && row < square.Bottom[k] &&
@@ -181,6 +181,17 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     }
     return found;
   };
+  // The pixels [from, to) of a run, if any.
+  const auto part = [](const TTurnedRun& run, int from, int to, TTurnedRun& piece) {
+    from = std::max(from, run.Begin);
+    to = std::min(to, run.End);
+    if (from >= to) return false;
+    piece = run;
+    if (from > run.Begin) piece.Start = WalkFrom(*run.Steps, run.Start, from - run.Begin);
+    piece.Begin = from;
+    piece.End = to;
+    return true;
+  };
   // One square's run blended with its own texture.
   const auto blend = [&](uint32_t* pixels, TTurnedRun& run, const TCommand& c) {
     if (Visible(run, *c.Hull, nullptr)) {
@@ -189,25 +200,50 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   };
   const TCommand& body = commands_[group.Body];
   const TCommand& front = commands_[group.Front];
+  // Body and front along one walk.
+  const auto pair = [&](uint32_t* pixels, TTurnedRun& run) {
+    if (Visible(run, *body.Hull, front.Hull.get())) {
+      pairBlend_(pixels + run.Begin, *group.Pair, *run.Steps, run.Start, run.End - run.Begin, body.Color,
+                 front.Color);
+    }
+  };
+  TTurnedRun runs[2], bodyRuns[2], pictureRuns[2];
   for (int row = first; row < last; ++row) {
     uint32_t* pixels = MutableRow(row);
-    for (int k = 0, n = find(squares[0], row); k < n; ++k) blend(pixels, runs[k], commands_[group.Shadow]);
-    const int bodyRuns = find(squares[1], row);
-    if (group.PictureCount == 0) {
-      // Nothing between body and front: both along one walk.
-      for (int k = 0; k < bodyRuns; ++k) {
-        TTurnedRun& run = runs[k];
-        if (!Visible(run, *body.Hull, front.Hull.get())) continue;
-        pairBlend_(pixels + run.Begin, *group.Pair, *run.Steps, run.Start, run.End - run.Begin, body.Color,
-                   front.Color);
+    for (int k = 0, n = find(squares[0], row, runs); k < n; ++k) blend(pixels, runs[k], commands_[group.Shadow]);
+    const int bodyCount = find(squares[1], row, bodyRuns);
+    int pictureCount = 0;
+    int pictureLeft = INT_MAX, pictureRight = INT_MIN;
+    if (group.PictureCount > 0) {
+      for (int k = 0, n = find(squares[2], row, runs); k < n; ++k) {
+        if (!Visible(runs[k], *commands_[group.Picture].Hull, nullptr)) continue;
+        pictureRuns[pictureCount++] = runs[k];
+        pictureLeft = std::min(pictureLeft, runs[k].Begin);
+        pictureRight = std::max(pictureRight, runs[k].End);
       }
-      continue;
     }
-    // Body and front each cut the runs to what their own texture shows.
-    TTurnedRun bodyRow[2] = {runs[0], runs[1]};
-    TTurnedRun frontRow[2] = {runs[0], runs[1]};
-    for (int k = 0; k < bodyRuns; ++k) blend(pixels, bodyRow[k], body);
-    for (int k = 0, n = find(squares[2], row); k < n; ++k) blend(pixels, runs[k], commands_[group.Picture]);
-    for (int k = 0; k < bodyRuns; ++k) blend(pixels, frontRow[k], front);
+    // Where the picture does not show, nothing comes between body and
+    // front; where it does, each of the three is laid on in turn.
+    TTurnedRun piece;
+    for (int k = 0; k < bodyCount; ++k) {
+      if (pictureCount == 0) {
+        pair(pixels, bodyRuns[k]);
+        continue;
+      }
+      if (part(bodyRuns[k], INT_MIN, pictureLeft, piece)) pair(pixels, piece);
+      if (part(bodyRuns[k], pictureRight, INT_MAX, piece)) pair(pixels, piece);
+    }
+    if (pictureCount == 0) continue;
+    for (int k = 0; k < bodyCount; ++k) {
+      if (part(bodyRuns[k], pictureLeft, pictureRight, piece)) blend(pixels, piece, body);
+    }
+    for (int k = 0; k < pictureCount; ++k) {
+      const TCommand& c = commands_[group.Picture];
+      const TTurnedRun& run = pictureRuns[k];
+      walkBlend_(pixels + run.Begin, *c.Tiled, *run.Steps, run.Start, run.End - run.Begin, c.Color);
+    }
+    for (int k = 0; k < bodyCount; ++k) {
+      if (part(bodyRuns[k], pictureLeft, pictureRight, piece)) blend(pixels, piece, front);
+    }
   }
 }
