@@ -129,6 +129,24 @@ VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, __m256i firstTint, 
   return _mm256_and_si256(_mm256_packus_epi16(low, high), _mm256_set1_epi32(static_cast<int>(ColourMask)));
 }
 
+// The first `rest` (1..7) of eight pixels, written in pieces of four, two
+// and one: a masked vector write is slow on some processors, and a copy
+// loop becomes a library call.
+AVX2_FUNCTION inline void StoreTail(uint32_t* dst, __m256i pixels, int rest) {
+  __m128i part = _mm256_castsi256_si128(pixels);
+  if (rest & 4) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), part);
+    part = _mm256_extracti128_si256(pixels, 1);
+    dst += 4;
+  }
+  if (rest & 2) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), part);
+    part = _mm_srli_si128(part, 8);
+    dst += 2;
+  }
+  if (rest & 1) *dst = static_cast<uint32_t>(_mm_cvtsi128_si32(part));
+}
+
 template <bool firstGrey, bool secondGrey, bool clamp>
 AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps,
                              const TTexelWalk& start, int count, uint32_t firstTintColour,
@@ -170,11 +188,9 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   // The last few pixels read through a lane mask and are written one by one.
   const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
   const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), inside);
-  alignas(32) uint32_t out[Lanes];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(out),
-                     Blended<firstGrey, secondGrey>(_mm256_and_si256(texels, inside), under, firstTint, firstColour,
-                                                    secondTint, secondColour));
-  std::copy_n(out, rest, dst + i);
+  StoreTail(dst + i, Blended<firstGrey, secondGrey>(_mm256_and_si256(texels, inside), under, firstTint, firstColour,
+                                                    secondTint, secondColour),
+            rest);
 }
 
 // Whether every position of `count` pixels of a walk, and of the group
