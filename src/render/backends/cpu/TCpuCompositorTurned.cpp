@@ -1,5 +1,10 @@
 // The compositor's turned bubbles: runs of triangle commands that make one
-// bubble, found at flush time and laid on in one pass per row.
+// bubble, found at flush time and drawn row by row together. Each pixel
+// still gets the squares in the order they were drawn, each rounded as its
+// own draw would leave it, so the result is bit for bit the same; what is
+// shared is the finding of the rows (body and front have one set of
+// corners) and, where no picture lies between them, the walk and the read
+// of body and front texels.
 #include <algorithm>
 #include <climits>
 #include <optional>
