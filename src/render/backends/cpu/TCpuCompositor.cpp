@@ -64,6 +64,7 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
       walk_(WalkSpanFunction(kernel)),
       walkBlend_(WalkBlendSpanFunction(kernel)),
       layers_(LayerSpanFunction(kernel)),
+      pairBlend_(PairBlendSpanFunction(kernel)),
       pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
   scratch_.resize(static_cast<size_t>(pool_.Threads()));
 }
@@ -128,6 +129,8 @@ void TCpuCompositor::ForgetCommands() {
   commands_.clear();
   columns_.clear();
   copyParts_.clear();
+  turned_.clear();
+  turnedAt_.clear();
 }
 
 TDamageRegion& TCpuCompositor::PresentDamage() {
@@ -220,6 +223,7 @@ void TCpuCompositor::DrawStrip(const TD3DTLVertex* vertices, size_t count, std::
   if (!vertices || count < 3 || width_ == 0 || height_ == 0) return;
   TCommand command;
   BlendFrom(states, command);
+  command.Strip = ++strips_;
   // One diffuse colour per strip, its first vertex's: the frame gives all four
   // corners the same one.
   if (texels) {
@@ -343,6 +347,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   for (const TCommand& command : commands_) {
     work += command.Kind == TKind::Copy ? command.Work : int64_t(command.Bounds.Width()) * command.Bounds.Height();
   }
+  PlanTurnedGroups();
   // Waking another thread costs more than it saves on a light frame.
   const int bands = work < LightFlushPixels ? 1 : BandCount();
   pool_.Run(bands, [&](int band, int worker) {
@@ -354,11 +359,19 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   ForgetCommands();
   scaled_.FlushDone();
   tiled_.FlushDone();
+  pairs_.FlushDone();
 }
 
 void TCpuCompositor::RunBand(int top, int bottom, int worker) {
   uint32_t* scratch = scratch_[static_cast<size_t>(worker)].data();
-  for (const TCommand& command : commands_) {
+  for (size_t i = 0; i < commands_.size(); ++i) {
+    if (turnedAt_[i] >= 0) {
+      const TTurnedGroup& group = turned_[static_cast<size_t>(turnedAt_[i])];
+      RunTurnedGroup(group, top, bottom);
+      i = group.End - 1;
+      continue;
+    }
+    const TCommand& command = commands_[i];
     if (command.Layers != 1) {
       if (command.Layers > 1) RunLayers(&command, top, bottom);
       continue;

@@ -10,8 +10,10 @@
 #include "render/backends/cpu/CpuLayerSpan.h"
 #include "render/backends/cpu/CpuRaster.h"
 #include "render/backends/cpu/CpuSpan.h"
+#include "render/backends/cpu/CpuTurnedBubble.h"
 #include "render/backends/cpu/CpuVisibleHull.h"
 #include "render/backends/cpu/TCpuTexels.h"
+#include "render/backends/cpu/TCpuTiledPair.h"
 #include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
 #include "render/backends/cpu/TDamageRegion.h"
@@ -124,6 +126,20 @@ class TCpuCompositor {
     // it shows anything.
     std::shared_ptr<const TCpuTiledTexels> Tiled;
     std::shared_ptr<const TVisibleHull> Hull;
+    // Which strip the command came from: the triangles of one square share it.
+    uint64_t Strip = 0;
+  };
+
+  // A turned bubble's draws, commands [Begin, End), drawn row by row
+  // together: for each of shadow, body, picture and front the commands of
+  // its square (Count of them; the front has the body's Count).
+  struct TTurnedGroup {
+    size_t Begin = 0, End = 0;
+    size_t Shadow = 0, Body = 0, Picture = 0, Front = 0;
+    int ShadowCount = 0, BodyCount = 0, PictureCount = 0;
+    TRect Bounds;
+    // Body and front texels together.
+    std::shared_ptr<const TCpuTiledPair> Pair;
   };
 
   size_t PixelCount() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
@@ -141,6 +157,12 @@ class TCpuCompositor {
   void RunLayers(const TCommand* first, int top, int bottom);
   std::shared_ptr<const TCpuTexels> ScaledTexels(const TCommand& command, const TRect& covered);
   void RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch);
+  // Finds the turned bubbles among the pending commands.
+  void PlanTurnedGroups();
+  // The commands of the square drawn from the strip at `at`: how many.
+  size_t SquareAt(size_t at) const;
+  bool MatchTurnedGroup(size_t at, TTurnedGroup& group);
+  void RunTurnedGroup(const TTurnedGroup& group, int top, int bottom);
   void RunCopy(const TCommand& command, int top, int bottom);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
@@ -151,6 +173,7 @@ class TCpuCompositor {
   TWalkSpanFn walk_;
   TWalkBlendSpanFn walkBlend_;
   TLayerSpanFn layers_;
+  TPairBlendSpanFn pairBlend_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;
@@ -195,6 +218,18 @@ class TCpuCompositor {
     std::shared_ptr<const TVisibleHull> Hull;
   };
   TKeptTextures<TTiledKey, TTiledForm> tiled_;
+  uint64_t strips_ = 0;
+  // Bubbles found at this flush, and for each command the group it starts
+  // (-1 for none).
+  std::vector<TTurnedGroup> turned_;
+  std::vector<int32_t> turnedAt_;
+  // A body and a front texture read together, by their tiled forms.
+  struct TPairKey {
+    const TCpuTiledTexels* First = nullptr;
+    const TCpuTiledTexels* Second = nullptr;
+    bool operator==(const TPairKey&) const = default;
+  };
+  TKeptTextures<TPairKey, std::shared_ptr<const TCpuTiledPair>> pairs_;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
 };
