@@ -1,9 +1,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "render/backends/cpu/CpuSpan.h"
+#include "render/backends/cpu/CpuTurnedBubble.h"
 #include "render/backends/cpu/TCpuTexels.h"
 #include "render/backends/cpu/TCpuTiledTexels.h"
 
@@ -85,6 +88,51 @@ void WalkBlend(benchmark::State& state) {
                   : tiled.Layout == TCpuTiledTexels::GreyAlpha ? ", grey and alpha"
                                                                : ", full colour"));
 }
+
+// A tinted body and a white front over the same rows: two walks, one per
+// texture, against one walk reading both from the packed pair.
+void BodyAndFront(benchmark::State& state) {
+  const auto kernel = static_cast<TSpanKernel>(state.range(0));
+  const bool paired = state.range(1) != 0;
+  const auto body = std::make_shared<const TCpuTiledTexels>(RoundTexels(OneColour), false);
+  const auto front = std::make_shared<const TCpuTiledTexels>(RoundTexels(Grey), false);
+  const TCpuTiledPair pair(body, front);
+  const TWalkBlendSpanFn walkBlend = WalkBlendSpanFunction(kernel);
+  const TPairBlendSpanFn pairBlend = PairBlendSpanFunction(kernel);
+  const double scale = double(TextureSize) / BodySize, angle = 0.5;
+  const double du = scale * std::cos(angle), dv = scale * std::sin(angle);
+  TWalkSteps steps;
+  steps.UDenominator = steps.VDenominator = Denominator;
+  Fix(du, steps.UStep, steps.UStepPart);
+  Fix(dv, steps.VStep, steps.VStepPart);
+  PlanWalk(steps);
+  constexpr int Rows = 256;
+  std::vector<uint32_t> surface(size_t(SurfaceWidth) * Rows, 0x204060);
+  int64_t pixels = 0;
+  for (auto _ : state) {
+    for (int row = 0; row < Rows; ++row) {
+      TTexelWalk start;
+      Fix(-20 - row * dv + 0.37, start.U, start.UPart);
+      Fix(-30 + row * du + 0.11, start.V, start.VPart);
+      const int count = 100 + row * 37 % 120;
+      uint32_t* dst = surface.data() + size_t(row) * SurfaceWidth + row % 13;
+      if (paired) {
+        pairBlend(dst, pair, steps, start, count, 0x80C0FF, 0xFFFFFF);
+      } else {
+        walkBlend(dst, *body, steps, start, count, 0x80C0FF);
+        walkBlend(dst, *front, steps, start, count, 0xFFFFFF);
+      }
+      pixels += count;
+    }
+    benchmark::DoNotOptimize(surface.data());
+  }
+  state.SetItemsProcessed(pixels);
+  state.SetLabel(std::string(SpanKernelName(ResolveSpanKernel(kernel))) + (paired ? ", one walk" : ", two walks"));
+}
+
+BENCHMARK(BodyAndFront)
+    ->ArgNames({"kernel", "paired"})
+    ->ArgsProduct({{int(TSpanKernel::Sse2), int(TSpanKernel::Avx2)}, {0, 1}});
 
 BENCHMARK(WalkBlend)
     ->ArgNames({"kernel", "texture"})

@@ -174,6 +174,71 @@ TEST(TCpuCompositor, RandomStraightSquaresSkipOnlyClearTexels) {
   }
 }
 
+TEST(TCpuCompositor, BubblesDrawnAsLayersTogetherMatchTheReference) {
+  // Straight bubbles the way the frame draws them, each a shadow at (20, 30)
+  // under a black tint, a tinted body, often a smaller picture and a white
+  // front, run together as one bubble's layers: placed anywhere, partly off
+  // the screen and cut by the viewport, of odd and even sizes, from round,
+  // ragged, clear and opaque textures, on every kernel and band split.
+  constexpr int W = 230, H = 150;
+  std::mt19937 random(57);
+  auto textures = ClearEdgedTextures(random);
+  textures.push_back(BubbleTexels(256, 21));
+  textures.push_back(BubbleTexels(64, 22));
+  const auto background = Noise(W, H, 17);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  const TRect viewports[] = {{0, 0, W, H}, {13, 7, W - 21, H - 9}, {40, 30, 41, H}};
+  for (int frame = 0; frame < 6; ++frame) {
+    struct TSquare {
+      TD3DTLVertex Corners[4];
+      std::shared_ptr<const TCpuTexels> Texels;
+    };
+    std::vector<TSquare> squares;
+    for (int bubble = 0; bubble < 10; ++bubble) {
+      const float x = unit(random) * (W + 80) - 60, y = unit(random) * (H + 80) - 60;
+      const int size = 1 + int(random() % 150);
+      const bool truncate = random() % 4 != 0;
+      const auto texture = [&] { return textures[random() % textures.size()]; };
+      const uint32_t tints[] = {0xFFFFFFFF, 0xFF000000, 0xFF000000u | uint32_t(random() & 0xFFFFFF)};
+      TSquare square;
+      Square(square.Corners, x + 20, y + 30, size, 0, 0, truncate);
+      square.Texels = texture();
+      squares.push_back(square);
+      Square(square.Corners, x, y, size, 0, tints[random() % 3], truncate);
+      square.Texels = texture();
+      squares.push_back(square);
+      if (random() % 3 != 0) {
+        Square(square.Corners, x + 0.5f, y, size * 5 / 9, 0, 0xFFFFFFFF, false);
+        square.Texels = texture();
+        squares.push_back(square);
+      }
+      Square(square.Corners, x, y, size, 0, 0xFFFFFFFF, truncate);
+      square.Texels = texture();
+      squares.push_back(square);
+    }
+    const TRect& viewport = viewports[frame % 3];
+    std::vector<uint32_t> expected = background;
+    for (const TSquare& square : squares) {
+      reference::Square(expected, W, H, square.Corners, AsReference(*square.Texels), viewport);
+    }
+    for (TSpanKernel kernel : {TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2}) {
+      for (int threads : {1, 3}) {
+        TCpuCompositor compositor(threads, kernel);
+        compositor.Resize(W, H);
+        compositor.Copy(background.data(), W, H, TRect{0, 0, W, H}, 0, 0);
+        compositor.SetViewport(viewport);
+        for (const TSquare& square : squares) compositor.DrawStrip(square.Corners, 4, square.Texels, AlphaBlend());
+        compositor.Flush();
+        const std::vector<uint32_t> got(compositor.Pixels(), compositor.Pixels() + size_t(W) * H);
+        for (size_t i = 0; i < got.size(); ++i) {
+          ASSERT_EQ(got[i], expected[i]) << "frame " << frame << ", " << SpanKernelName(kernel) << ", " << threads
+                                         << " threads, pixel " << i % W << ", " << i / W;
+        }
+      }
+    }
+  }
+}
+
 TEST(TCpuCompositor, PreviewSizesAndFractionalCornersMatchTheReference) {
   // round(182 x 0.15), round(100 x 0.15) and corners between pixels.
   ExpectSameAsReference({{20.5f, 20.25f, 27, 0, 0xFFFFFFFF, false},

@@ -78,19 +78,16 @@ class TTexelRows {
       whole_ = static_cast<int64_t>(FloorDiv128(n, denominator_));
       part_ = static_cast<int64_t>(n - static_cast<TWide>(whole_) * denominator_);
     } else {
-      // One row down and a few columns across: remainders below the
-      // denominator, so a few carries bring the sum back into range.
-      whole_ += stepYWhole_ + columns * stepXWhole_;
-      TWide sum = static_cast<TWide>(part_) + stepYPart_ + static_cast<TWide>(columns) * stepXPart_;
-      while (sum >= denominator_) {
-        sum -= denominator_;
+      // One row down and some columns across: the step's own quotient and
+      // remainder, kept for the last two jumps (an edge's slope gives two),
+      // and a carry at most.
+      const TJump& jump = Jump(columns);
+      whole_ += jump.Whole;
+      part_ += jump.Part;
+      if (part_ >= denominator_) {
+        part_ -= denominator_;
         ++whole_;
       }
-      while (sum < 0) {
-        sum += denominator_;
-        --whole_;
-      }
-      part_ = static_cast<int64_t>(sum);
     }
     placed_ = true;
     row_ = row;
@@ -101,10 +98,30 @@ class TTexelRows {
 
  private:
   // Column jumps beyond this are worked out afresh.
-  static constexpr int64_t MaxColumns = 8;
+  static constexpr int64_t MaxColumns = int64_t(1) << 24;
+  struct TJump {
+    int64_t Columns = 0;
+    int64_t Whole = 0, Part = 0;
+    bool Known = false;
+  };
+  const TJump& Jump(int64_t columns) {
+    for (const TJump& jump : jumps_) {
+      if (jump.Known && jump.Columns == columns) return jump;
+    }
+    TJump& jump = jumps_[older_];
+    older_ ^= 1;
+    const TWide n = static_cast<TWide>(stepY_) + static_cast<TWide>(stepX_) * columns;
+    jump.Columns = columns;
+    jump.Whole = static_cast<int64_t>(FloorDiv128(n, denominator_));
+    jump.Part = static_cast<int64_t>(n - static_cast<TWide>(jump.Whole) * denominator_);
+    jump.Known = true;
+    return jump;
+  }
   TWide base_;
   int64_t stepX_, stepY_, denominator_;
   int64_t stepXWhole_ = 0, stepXPart_ = 0, stepYWhole_ = 0, stepYPart_ = 0;
   bool placed_ = false;
   int64_t row_ = 0, column_ = 0, whole_ = 0, part_ = 0;
+  TJump jumps_[2];
+  int older_ = 0;
 };

@@ -17,6 +17,8 @@ class TVisibleHull {
   // Cuts [first, first + count) of a walk to the pixels that may show
   // something; false when none may.
   bool Clip(const TWalkSteps& steps, const TTexelWalk& start, int count, int& first, int& last) const;
+  // False when every pixel has to be walked (Clip keeps them all).
+  bool Cuts() const { return usable_; }
 
  private:
   struct TPlane {

@@ -64,6 +64,8 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
       gather_(GatherSpanFunction(kernel)),
       walk_(WalkSpanFunction(kernel)),
       walkBlend_(WalkBlendSpanFunction(kernel)),
+      layers_(LayerSpanFunction(kernel)),
+      pairBlend_(PairBlendSpanFunction(kernel)),
       pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
   scratch_.resize(static_cast<size_t>(pool_.Threads()));
 }
@@ -176,6 +178,8 @@ void TCpuCompositor::ForgetCommands() {
   commands_.clear();
   columns_.clear();
   copySpans_.clear();
+  turned_.clear();
+  turnedAt_.clear();
 }
 
 TDamageRegion& TCpuCompositor::PresentDamage() {
@@ -270,6 +274,7 @@ void TCpuCompositor::DrawStrip(const TD3DTLVertex* vertices, size_t count, std::
   if (!vertices || count < 3 || width_ == 0 || height_ == 0) return;
   TCommand command;
   BlendFrom(states, command);
+  command.Strip = ++strips_;
   // One diffuse colour per strip, its first vertex's: the frame gives all four
   // corners the same one.
   if (texels) {
@@ -384,6 +389,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
     return;
   }
   Commit();
+  GroupLayers();
   const size_t rowScratch = static_cast<size_t>(width_) * 2;
   for (auto& scratch : scratch_) {
     if (scratch.size() < rowScratch) scratch.resize(rowScratch);
@@ -392,6 +398,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   for (const TCommand& command : commands_) {
     work += command.Kind == TKind::Copy ? command.Work : int64_t(command.Bounds.Width()) * command.Bounds.Height();
   }
+  PlanTurnedGroups();
   // Waking another thread costs more than it saves on a light frame.
   const int bands = work < LightFlushPixels ? 1 : BandCount();
   pool_.Run(bands, [&](int band, int worker) {
@@ -404,11 +411,23 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   scaled_.FlushDone();
   tiled_.FlushDone();
   shapes_.FlushDone();
+  pairs_.FlushDone();
 }
 
 void TCpuCompositor::RunBand(int top, int bottom, int worker) {
   uint32_t* scratch = scratch_[static_cast<size_t>(worker)].data();
-  for (const TCommand& command : commands_) {
+  for (size_t i = 0; i < commands_.size(); ++i) {
+    if (turnedAt_[i] >= 0) {
+      const TTurnedGroup& group = turned_[static_cast<size_t>(turnedAt_[i])];
+      RunTurnedGroup(group, top, bottom);
+      i = group.End - 1;
+      continue;
+    }
+    const TCommand& command = commands_[i];
+    if (command.Layers != 1) {
+      if (command.Layers > 1) RunLayers(&command, top, bottom);
+      continue;
+    }
     const int first = std::max(top, command.Bounds.Top);
     const int last = std::min(bottom, command.Bounds.Bottom);
     if (first >= last) continue;
@@ -539,13 +558,71 @@ void TCpuCompositor::RunScaledRect(const TCommand& command, int top, int bottom,
     int begin = left;
     int end = right;
     if (command.Blend == TBlend::Alpha) {
-      // Only the texels that are not fully transparent.
+      // Only the texels that are not fully transparent, by the loop the
+      // layers of a bubble take.
       begin = std::max(begin, texels.First[static_cast<size_t>(texelRow)]);
       end = std::min(end, texels.Last[static_cast<size_t>(texelRow)] + 1);
       if (begin >= end) continue;
+      const TLayerSpan layer{texels.Row(texelRow) + begin, command.ScaledLeft + begin, command.ScaledLeft + end,
+                             command.Color};
+      layers_(MutableRow(row), &layer, 1);
+      continue;
     }
     Put(command, MutableRow(row) + command.ScaledLeft + begin, texels.Row(texelRow) + begin, end - begin,
         scratch);
+  }
+}
+
+// A bubble's straight squares (shadow, body, picture, front) overlap almost
+// wholly: run together row by row, each row stays in the nearest cache from
+// the first square to the last, where square by square every square would
+// fetch the whole bubble again. Each pixel still sees the squares in the
+// order they were drawn.
+void TCpuCompositor::GroupLayers() {
+  const auto layer = [](const TCommand& command) {
+    return command.Kind == TKind::Rect && command.Scaled && command.Blend == TBlend::Alpha;
+  };
+  for (size_t i = 0; i < commands_.size();) {
+    size_t end = i + 1;
+    if (layer(commands_[i])) {
+      TRect joined = commands_[i].Bounds;
+      for (; end < commands_.size() && end - i < size_t(MaxLayers) && layer(commands_[end]) &&
+             TDamageRegion::WorthJoining(joined, commands_[end].Bounds);
+           ++end) {
+        const TRect& next = commands_[end].Bounds;
+        joined = TRect{std::min(joined.Left, next.Left), std::min(joined.Top, next.Top),
+                       std::max(joined.Right, next.Right), std::max(joined.Bottom, next.Bottom)};
+      }
+    }
+    commands_[i].Layers = static_cast<int>(end - i);
+    for (size_t k = i + 1; k < end; ++k) commands_[k].Layers = 0;
+    i = end;
+  }
+}
+
+void TCpuCompositor::RunLayers(const TCommand* first, int top, int bottom) {
+  const int count = first->Layers;
+  int rowsTop = INT32_MAX, rowsBottom = INT32_MIN;
+  for (int k = 0; k < count; ++k) {
+    rowsTop = std::min(rowsTop, first[k].Bounds.Top);
+    rowsBottom = std::max(rowsBottom, first[k].Bounds.Bottom);
+  }
+  TLayerSpan spans[MaxLayers];
+  for (int row = std::max(top, rowsTop); row < std::min(bottom, rowsBottom); ++row) {
+    int used = 0;
+    for (int k = 0; k < count; ++k) {
+      const TCommand& command = first[k];
+      if (row < command.Bounds.Top || row >= command.Bounds.Bottom) continue;
+      // Only the texels that are not fully transparent, as RunScaledRect.
+      const TCpuTexels& texels = *command.Scaled;
+      const size_t texelRow = static_cast<size_t>(row - command.ScaledTop);
+      const int begin = std::max(command.Bounds.Left - command.ScaledLeft, texels.First[texelRow]);
+      const int end = std::min(command.Bounds.Right - command.ScaledLeft, texels.Last[texelRow] + 1);
+      if (begin >= end) continue;
+      spans[used++] = TLayerSpan{texels.Row(static_cast<int>(texelRow)) + begin, command.ScaledLeft + begin,
+                                 command.ScaledLeft + end, command.Color};
+    }
+    if (used > 0) layers_(MutableRow(row), spans, used);
   }
 }
 

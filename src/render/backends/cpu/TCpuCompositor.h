@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "render/D3DTypes.h"
+#include "render/backends/cpu/CpuLayerSpan.h"
 #include "render/backends/cpu/CpuRaster.h"
 #include "render/backends/cpu/CpuSpan.h"
+#include "render/backends/cpu/CpuTurnedBubble.h"
 #include "render/backends/cpu/CpuVisibleHull.h"
 #include "render/backends/cpu/TCpuTexels.h"
+#include "render/backends/cpu/TCpuTiledPair.h"
 #include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
 #include "render/backends/cpu/TDamageRegion.h"
@@ -109,6 +112,9 @@ class TCpuCompositor {
     size_t ColumnOffset = 0;
     std::shared_ptr<const TCpuTexels> Scaled;
     int ScaledLeft = 0, ScaledTop = 0;
+    // How many commands from this one on run together as layers of one
+    // bubble (GroupLayers); 0 for those run with an earlier one.
+    int Layers = 1;
     TTriangleSetup Triangle;
     // Copy: where the source's pixel (x, y) lands is (x + SourceDx, y +
     // SourceDy); the spans, in copySpans_ row after row, are what is
@@ -122,6 +128,20 @@ class TCpuCompositor {
     // it shows anything.
     std::shared_ptr<const TCpuTiledTexels> Tiled;
     std::shared_ptr<const TVisibleHull> Hull;
+    // Which strip the command came from: the triangles of one square share it.
+    uint64_t Strip = 0;
+  };
+
+  // A turned bubble's draws, commands [Begin, End), drawn row by row
+  // together: for each of shadow, body, picture and front the commands of
+  // its square (Count of them; the front has the body's Count).
+  struct TTurnedGroup {
+    size_t Begin = 0, End = 0;
+    size_t Shadow = 0, Body = 0, Picture = 0, Front = 0;
+    int ShadowCount = 0, BodyCount = 0, PictureCount = 0;
+    TRect Bounds;
+    // Body and front texels together.
+    std::shared_ptr<const TCpuTiledPair> Pair;
   };
 
   size_t PixelCount() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
@@ -137,8 +157,16 @@ class TCpuCompositor {
   void RunBand(int top, int bottom, int worker);
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
+  void GroupLayers();
+  void RunLayers(const TCommand* first, int top, int bottom);
   std::shared_ptr<const TCpuTexels> ScaledTexels(const TCommand& command, const TRect& covered);
   void RunTriangle(const TCommand& command, int top, int bottom, uint32_t* scratch);
+  // Finds the turned bubbles among the pending commands.
+  void PlanTurnedGroups();
+  // The commands of the square drawn from the strip at `at`: how many.
+  size_t SquareAt(size_t at) const;
+  bool MatchTurnedGroup(size_t at, TTurnedGroup& group);
+  void RunTurnedGroup(const TTurnedGroup& group, int top, int bottom);
   void RunCopy(const TCommand& command, int top, int bottom);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
@@ -148,6 +176,8 @@ class TCpuCompositor {
   TGatherSpanFn gather_;
   TWalkSpanFn walk_;
   TWalkBlendSpanFn walkBlend_;
+  TLayerSpanFn layers_;
+  TPairBlendSpanFn pairBlend_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;
@@ -196,6 +226,18 @@ class TCpuCompositor {
   // Textures drawn as straight squares at their kept size: the spans their
   // visible texels cover, per group of rows, for the restore's record.
   TKeptTextures<const TCpuTexels*, TTouchedRows::TShape> shapes_;
+  uint64_t strips_ = 0;
+  // Bubbles found at this flush, and for each command the group it starts
+  // (-1 for none).
+  std::vector<TTurnedGroup> turned_;
+  std::vector<int32_t> turnedAt_;
+  // A body and a front texture read together, by their tiled forms.
+  struct TPairKey {
+    const TCpuTiledTexels* First = nullptr;
+    const TCpuTiledTexels* Second = nullptr;
+    bool operator==(const TPairKey&) const = default;
+  };
+  TKeptTextures<TPairKey, std::shared_ptr<const TCpuTiledPair>> pairs_;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
 };

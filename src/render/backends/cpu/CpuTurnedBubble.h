@@ -1,0 +1,64 @@
+#pragma once
+#include <cstdint>
+
+#include "render/backends/cpu/CpuSpan.h"
+#include "render/backends/cpu/CpuTriangleRows.h"
+#include "render/backends/cpu/TCpuTiledPair.h"
+#include "render/backends/cpu/TCpuTiledTexels.h"
+
+// A turned bubble's squares (shadow, body, picture, front) drawn row by
+// row together: the body and the front share their corners, so their
+// triangles' rows are found once, and without a picture between them both
+// are laid on in one pass that reads their texels together (TCpuTiledPair):
+// per pixel the body, rounded to 8 bits, then the front, as two draws would.
+
+// One triangle's pixels on a row, [Begin, End), and its walk at Begin.
+struct TTurnedRun {
+  int Begin = 0, End = 0;
+  TTexelWalk Start;
+  const TWalkSteps* Steps = nullptr;
+};
+
+// Blends the pair's first texture under `firstTint` and then its second
+// under `secondTint` along one walk onto `dst`.
+using TPairBlendSpanFn = void (*)(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps,
+                                  const TTexelWalk& start, int count, uint32_t firstTint, uint32_t secondTint);
+void PairBlendSpanScalar(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
+                         int count, uint32_t firstTint, uint32_t secondTint);
+void PairBlendSpanSse2(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
+                       int count, uint32_t firstTint, uint32_t secondTint);
+void PairBlendSpanAvx2(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
+                       int count, uint32_t firstTint, uint32_t secondTint);
+TPairBlendSpanFn PairBlendSpanFunction(TSpanKernel kernel);
+
+// The pixels of one triangle row after row, as the square-by-square path
+// finds them: the rows must be asked for one after another.
+class TTriangleRuns {
+ public:
+  // Pixels from `left` to before `right` across; `row` the first row asked.
+  TTriangleRuns(const TTriangleSetup& t, int left, int right, int row);
+  // The run on the next row; false when the row has none.
+  bool Next(TTurnedRun& run) {
+    int64_t begin = left_;
+    int64_t end = right_;
+    for (TEdgeRows& edge : edges_) {
+      edge.Clip(begin, end);
+      edge.NextRow();
+    }
+    const int row = row_++;
+    if (begin >= end) return false;
+    run.Begin = static_cast<int>(begin);
+    run.End = static_cast<int>(end);
+    run.Steps = &steps_;
+    u_.MoveTo(row, begin, run.Start.U, run.Start.UPart);
+    v_.MoveTo(row, begin, run.Start.V, run.Start.VPart);
+    return true;
+  }
+  const TWalkSteps& Steps() const { return steps_; }
+
+ private:
+  TTexelRows u_, v_;
+  TWalkSteps steps_;
+  TEdgeRows edges_[3];
+  int left_, right_, row_;
+};

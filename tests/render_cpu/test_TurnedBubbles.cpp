@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "render/backends/cpu/TCpuCompositor.h"
+#include "render_cpu/CompositorFixtures.h"
+
+// Turned bubbles drawn the way the frame draws them (shadow, tinted body,
+// picture on some, white front with the body's corners) are drawn row by
+// row together, body and front along one walk; every pixel must still be
+// what the squares drawn one by one under the reference rule give.
+
+namespace {
+
+using namespace fixtures;
+
+constexpr int Width = 173;
+constexpr int Height = 131;
+
+// White texels whose alpha is round, ragged, clear in rows or opaque: what
+// the style images look like, plus their worst cases; shape 4 is round with
+// a clear rim, so that rows are cut to the texels that show. `grey` gives
+// each texel its own grey, `colour` one colour for all.
+std::shared_ptr<TCpuTexels> StyleTexels(int size, uint32_t seed, int shape, bool grey, uint32_t colour) {
+  auto texels = BubbleTexels(size, seed);
+  std::mt19937 random(seed);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      uint32_t& texel = texels->Pixels[size_t(y) * size_t(size) + size_t(x)];
+      uint32_t alpha = texel >> 24;
+      if (shape == 1 && (y % 5 == 2 || random() % 7 == 0)) alpha = 0;
+      if (shape == 2) alpha = 255;
+      if (shape == 3 && random() % 3 == 0) alpha = random() % 256;
+      const int rim = 1 + int(seed % 3);
+      if (shape == 4 && (x < rim || y < rim || x >= size - rim || y >= size - rim)) alpha = 0;
+      const uint32_t g = random() & 0xFF;
+      texel = alpha << 24 | (grey ? g * 0x010101u : colour);
+    }
+  }
+  texels->Measure();
+  return texels;
+}
+
+struct Square {
+  TD3DTLVertex Corners[4];
+  std::shared_ptr<const TCpuTexels> Texels;
+};
+
+void ExpectSameAsReference(const std::vector<Square>& squares, int threads, TSpanKernel kernel,
+                           const TRect& viewport) {
+  const auto background = Noise(Width, Height, 17);
+  TCpuCompositor compositor(threads, kernel);
+  compositor.Resize(Width, Height);
+  ASSERT_TRUE(compositor.Copy(background.data(), Width, Height, TRect{0, 0, Width, Height}, 0, 0));
+  compositor.SetViewport(viewport);
+  std::vector<uint32_t> expected = background;
+  for (const Square& square : squares) {
+    compositor.DrawStrip(square.Corners, 4, square.Texels, AlphaBlend());
+    reference::Square(expected, Width, Height, square.Corners, AsReference(*square.Texels), viewport);
+  }
+  compositor.Flush();
+  for (size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(compositor.Pixels()[i], expected[i])
+        << "pixel " << i % Width << ", " << i / Width << ", kernel " << SpanKernelName(kernel) << ", threads "
+        << threads;
+  }
+}
+
+std::vector<Square> RandomBubbles(std::mt19937& random, int count) {
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  // Bodies and fronts kept as alpha alone and as grey; shadows as alpha.
+  const std::vector<std::shared_ptr<const TCpuTexels>> bodies = {
+      StyleTexels(64, 1, 0, false, 0xFFFFFF), StyleTexels(64, 2, 1, true, 0), StyleTexels(64, 3, 2, false, 0xC0E0FF),
+      StyleTexels(64, 4, 3, true, 0), StyleTexels(64, 15, 4, false, 0xFFFFFF), StyleTexels(64, 16, 4, true, 0)};
+  const std::vector<std::shared_ptr<const TCpuTexels>> fronts = {
+      StyleTexels(64, 5, 0, true, 0), StyleTexels(64, 6, 3, false, 0xFFFFFF), StyleTexels(64, 7, 1, false, 0xFFFFFF),
+      StyleTexels(64, 17, 4, true, 0)};
+  const std::vector<std::shared_ptr<const TCpuTexels>> shadows = {
+      StyleTexels(64, 8, 0, false, 0), StyleTexels(64, 9, 1, false, 0), StyleTexels(64, 18, 4, false, 0)};
+  // Pictures in full colour, grey and one colour; one of another size.
+  const std::vector<std::shared_ptr<const TCpuTexels>> pictures = {
+      BubbleTexels(48, 10), StyleTexels(48, 11, 3, true, 0), StyleTexels(40, 12, 0, false, 0x3060A0),
+      StyleTexels(48, 19, 4, true, 0)};
+  // A front of another size or in colour is drawn square by square.
+  const auto otherSize = StyleTexels(32, 13, 0, false, 0xFFFFFF);
+  const auto coloured = BubbleTexels(64, 14);
+  std::vector<Square> squares;
+  for (int i = 0; i < count; ++i) {
+    const float x = unit(random) * (Width + 60) - 30, y = unit(random) * (Height + 60) - 30;
+    const int size = 2 + int(random() % 90);
+    const float angle = unit(random) * 2 - 1;
+    const bool truncate = i % 3 != 0;
+    const uint32_t tints[] = {0xFFFFFFFF, 0xFF000000, 0xFF000000u | uint32_t(random() & 0xFFFFFF)};
+    const uint32_t tint = tints[random() % 3];
+    Square body, shadow, front;
+    fixtures::Square(body.Corners, x, y, size, angle, tint, truncate);
+    body.Texels = bodies[random() % bodies.size()];
+    shadow = body;
+    const float dx = float(int(random() % 41) - 20), dy = float(int(random() % 41) - 10);
+    for (auto& corner : shadow.Corners) {
+      corner.sx += dx;
+      corner.sy += dy;
+      corner.color = 0xFF000000u;
+    }
+    shadow.Texels = shadows[random() % shadows.size()];
+    front = body;
+    for (auto& corner : front.Corners) corner.color = 0xFFFFFFFFu;
+    front.Texels = fronts[random() % fronts.size()];
+    if (i % 11 == 5) front.Texels = otherSize;
+    if (i % 13 == 7) front.Texels = coloured;
+    if (i % 4 != 1) squares.push_back(shadow);
+    squares.push_back(body);
+    if (i % 3 == 0) {
+      Square picture;
+      fixtures::Square(picture.Corners, x + unit(random) * 6 - 3, y, 2 + int(random() % 60), angle + 0.01f,
+                       0xFFFFFFFF, !truncate);
+      if (i % 2 == 0) picture.Corners[1].color = picture.Corners[0].color = 0xFF80FF40u;
+      picture.Texels = pictures[random() % pictures.size()];
+      squares.push_back(picture);
+    }
+    squares.push_back(front);
+  }
+  return squares;
+}
+
+TEST(TurnedBubbles, RandomBubblesMatchTheReferenceOnEveryKernelThreadCountAndViewport) {
+  std::mt19937 random(41);
+  for (int round = 0; round < 6; ++round) {
+    const std::vector<Square> squares = RandomBubbles(random, 12);
+    const TRect viewports[] = {TRect{0, 0, Width, Height}, TRect{13, 7, Width - 21, Height - 16}};
+    for (TSpanKernel kernel : {TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2}) {
+      for (const TRect& viewport : viewports) {
+        ExpectSameAsReference(squares, 1, kernel, viewport);
+        ExpectSameAsReference(squares, 3, kernel, viewport);
+      }
+    }
+  }
+}
+
+TEST(TurnedBubbles, LargeBubblesWithLongRowsMatchTheReference) {
+  // Bodies many times their texture's size and far bigger than the screen:
+  // long runs and walks that start far off the surface.
+  std::mt19937 random(43);
+  std::vector<Square> squares;
+  const auto body = StyleTexels(64, 21, 0, false, 0xFFFFFF);
+  const auto front = StyleTexels(64, 22, 4, true, 0);
+  const auto shadow = StyleTexels(64, 23, 0, false, 0);
+  for (int i = 0; i < 6; ++i) {
+    Square b, s, f;
+    fixtures::Square(b.Corners, float(random() % Width), float(random() % Height), 150 + int(random() % 400),
+                     0.03f + 0.17f * float(i), 0xFF000000u | (random() & 0xFFFFFF));
+    b.Texels = body;
+    s = b;
+    for (auto& corner : s.Corners) {
+      corner.sx += 20;
+      corner.sy += 30;
+      corner.color = 0xFF000000u;
+    }
+    s.Texels = shadow;
+    f = b;
+    for (auto& corner : f.Corners) corner.color = 0xFFFFFFFFu;
+    f.Texels = front;
+    squares.insert(squares.end(), {s, b, f});
+  }
+  for (TSpanKernel kernel : {TSpanKernel::Scalar, TSpanKernel::Avx2}) {
+    ExpectSameAsReference(squares, 2, kernel, TRect{0, 0, Width, Height});
+  }
+}
+
+class PairBlendKernels : public ::testing::TestWithParam<TSpanKernel> {};
+
+// Body then front along one walk, from the pair's packed texels, leaves
+// what two walks over their own textures leave: walks wholly on the texture
+// and walks leaving it on any side, every tail length, long runs, and
+// denominators past what the lanes hold.
+TEST_P(PairBlendKernels, BodyThenFrontAlongOneWalkLeaveWhatTwoWalksLeave) {
+  const TPairBlendSpanFn pairBlend = PairBlendSpanFunction(GetParam());
+  constexpr int Size = 150;
+  std::mt19937_64 random(29);
+  const std::shared_ptr<const TCpuTexels> bodies[] = {StyleTexels(Size, 31, 3, false, 0xFFFFFF),
+                                                      StyleTexels(Size, 32, 1, true, 0)};
+  const std::shared_ptr<const TCpuTexels> fronts[] = {StyleTexels(Size, 33, 0, true, 0),
+                                                      StyleTexels(Size, 34, 3, false, 0x80C0E0)};
+  const int64_t denominators[] = {1, 7, 4096, 999983, int64_t(1) << 31, int64_t(1) << 40};
+  const uint32_t tints[] = {0xFFFFFF, 0x000000, 0x2A7FD1};
+  for (int b = 0; b < 2; ++b) {
+    for (int f = 0; f < 2; ++f) {
+      const auto body = std::make_shared<const TCpuTiledTexels>(*bodies[b], false);
+      const auto front = std::make_shared<const TCpuTiledTexels>(*fronts[f], false);
+      ASSERT_TRUE(TCpuTiledPair::Fits(*body, *front));
+      const TCpuTiledPair pair(body, front);
+      for (int64_t denominator : denominators) {
+        for (int trial = 0; trial < 40; ++trial) {
+          TWalkSteps steps;
+          steps.UDenominator = denominator;
+          steps.VDenominator = trial % 2 ? denominator : 13;
+          steps.UStep = int64_t(random() % 3) - 1;
+          steps.VStep = int64_t(random() % 3) - 1;
+          steps.UStepPart = int64_t(random() % uint64_t(steps.UDenominator));
+          steps.VStepPart = int64_t(random() % uint64_t(steps.VDenominator));
+          PlanWalk(steps);
+          TTexelWalk start;
+          // Half start mid-texture and stay on it; half start anywhere.
+          const bool inside = trial % 4 < 2;
+          start.U = inside ? Size / 2 - 10 + int64_t(random() % 20) : int64_t(random() % (Size + 60)) - 30;
+          start.V = inside ? Size / 2 - 10 + int64_t(random() % 20) : int64_t(random() % (Size + 60)) - 30;
+          start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
+          start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
+          const int count = trial < 20 ? trial : int(random() % (inside ? 50 : 260));
+          const uint32_t bodyTint = tints[trial % 3], frontTint = tints[(trial / 3) % 3];
+          std::vector<uint32_t> under(size_t(count) + 1);
+          for (auto& pixel : under) pixel = uint32_t(random() & 0xFFFFFF);
+          std::vector<uint32_t> expected = under;
+          WalkBlendSpanScalar(expected.data(), *body, steps, start, count, bodyTint);
+          WalkBlendSpanScalar(expected.data(), *front, steps, start, count, frontTint);
+          std::vector<uint32_t> got = under;
+          pairBlend(got.data(), pair, steps, start, count, bodyTint, frontTint);
+          ASSERT_EQ(got, expected) << "denominator " << denominator << " trial " << trial << " count " << count;
+        }
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, PairBlendKernels,
+                         ::testing::Values(TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2),
+                         [](const auto& info) {
+                           return info.param == TSpanKernel::Scalar ? "Scalar"
+                                  : info.param == TSpanKernel::Sse2 ? "Sse2"
+                                                                    : "Avx2";
+                         });
+
+}  // namespace
