@@ -37,7 +37,8 @@ void TPeakLimiter::Process(float* interleavedStereo, int frames)
         float* frame = interleavedStereo + 2 * i;
         CurrentGain += (1.0f - CurrentGain) * ReleaseStep;
         const float peak = std::max(std::fabs(frame[0]), std::fabs(frame[1]));
-        if (!std::isfinite(peak)) {
+        // Each channel on its own: the larger of a number and NaN is the number.
+        if (!std::isfinite(frame[0]) || !std::isfinite(frame[1])) {
             // A broken sample would poison the gain for good; drop it instead.
             frame[0] = frame[1] = 0.0f;
             continue;

@@ -58,11 +58,15 @@ TEST(PeakLimiter, GainRecoversAfterALoudBurst)
 TEST(PeakLimiter, BrokenSamplesAreSilencedWithoutStickingTheGain)
 {
     TPeakLimiter limiter(0.9f, Rate, 0.25);
-    std::vector<float> samples = {std::numeric_limits<float>::quiet_NaN(), 0.1f, std::numeric_limits<float>::infinity(), 0.0f, 0.5f, -0.5f};
-    limiter.Process(samples.data(), 3);
+    // Broken on the left, broken on the right only, then a sound frame.
+    std::vector<float> samples = {std::numeric_limits<float>::quiet_NaN(), 0.1f, 0.2f, std::numeric_limits<float>::quiet_NaN(),
+                                  std::numeric_limits<float>::infinity(), 0.0f, 0.5f, -0.5f};
+    limiter.Process(samples.data(), 4);
     EXPECT_EQ(samples[0], 0.0f);
     EXPECT_EQ(samples[2], 0.0f);
-    EXPECT_FLOAT_EQ(samples[4], 0.5f);
+    EXPECT_EQ(samples[3], 0.0f);
+    EXPECT_EQ(samples[4], 0.0f);
+    EXPECT_FLOAT_EQ(samples[6], 0.5f);
     EXPECT_EQ(limiter.Gain(), 1.0f);
 }
 
@@ -76,7 +80,7 @@ struct TFrameByFrame {
             float* frame = stereo + 2 * i;
             Gain += (1.0f - Gain) * ReleaseStep;
             const float peak = std::max(std::fabs(frame[0]), std::fabs(frame[1]));
-            if (!std::isfinite(peak)) {
+            if (!std::isfinite(frame[0]) || !std::isfinite(frame[1])) {
                 frame[0] = frame[1] = 0.0f;
                 continue;
             }
