@@ -132,7 +132,8 @@ bool TEventLoop::TakeReady(TMsg& msg)
         if (QuitPosted)
             return false;
     }
-    if (auto tick = Timers.TakeDue(MonotonicMs())) {
+    if (auto tick = Timers.TakeDue(MonotonicMs(), FiredSinceSleep, WokeAt)) {
+        FiredSinceSleep = tick->Interval;
         msg = TMsg{tick->Owner, WM_TIMER, tick->Id, 0, true};
         return true;
     }
@@ -169,6 +170,7 @@ bool TEventLoop::GetMessage(TMsg& msg)
 
 void TEventLoop::Sleep()
 {
+    FiredSinceSleep = 0;
     std::vector<int> handles;
     for (IEventSource* source : Sources)
         if (source->WaitHandle() >= 0)
@@ -177,6 +179,7 @@ void TEventLoop::Sleep()
     if (auto wait = Timers.TimeToNext(MonotonicMs()))
         timeout = static_cast<int>(std::min<uint64_t>(*wait, 60000));
     Waker.Sleep(handles, timeout);
+    WokeAt = MonotonicMs();
 }
 
 intptr_t TEventLoop::DispatchMessage(const TMsg& msg)

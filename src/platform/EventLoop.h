@@ -111,6 +111,11 @@ private:
     std::set<TWindow> Destroying;
     TWindow NextHandle;
     TTimerTable Timers;
+    // When the loop last woke, and the interval of the last timer that fired
+    // since (0: none): the host's timer and the frame timer share one period
+    // and, kept in step, wake the loop once per frame.
+    uint64_t WokeAt = 0;
+    uint32_t FiredSinceSleep = 0;
     std::vector<IEventSource*> Sources;
     std::function<void()> TerminateHandler;
 

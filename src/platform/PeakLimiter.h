@@ -12,6 +12,13 @@ public:
     float Gain() const { return CurrentGain; }
 
 private:
+    // The whole block scaled by the current gain at once, when that is all
+    // the frame-by-frame rule would do: the gain no longer moves (unity, or
+    // the nearest value below it that the release step can reach) and no
+    // sample is broken or loud enough to pull it down. False when the
+    // block needs the frame-by-frame rule.
+    bool ScaleSteadyBlock(float* interleavedStereo, int frames) const;
+
     float Ceiling;
     float ReleaseStep;   // share of the distance to unity gain recovered per frame
     float CurrentGain = 1.0f;

@@ -46,11 +46,13 @@ TTimerProc TTimerTable::Proc(TWindow owner, uintptr_t id) const
     return found == Entries.end() ? TTimerProc{} : found->Proc;
 }
 
-std::optional<TTimerTick> TTimerTable::TakeDue(uint64_t now)
+std::optional<TTimerTick> TTimerTable::TakeDue(uint64_t now, uint32_t fired, uint64_t woke)
 {
     TEntry* first = nullptr;
     for (auto& entry : Entries) {
-        if (entry.Interval == 0 || entry.Due > now)
+        const bool inStep = fired != 0 && entry.Interval == fired && entry.Due - entry.Interval < woke
+            && entry.Due <= now + fired / 2;
+        if (entry.Interval == 0 || (entry.Due > now && !inStep))
             continue;
         if (!first || entry.Due < first->Due || (entry.Due == first->Due && entry.Order < first->Order))
             first = &entry;
@@ -59,7 +61,7 @@ std::optional<TTimerTick> TTimerTable::TakeDue(uint64_t now)
         return std::nullopt;
     first->Due = now + first->Interval;
     first->Order = NextOrder++;
-    return TTimerTick{first->Owner, first->Id};
+    return TTimerTick{first->Owner, first->Id, first->Interval};
 }
 
 std::optional<uint64_t> TTimerTable::TimeToNext(uint64_t now) const

@@ -12,6 +12,7 @@ using TTimerProc = std::function<void()>;
 struct TTimerTick {
     TWindow Owner = 0;
     uintptr_t Id = 0;
+    uint32_t Interval = 0;
 };
 
 // The window timers of one event loop and their rules, apart from any clock:
@@ -32,8 +33,13 @@ public:
     // window procedure as WM_TIMER). A copy, so a handler may stop its own timer.
     TTimerProc Proc(TWindow owner, uintptr_t id) const;
 
-    // The due timer that has waited longest, re-armed from `now`.
-    std::optional<TTimerTick> TakeDue(uint64_t now);
+    // The due timer that has waited longest, re-armed from `now`. Given
+    // `fired`, the interval of a timer that fired since the loop woke at
+    // `woke`, another timer of that same interval, armed before then and due
+    // within half of it, counts as due: timers of one period that drift
+    // apart are brought back into step, so the loop wakes once a period for
+    // them all instead of once for each.
+    std::optional<TTimerTick> TakeDue(uint64_t now, uint32_t fired = 0, uint64_t woke = 0);
     // Milliseconds until the next timer is due (0 when one is due now); none
     // when no timer will ever fire.
     std::optional<uint64_t> TimeToNext(uint64_t now) const;

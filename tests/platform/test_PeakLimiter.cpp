@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <random>
 #include <limits>
 #include <vector>
 
@@ -55,12 +58,69 @@ TEST(PeakLimiter, GainRecoversAfterALoudBurst)
 TEST(PeakLimiter, BrokenSamplesAreSilencedWithoutStickingTheGain)
 {
     TPeakLimiter limiter(0.9f, Rate, 0.25);
-    std::vector<float> samples = {std::numeric_limits<float>::quiet_NaN(), 0.1f, std::numeric_limits<float>::infinity(), 0.0f, 0.5f, -0.5f};
-    limiter.Process(samples.data(), 3);
+    // Broken on the left, broken on the right only, then a sound frame.
+    std::vector<float> samples = {std::numeric_limits<float>::quiet_NaN(), 0.1f, 0.2f, std::numeric_limits<float>::quiet_NaN(),
+                                  std::numeric_limits<float>::infinity(), 0.0f, 0.5f, -0.5f};
+    limiter.Process(samples.data(), 4);
     EXPECT_EQ(samples[0], 0.0f);
     EXPECT_EQ(samples[2], 0.0f);
-    EXPECT_FLOAT_EQ(samples[4], 0.5f);
+    EXPECT_EQ(samples[3], 0.0f);
+    EXPECT_EQ(samples[4], 0.0f);
+    EXPECT_FLOAT_EQ(samples[6], 0.5f);
     EXPECT_EQ(limiter.Gain(), 1.0f);
+}
+
+// The limiter's rule taken one frame at a time, as it was first written:
+// whatever shortcut the limiter takes must leave the very same bits.
+struct TFrameByFrame {
+    float Ceiling, ReleaseStep, Gain = 1.0f;
+    void Process(float* stereo, int frames)
+    {
+        for (int i = 0; i < frames; ++i) {
+            float* frame = stereo + 2 * i;
+            Gain += (1.0f - Gain) * ReleaseStep;
+            const float peak = std::max(std::fabs(frame[0]), std::fabs(frame[1]));
+            if (!std::isfinite(frame[0]) || !std::isfinite(frame[1])) {
+                frame[0] = frame[1] = 0.0f;
+                continue;
+            }
+            if (peak * Gain > Ceiling)
+                Gain = Ceiling / peak;
+            frame[0] *= Gain;
+            frame[1] *= Gain;
+        }
+    }
+};
+
+TEST(PeakLimiter, BlocksLeaveTheBitsOfTheFrameByFrameRule)
+{
+    const double release = 0.002;
+    TPeakLimiter limiter(0.89f, Rate, release);
+    TFrameByFrame rule{0.89f, static_cast<float>(1.0 - std::exp(-1.0 / (release * Rate)))};
+    std::mt19937 random(17);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    // Quiet stretches long enough for the gain to come to rest (below 1,
+    // where the release step no longer moves it), loud bursts, a sample at
+    // exactly the ceiling, broken samples, blocks of every size.
+    for (int block = 0; block < 400; ++block) {
+        const int frames = static_cast<int>(random() % 700);
+        const float level = block % 9 == 4 ? 3.0f : block % 5 == 0 ? 0.89f : 0.3f;
+        std::vector<float> samples(2 * static_cast<size_t>(frames));
+        for (float& s : samples)
+            s = unit(random) * level;
+        if (frames > 0 && block % 37 == 11)
+            samples[random() % samples.size()] = std::numeric_limits<float>::quiet_NaN();
+        if (frames > 0 && block % 41 == 7)
+            samples[random() % samples.size()] = -0.89f;
+        auto expected = samples;
+        limiter.Process(samples.data(), frames);
+        rule.Process(expected.data(), frames);
+        if (!samples.empty()) {
+            ASSERT_EQ(std::memcmp(samples.data(), expected.data(), samples.size() * sizeof(float)), 0) << "block " << block;
+        }
+        ASSERT_EQ(limiter.Gain(), rule.Gain) << "block " << block;
+    }
+    EXPECT_LT(rule.Gain, 1.0f);
 }
 
 }

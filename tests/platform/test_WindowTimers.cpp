@@ -5,6 +5,7 @@
 
 #include "ManualClock.h"
 #include "platform/EventLoop.h"
+#include "platform/TimerTable.h"
 #include "platform/WindowTimer.h"
 
 namespace {
@@ -105,6 +106,40 @@ TEST_F(WindowTimers, TickWithoutHandlerIsWmTimerToTheOwnerAndEndsWithIt)
     Clock.Advance(100);
     EXPECT_FALSE(Loop.RunReady());
     EXPECT_EQ(ids.size(), 1u);
+}
+
+TEST(TimerTable, TimersOfOnePeriodFallIntoStepWhileOthersKeepTheirOwn)
+{
+    // A frame timer, a second timer of the same period 13 ms behind it, and
+    // one of another period; the loop wakes when the next one is due.
+    TTimerTable table;
+    table.Set(1, 1, 40, {}, 0);
+    table.Set(1, 2, 40, {}, 13);
+    table.Set(1, 3, 50, {}, 0);
+    const auto take = [&](uint64_t now, uint32_t fired, uint64_t woke) {
+        const auto tick = table.TakeDue(now, fired, woke);
+        return tick ? tick->Id : uintptr_t{0};
+    };
+    // Woken at 40 for the first; once it ran (3 ms), the second is close
+    // enough to come along, the other period is not, and nothing fires twice.
+    EXPECT_EQ(take(40, 0, 40), 1u);
+    EXPECT_EQ(take(43, 40, 40), 2u);
+    EXPECT_EQ(take(43, 40, 40), 0u);
+    EXPECT_EQ(take(50, 0, 50), 3u);
+    // From now on the two wake the loop together, each still 40 ms after it
+    // last fired; the third keeps its 50 ms.
+    EXPECT_EQ(table.TimeToNext(50), 30u);
+    EXPECT_EQ(take(80, 0, 80), 1u);
+    EXPECT_EQ(take(81, 40, 80), 2u);
+    EXPECT_EQ(take(81, 40, 80), 0u);
+    EXPECT_EQ(table.TimeToNext(81), 19u);
+    // A timer whose handler ran long is not taken again before its time.
+    EXPECT_EQ(take(100, 0, 100), 3u);
+    EXPECT_EQ(take(120, 0, 120), 1u);
+    EXPECT_EQ(take(145, 40, 120), 2u);
+    EXPECT_EQ(take(145, 40, 120), 0u);
+    EXPECT_EQ(take(150, 50, 120), 3u);
+    EXPECT_EQ(take(150, 50, 120), 0u);
 }
 
 TEST(TickCount, WrapsAroundAt32BitsAndDifferencesSurviveTheWrap)

@@ -5,6 +5,7 @@
 #include <new>
 #include <thread>
 
+#include "render/backends/cpu/CpuLargePages.h"
 #include "render/backends/cpu/CpuTriangleRows.h"
 
 namespace {
@@ -79,6 +80,7 @@ void TCpuCompositor::Resize(int width, int height) {
   viewport_ = TRect{0, 0, width_, height_};
   lastCopy_ = TCopyKey{};
   sinceCopy_.Resize(width_, height_);
+  touchedSinceCopy_.Resize(width_, height_);
   sincePresent_.Resize(width_, height_);
 }
 
@@ -113,6 +115,7 @@ void TCpuCompositor::Commit() {
   for (TCommand& command : commands_) {
     if (command.Counted) continue;
     command.Counted = true;
+    RecordTouched(command);
     if (pending && TDamageRegion::WorthJoining(joined, command.Bounds)) {
       joined = TRect{std::min(joined.Left, command.Bounds.Left), std::min(joined.Top, command.Bounds.Top),
                      std::max(joined.Right, command.Bounds.Right), std::max(joined.Bottom, command.Bounds.Bottom)};
@@ -125,10 +128,56 @@ void TCpuCompositor::Commit() {
   if (pending) hand(joined);
 }
 
+// Per row, the pixels a draw may change are those its run would visit: a
+// straight square blended by alpha only between the first and last texel of
+// the row that are not clear, a turned one only within its edges. Anything
+// else counts its bounding box.
+void TCpuCompositor::RecordTouched(const TCommand& command) {
+  if (touchedSinceCopy_.All()) return;
+  const TRect& bounds = command.Bounds;
+  if (command.Kind == TKind::Rect && command.Blend == TBlend::Alpha && command.Scaled) {
+    const TCpuTexels& texels = *command.Scaled;
+    const TRect whole{command.ScaledLeft, command.ScaledTop, command.ScaledLeft + texels.Width,
+                      command.ScaledTop + texels.Height};
+    if (bounds == whole) {
+      // Drawn whole, as nearly every bubble is: its spans per group of rows
+      // are the same frame after frame.
+      const TTouchedRows::TShape& shape = shapes_.Find(&texels, command.Scaled, [&] {
+        return TTouchedRows::MakeShape(texels.First.data(), texels.Last.data(), texels.Height);
+      });
+      touchedSinceCopy_.AddShape(shape, command.ScaledLeft, command.ScaledTop);
+      return;
+    }
+    const int32_t* first = command.Scaled->First.data() - command.ScaledTop;
+    const int32_t* last = command.Scaled->Last.data() - command.ScaledTop;
+    touchedSinceCopy_.AddRows(bounds.Top, bounds.Bottom, [&](int row) {
+      return TTouchedRows::TSpan{std::max(bounds.Left, command.ScaledLeft + first[row]),
+                                 std::min(bounds.Right, command.ScaledLeft + last[row] + 1)};
+    });
+    return;
+  }
+  if (command.Kind == TKind::Triangle) {
+    const TTriangleSetup& t = command.Triangle;
+    TEdgeRows edges[3];
+    for (int i = 0; i < 3; ++i) edges[i] = TEdgeRows(t.Edges[i], bounds.Top);
+    touchedSinceCopy_.AddRows(bounds.Top, bounds.Bottom, [&](int) {
+      int64_t begin = bounds.Left;
+      int64_t end = bounds.Right;
+      for (TEdgeRows& edge : edges) {
+        edge.Clip(begin, end);
+        edge.NextRow();
+      }
+      return TTouchedRows::TSpan{static_cast<int32_t>(begin), static_cast<int32_t>(std::max(begin, end))};
+    });
+    return;
+  }
+  touchedSinceCopy_.Add(bounds);
+}
+
 void TCpuCompositor::ForgetCommands() {
   commands_.clear();
   columns_.clear();
-  copyParts_.clear();
+  copySpans_.clear();
   turned_.clear();
   turnedAt_.clear();
 }
@@ -165,20 +214,24 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   std::erase_if(commands_, [&](const TCommand& c) { return !c.Counted && Intersect(c.Bounds, to) == c.Bounds; });
   Commit();
   const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
-  copyRects_.clear();
-  if (sourceId != 0 && key == lastCopy_ && !sinceCopy_.All()) {
-    for (const TRect& changed : sinceCopy_.Rects()) {
-      const TRect part = Intersect(changed, to);
-      if (!Empty(part)) copyRects_.push_back(part);
-    }
+  // A named source is copied from again and again, a little each frame.
+  if (sourceId != 0 && !(key == lastCopy_)) {
+    AdviseLargePages(source, static_cast<size_t>(sourceWidth) * static_cast<size_t>(sourceHeight) * sizeof(uint32_t));
+  }
+  const size_t firstSpan = copySpans_.size();
+  if (sourceId != 0 && key == lastCopy_ && !sinceCopy_.All() && !touchedSinceCopy_.All()) {
+    // The present is sent rectangles; the copy restores only the pixels the
+    // draws since the last copy may have changed.
+    for (const TRect& changed : sinceCopy_.Rects()) sincePresent_.Add(Intersect(changed, to));
+    touchedSinceCopy_.Collect(to, copySpans_);
   } else {
-    copyRects_.push_back(to);
+    sincePresent_.Add(to);
+    for (int row = to.Top; row < to.Bottom; ++row) copySpans_.push_back(TTouchedRows::TRowSpan{row, to.Left, to.Right});
   }
-  if (copyRects_.empty()) {
-    lastCopy_ = key;
-    sinceCopy_.Reset();
-    return true;
-  }
+  lastCopy_ = sourceId != 0 ? key : TCopyKey{};
+  sinceCopy_.Reset();
+  touchedSinceCopy_.Reset();
+  if (copySpans_.size() == firstSpan) return true;
   // The copy waits in line with the draws, so that each band of rows is
   // restored and drawn on while it is in the cache of the thread drawing it.
   TCommand command;
@@ -187,21 +240,19 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   command.SourceWidth = sourceWidth;
   command.SourceDx = dx;
   command.SourceDy = dy;
-  command.PartOffset = copyParts_.size();
-  command.PartCount = copyRects_.size();
-  command.Bounds = copyRects_.front();
-  for (const TRect& part : copyRects_) {
-    sincePresent_.Add(part);
-    copyParts_.push_back(part);
-    command.Bounds = TRect{std::min(command.Bounds.Left, part.Left), std::min(command.Bounds.Top, part.Top),
-                           std::max(command.Bounds.Right, part.Right), std::max(command.Bounds.Bottom, part.Bottom)};
-    command.Work += int64_t(part.Width()) * part.Height();
+  command.PartOffset = firstSpan;
+  command.PartCount = copySpans_.size() - firstSpan;
+  const TTouchedRows::TRowSpan& front = copySpans_[firstSpan];
+  command.Bounds = TRect{front.Left, front.Row, front.Right, copySpans_.back().Row + 1};
+  for (size_t i = firstSpan; i < copySpans_.size(); ++i) {
+    const TTouchedRows::TRowSpan& span = copySpans_[i];
+    command.Bounds.Left = std::min(command.Bounds.Left, span.Left);
+    command.Bounds.Right = std::max(command.Bounds.Right, span.Right);
+    command.Work += span.Right - span.Left;
   }
-  // Counted already, part by part.
+  // Counted already, as the rectangles it restores.
   command.Counted = true;
   commands_.push_back(std::move(command));
-  lastCopy_ = sourceId != 0 ? key : TCopyKey{};
-  sinceCopy_.Reset();
   return true;
 }
 
@@ -359,6 +410,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   ForgetCommands();
   scaled_.FlushDone();
   tiled_.FlushDone();
+  shapes_.FlushDone();
   pairs_.FlushDone();
 }
 
@@ -403,14 +455,34 @@ void TCpuCompositor::RunBand(int top, int bottom, int worker) {
 }
 
 void TCpuCompositor::RunCopy(const TCommand& command, int top, int bottom) {
-  for (size_t i = command.PartOffset; i < command.PartOffset + command.PartCount; ++i) {
-    const TRect& part = copyParts_[i];
-    for (int row = std::max(top, part.Top); row < std::min(bottom, part.Bottom); ++row) {
-      const uint32_t* src = command.Source +
-                            static_cast<size_t>(row - command.SourceDy) * static_cast<size_t>(command.SourceWidth) +
-                            (part.Left - command.SourceDx);
-      CopySpanMasked(MutableRow(row) + part.Left, src, part.Width());
+  const auto begin = copySpans_.begin() + static_cast<std::ptrdiff_t>(command.PartOffset);
+  const auto end = begin + static_cast<std::ptrdiff_t>(command.PartCount);
+  const auto first = std::lower_bound(begin, end, top,
+                                      [](const TTouchedRows::TRowSpan& s, int row) { return s.Row < row; });
+  const auto last = std::lower_bound(first, end, bottom,
+                                     [](const TTouchedRows::TRowSpan& s, int row) { return s.Row < row; });
+  const auto from = [&](const TTouchedRows::TRowSpan& span) {
+    return command.Source + static_cast<size_t>(span.Row - command.SourceDy) * static_cast<size_t>(command.SourceWidth) +
+           (span.Left - command.SourceDx);
+  };
+  // The source is far larger than the caches and each row's span starts
+  // somewhere new, where the processor cannot guess: the lines of a span a
+  // few ahead are asked for while this one is copied.
+  constexpr std::ptrdiff_t Ahead = 3;
+  constexpr int LinePixels = 64 / sizeof(uint32_t);
+  for (auto span = first; span != last; ++span) {
+    if (last - span > Ahead) {
+      const TTouchedRows::TRowSpan& next = span[Ahead];
+      const uint32_t* src = from(next);
+      const uint32_t* dst = Row(next.Row) + next.Left;
+      const int count = next.Right - next.Left;
+      for (int x = 0; x < count + LinePixels - 1; x += LinePixels) {
+        const int at = std::min(x, count - 1);
+        __builtin_prefetch(src + at, 0);
+        __builtin_prefetch(dst + at, 1);
+      }
     }
+    CopySpanMasked(MutableRow(span->Row) + span->Left, from(*span), span->Right - span->Left);
   }
 }
 

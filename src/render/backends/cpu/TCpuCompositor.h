@@ -18,6 +18,7 @@
 #include "render/backends/cpu/TCpuWorkerPool.h"
 #include "render/backends/cpu/TDamageRegion.h"
 #include "render/backends/cpu/TKeptTextures.h"
+#include "render/backends/cpu/TTouchedRows.h"
 
 // Composes a back surface in system memory: clears, 1:1 copies and textured
 // triangle strips. Draws are collected and carried out together, the surface
@@ -116,7 +117,8 @@ class TCpuCompositor {
     int Layers = 1;
     TTriangleSetup Triangle;
     // Copy: where the source's pixel (x, y) lands is (x + SourceDx, y +
-    // SourceDy); the parts, in copyParts_, are what is copied, Work pixels.
+    // SourceDy); the spans, in copySpans_ row after row, are what is
+    // copied, Work pixels.
     const uint32_t* Source = nullptr;
     int SourceWidth = 0;
     int SourceDx = 0, SourceDy = 0;
@@ -148,6 +150,8 @@ class TCpuCompositor {
   void AddRect(const TFixedVertex* corners, TCommand command);
   void AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c, TCommand command);
   void Commit();
+  // Notes in touchedSinceCopy_ the pixels a command may change, row by row.
+  void RecordTouched(const TCommand& command);
   // Drops every pending command (carried out or not wanted).
   void ForgetCommands();
   void RunBand(int top, int bottom, int worker);
@@ -190,13 +194,14 @@ class TCpuCompositor {
   std::vector<TCommand> commands_;
   std::vector<uint16_t> columns_;
   std::vector<TFixedVertex> fixed_;
-  // The last copy and what changed since, and what changed since the last
+  // The last copy and what changed since (as rectangles for the present,
+  // and row by row for the next copy), and what changed since the last
   // present.
   TCopyKey lastCopy_;
   TDamageRegion sinceCopy_;
+  TTouchedRows touchedSinceCopy_;
   TDamageRegion sincePresent_;
-  std::vector<TRect> copyRects_;
-  std::vector<TRect> copyParts_;
+  std::vector<TTouchedRows::TRowSpan> copySpans_;
   // Textures drawn as straight squares, kept at the sizes they were drawn
   // at: a bubble drawn at one size frame after frame then reads its texels
   // in place. Which texel a pixel shows depends on the square's size and on
@@ -218,6 +223,9 @@ class TCpuCompositor {
     std::shared_ptr<const TVisibleHull> Hull;
   };
   TKeptTextures<TTiledKey, TTiledForm> tiled_;
+  // Textures drawn as straight squares at their kept size: the spans their
+  // visible texels cover, per group of rows, for the restore's record.
+  TKeptTextures<const TCpuTexels*, TTouchedRows::TShape> shapes_;
   uint64_t strips_ = 0;
   // Bubbles found at this flush, and for each command the group it starts
   // (-1 for none).
