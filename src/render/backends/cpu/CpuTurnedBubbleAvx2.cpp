@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "render/backends/cpu/CpuSpanAvx2Parts.h"
 #include "render/backends/cpu/CpuTurnedBubble.h"
 
 // Compiled for AVX2 function by function, like the other AVX2 kernels:
@@ -69,29 +70,7 @@ struct TPairLayout {
   static constexpr char SecondAlpha = Narrow ? 1 : 3;
 };
 
-// One coordinate of eight neighbouring pixels, its remainders kept less
-// the denominator (as the other AVX2 walks keep them).
-struct TLanes8 {
-  __m256i Whole, Part, Step, StepPart, Denominator;
-
-  AVX2_FUNCTION TLanes8(int64_t whole, int64_t part, const int32_t* laneWhole, const int32_t* lanePart,
-                        int32_t step, int32_t stepPart, int64_t denominator)
-      : Step(_mm256_set1_epi32(step)),
-        StepPart(_mm256_set1_epi32(stepPart)),
-        Denominator(_mm256_set1_epi32(static_cast<int32_t>(denominator))) {
-    Whole = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(whole)),
-                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(laneWhole)));
-    Part = _mm256_set1_epi32(static_cast<int32_t>(part - denominator));
-    Carry(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanePart)), _mm256_setzero_si256());
-  }
-  AVX2_FUNCTION void Advance() { Carry(StepPart, Step); }
-  AVX2_FUNCTION void Carry(__m256i stepPart, __m256i step) {
-    Part = _mm256_add_epi32(Part, stepPart);
-    const __m256i carry = _mm256_cmpgt_epi32(Part, _mm256_set1_epi32(-1));
-    Part = _mm256_sub_epi32(Part, _mm256_and_si256(carry, Denominator));
-    Whole = _mm256_sub_epi32(_mm256_add_epi32(Whole, step), carry);
-  }
-};
+using avx2::TLanes8;
 
 // The pair's texels at the lanes' positions, `scale` bytes each, read four
 // bytes from where each starts; `clamp`: positions may leave the texture
@@ -129,23 +108,7 @@ VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, __m256i firstTint, 
   return _mm256_and_si256(_mm256_packus_epi16(low, high), _mm256_set1_epi32(static_cast<int>(ColourMask)));
 }
 
-// The first `rest` (1..7) of eight pixels, written in pieces of four, two
-// and one: a masked vector write is slow on some processors, and a copy
-// loop becomes a library call.
-AVX2_FUNCTION inline void StoreTail(uint32_t* dst, __m256i pixels, int rest) {
-  __m128i part = _mm256_castsi256_si128(pixels);
-  if (rest & 4) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), part);
-    part = _mm256_extracti128_si256(pixels, 1);
-    dst += 4;
-  }
-  if (rest & 2) {
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), part);
-    part = _mm_srli_si128(part, 8);
-    dst += 2;
-  }
-  if (rest & 1) *dst = static_cast<uint32_t>(_mm_cvtsi128_si32(part));
-}
+using avx2::StoreTail;
 
 template <bool firstGrey, bool secondGrey, bool clamp>
 AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps,
@@ -186,30 +149,17 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   const int rest = count - i;
   if (rest == 0) return;
   // The last few pixels read through a lane mask and are written one by one.
-  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const __m256i inside = avx2::Inside(rest);
   const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), inside);
   StoreTail(dst + i, Blended<firstGrey, secondGrey>(_mm256_and_si256(texels, inside), under, firstTint, firstColour,
                                                     secondTint, secondColour),
             rest);
 }
 
-// Whether every position of `count` pixels of a walk, and of the group
-// read ahead, lies on the texture: a floored linear walk moves one way in
-// each coordinate, so its first and last positions bound all between.
-bool StaysOn(const TWalkSteps& steps, const TTexelWalk& start, int count, int width, int height) {
-  const int64_t reach = (int64_t(count) + Lanes - 1) / Lanes * Lanes + Lanes - 1;
-  const auto within = [reach](int64_t from, int64_t step, int64_t size) {
-    const int64_t low = std::min(from, from + reach * step);
-    const int64_t high = std::max(from, from + reach * (step + 1));
-    return low >= 0 && high < size;
-  };
-  return within(start.U, steps.UStep, width) && within(start.V, steps.VStep, height);
-}
-
 template <bool firstGrey, bool secondGrey>
 AVX2_FUNCTION void PairBlendClamped(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps,
                                    const TTexelWalk& start, int count, uint32_t firstTint, uint32_t secondTint) {
-  if (StaysOn(steps, start, count, pair.Width, pair.Height)) {
+  if (avx2::StaysOn(steps, start, count, pair.Width, pair.Height)) {
     PairBlend<firstGrey, secondGrey, false>(dst, pair, steps, start, count, firstTint, secondTint);
   } else {
     PairBlend<firstGrey, secondGrey, true>(dst, pair, steps, start, count, firstTint, secondTint);
