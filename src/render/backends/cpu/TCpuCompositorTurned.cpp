@@ -31,8 +31,7 @@ TRect Union(const TRect& a, const TRect& b) {
 
 // Cuts a run to the pixels whose texels may show under either hull; false
 // when none may.
-bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other) {
-  if (!hull.Cuts() && (!other || !other->Cuts())) return true;
+bool CutToHulls(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other) {
   const int count = run.End - run.Begin;
   int first = 0, last = 0;
   const bool shows = hull.Clip(*run.Steps, run.Start, count, first, last);
@@ -51,6 +50,12 @@ bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* othe
   run.End = run.Begin + last + 1;
   run.Begin += first;
   return true;
+}
+
+// Most runs meet textures without a hull: that test stays inline.
+inline bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other) {
+  if (!hull.Cuts() && (!other || !other->Cuts())) return true;
+  return CutToHulls(run, hull, other);
 }
 
 }  // namespace
