@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "render/backends/cpu/CpuBlendAvx2.h"
 #include "render/backends/cpu/CpuSpanAvx2Parts.h"
 #include "render/backends/cpu/CpuTurnedBubble.h"
 
@@ -13,52 +14,7 @@
 
 namespace {
 
-constexpr uint32_t ColourMask = 0x00FFFFFF;
 constexpr int Lanes = WalkLanes;
-
-// Rounded x / 255 in 16-bit lanes holding 0..65025 (as in CpuSpanAvx2.cpp).
-VECTOR_HELPER __m256i Div255x16(__m256i x) {
-  return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
-}
-
-// Byte `at` of the four pixels the half `high` picks of each 128-bit lane,
-// spread over each pixel's four 16-bit lanes, as the unpacked destination
-// lays them out.
-template <bool high, char at>
-VECTOR_HELPER __m256i Spread(__m256i v) {
-  const char a = high ? 8 + at : at, b = high ? 12 + at : 4 + at, z = -128;
-  return _mm256_shuffle_epi8(
-      v, _mm256_setr_epi8(a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z, a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z));
-}
-
-// One draw of the rule on unpacked pixels: colour x alpha + under x
-// (255 - alpha), rounded to 8 bits.
-VECTOR_HELPER __m256i Over(__m256i colour, __m256i alpha, __m256i under) {
-  const __m256i inverse = _mm256_xor_si256(alpha, _mm256_set1_epi16(255));
-  return Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(colour, alpha), _mm256_mullo_epi16(under, inverse)));
-}
-
-VECTOR_HELPER __m256i Tinted(__m256i colour16, __m256i tint16) {
-  return Div255x16(_mm256_mullo_epi16(colour16, tint16));
-}
-
-VECTOR_HELPER __m256i Wide(uint32_t colour) {
-  return _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(colour)), _mm256_setzero_si256());
-}
-
-// One texture of the pair, its alpha in byte `alpha`: with the grey in the
-// byte before, tinted texel by texel (`grey`), or of one colour, tinted
-// once (`colour16`).
-template <bool grey, char alpha>
-VECTOR_HELPER void Lay(__m256i texels, __m256i tint16, __m256i colour16, __m256i& low, __m256i& high) {
-  if constexpr (grey) {
-    low = Over(Tinted(Spread<false, alpha - 1>(texels), tint16), Spread<false, alpha>(texels), low);
-    high = Over(Tinted(Spread<true, alpha - 1>(texels), tint16), Spread<true, alpha>(texels), high);
-  } else {
-    low = Over(colour16, Spread<false, alpha>(texels), low);
-    high = Over(colour16, Spread<true, alpha>(texels), high);
-  }
-}
 
 // Where the pair keeps each texture's alpha: two alphas side by side when
 // neither is grey, else grey and alpha twice.
@@ -93,19 +49,64 @@ VECTOR_HELPER __m256i Gather(const uint8_t* texels, const TLanes8& u, const TLan
   return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), _mm256_add_epi32(rowPart, columnPart), scale);
 }
 
+// What a run's blend keeps in registers: the blend's constants and, per
+// texture, the patterns that spread its alpha and grey over the colour
+// bytes, and its colour: tinted once, less 128 (one-colour textures), or
+// the tint in 16-bit lanes (grey ones, tinted texel by texel).
+struct TPairConstants : avx2::TBlendConstants {
+  __m256i FirstAlpha, SecondAlpha, FirstGrey, SecondGrey;
+  __m256i FirstColour, SecondColour;
+};
+
+// One texture of the pair laid on `under`, its alpha in byte `alpha` of
+// each texel and, when `grey`, its grey in the byte before.
+template <bool grey>
+VECTOR_HELPER __m256i Lay(__m256i texels, __m256i under, __m256i alphaPattern, __m256i greyPattern, __m256i colour,
+                          const avx2::TBlendConstants& k) {
+  const __m256i alpha = _mm256_shuffle_epi8(texels, alphaPattern);
+  __m256i flipped = colour;
+  if constexpr (grey) {
+    flipped = _mm256_xor_si256(avx2::TintedBytes(_mm256_shuffle_epi8(texels, greyPattern), colour, k), k.Flip);
+  }
+  return avx2::BlendBytes(flipped, alpha, under, k);
+}
+
+// Eight pixels of `under` under the first texture and then the second, each
+// rounded to 8 bits as its own draw would leave it; a texture clear over
+// all eight leaves them as they are, as the rule does.
 template <bool firstGrey, bool secondGrey>
-VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, __m256i firstTint, __m256i firstColour,
-                              __m256i secondTint, __m256i secondColour) {
+VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, const TPairConstants& k) {
   using TLayout = TPairLayout<firstGrey, secondGrey>;
-  const __m256i zero = _mm256_setzero_si256();
-  __m256i low = _mm256_unpacklo_epi8(under, zero), high = _mm256_unpackhi_epi8(under, zero);
   if (!_mm256_testz_si256(texels, _mm256_set1_epi32(0xFF << (8 * TLayout::FirstAlpha)))) {
-    Lay<firstGrey, TLayout::FirstAlpha>(texels, firstTint, firstColour, low, high);
+    under = Lay<firstGrey>(texels, under, k.FirstAlpha, k.FirstGrey, k.FirstColour, k);
   }
   if (!_mm256_testz_si256(texels, _mm256_set1_epi32(static_cast<int>(0xFFu << (8 * TLayout::SecondAlpha))))) {
-    Lay<secondGrey, TLayout::SecondAlpha>(texels, secondTint, secondColour, low, high);
+    under = Lay<secondGrey>(texels, under, k.SecondAlpha, k.SecondGrey, k.SecondColour, k);
   }
-  return _mm256_and_si256(_mm256_packus_epi16(low, high), _mm256_set1_epi32(static_cast<int>(ColourMask)));
+  return under;
+}
+
+// A texture's colour as Lay takes it: the tint in 16-bit lanes for a grey
+// one, else its one colour tinted once, each byte less 128.
+template <bool grey>
+VECTOR_HELPER __m256i LayColour(uint32_t colour, uint32_t tintColour, const avx2::TBlendConstants& k) {
+  const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), k.Zero);
+  if constexpr (grey) return tint16;
+  return _mm256_xor_si256(avx2::TintedBytes(_mm256_set1_epi32(static_cast<int>(colour)), tint16, k), k.Flip);
+}
+
+template <bool firstGrey, bool secondGrey>
+VECTOR_HELPER TPairConstants MakePairConstants(const TCpuTiledPair& pair, uint32_t firstTint, uint32_t secondTint) {
+  using TLayout = TPairLayout<firstGrey, secondGrey>;
+  TPairConstants k;
+  static_cast<avx2::TBlendConstants&>(k) = avx2::MakeBlendConstants();
+  k.FirstAlpha = avx2::SpreadPattern(TLayout::FirstAlpha);
+  k.SecondAlpha = avx2::SpreadPattern(TLayout::SecondAlpha);
+  k.FirstGrey = avx2::SpreadPattern(TLayout::FirstAlpha - 1);
+  k.SecondGrey = avx2::SpreadPattern(TLayout::SecondAlpha - 1);
+  k.FirstColour = LayColour<firstGrey>(pair.FirstColour, firstTint, k);
+  k.SecondColour = LayColour<secondGrey>(pair.SecondColour, secondTint, k);
+  return k;
 }
 
 using avx2::StoreTail;
@@ -121,11 +122,7 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   const __m256i lastColumn = _mm256_set1_epi32(pair.Width - 1);
   const __m256i lastRow = _mm256_set1_epi32(pair.Height - 1);
   const __m256i tileRow = _mm256_set1_epi32(pair.TilesAcross * TCpuTiledTexels::TileSide);
-  const __m256i firstTint = Wide(firstTintColour | 0xFF000000u);
-  const __m256i secondTint = Wide(secondTintColour | 0xFF000000u);
-  // Texels kept as alpha alone share one colour, tinted once per run.
-  const __m256i firstColour = Tinted(Wide(pair.FirstColour), firstTint);
-  const __m256i secondColour = Tinted(Wide(pair.SecondColour), secondTint);
+  const TPairConstants k = MakePairConstants<firstGrey, secondGrey>(pair, firstTintColour, secondTintColour);
   using TLayout = TPairLayout<firstGrey, secondGrey>;
   // Both alphas; a narrow read's upper half belongs to the next texel.
   const __m256i alphas = _mm256_set1_epi32(static_cast<int>(TLayout::Narrow ? 0x0000FFFFu : 0xFF00FF00u));
@@ -141,8 +138,7 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
     const __m256i next = Gather<TLayout::Scale, clamp>(words, u, v, lastColumn, lastRow, tileRow);
     if (!_mm256_testz_si256(texels, alphas)) {
       __m256i* out = reinterpret_cast<__m256i*>(dst + i);
-      _mm256_storeu_si256(out, Blended<firstGrey, secondGrey>(texels, _mm256_loadu_si256(out), firstTint,
-                                                              firstColour, secondTint, secondColour));
+      _mm256_storeu_si256(out, Blended<firstGrey, secondGrey>(texels, _mm256_loadu_si256(out), k));
     }
     texels = next;
   }
@@ -151,9 +147,7 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   // The last few pixels read through a lane mask and are written one by one.
   const __m256i inside = avx2::Inside(rest);
   const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), inside);
-  StoreTail(dst + i, Blended<firstGrey, secondGrey>(_mm256_and_si256(texels, inside), under, firstTint, firstColour,
-                                                    secondTint, secondColour),
-            rest);
+  StoreTail(dst + i, Blended<firstGrey, secondGrey>(_mm256_and_si256(texels, inside), under, k), rest);
 }
 
 template <bool firstGrey, bool secondGrey>
