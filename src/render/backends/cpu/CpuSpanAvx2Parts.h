@@ -18,24 +18,26 @@ namespace avx2 {
 // pixel's and the lanes' offsets. Remainders are kept less the denominator,
 // in [-denominator, 0), so that a carry is a remainder no longer negative.
 struct TLanes8 {
-  __m256i Whole, Part, Step, StepPart, Denominator;
+  // The step plus the carry's one: a carry is a sign bit that is not set.
+  __m256i Whole, Part, StepAndOne, StepPart, Denominator;
 
   AVX2_PART TLanes8(int64_t whole, int64_t part, const int32_t* laneWhole, const int32_t* lanePart, int32_t step,
                     int32_t stepPart, int64_t denominator)
-      : Step(_mm256_set1_epi32(step)),
+      : StepAndOne(_mm256_set1_epi32(step + 1)),
         StepPart(_mm256_set1_epi32(stepPart)),
         Denominator(_mm256_set1_epi32(static_cast<int32_t>(denominator))) {
     Whole = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(whole)),
                              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(laneWhole)));
     Part = _mm256_set1_epi32(static_cast<int32_t>(part - denominator));
-    Carry(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanePart)), _mm256_setzero_si256());
+    Carry(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanePart)), _mm256_set1_epi32(1));
   }
-  AVX2_PART void Advance() { Carry(StepPart, Step); }
-  AVX2_PART void Carry(__m256i stepPart, __m256i step) {
+  AVX2_PART void Advance() { Carry(StepPart, StepAndOne); }
+  AVX2_PART void Carry(__m256i stepPart, __m256i stepAndOne) {
     Part = _mm256_add_epi32(Part, stepPart);
-    const __m256i carry = _mm256_cmpgt_epi32(Part, _mm256_set1_epi32(-1));
-    Part = _mm256_sub_epi32(Part, _mm256_and_si256(carry, Denominator));
-    Whole = _mm256_sub_epi32(_mm256_add_epi32(Whole, step), carry);
+    // All ones where the remainder is still negative: no carry there.
+    const __m256i kept = _mm256_srai_epi32(Part, 31);
+    Part = _mm256_sub_epi32(Part, _mm256_andnot_si256(kept, Denominator));
+    Whole = _mm256_add_epi32(_mm256_add_epi32(Whole, stepAndOne), kept);
   }
 };
 
