@@ -138,6 +138,41 @@ TEST(TurnedBubbles, RandomBubblesMatchTheReferenceOnEveryKernelThreadCountAndVie
   }
 }
 
+TEST(TurnedBubbles, ShadowsMovedNearAndFarFromTheirBodyMatchTheReference) {
+  // A shadow moved by whole pixels takes the body's rows from rows above,
+  // as far as rows are kept; one moved farther, up, by part of a pixel or
+  // drawn from a texture of another size finds its own rows.
+  const auto body = StyleTexels(64, 24, 0, false, 0xFFFFFF);
+  const auto front = StyleTexels(64, 25, 3, true, 0);
+  const auto shadow = StyleTexels(64, 26, 4, false, 0);
+  const auto smallShadow = StyleTexels(48, 27, 0, false, 0);
+  const float moves[][2] = {{0, 1}, {7, 0}, {-33, 2}, {17, 62}, {5, 63}, {-4, 64}, {0, 75}, {20, -3}, {3.5f, 30}, {2, 30.25f}};
+  std::vector<Square> squares;
+  int i = 0;
+  for (const auto& move : moves) {
+    Square b, s, f;
+    // Bodies and shadows wholly on the surface, where nothing cuts them.
+    fixtures::Square(b.Corners, float(50 + (i * 37) % (Width - 100)), float(30 + (i * 13) % 20), 24 + (i * 5) % 12,
+                     0.05f + 0.11f * float(i), 0xFF000000u | uint32_t(0x305070 * (i + 1)));
+    b.Texels = body;
+    s = b;
+    for (auto& corner : s.Corners) {
+      corner.sx += move[0];
+      corner.sy += move[1];
+      corner.color = 0xFF000000u;
+    }
+    s.Texels = i % 4 == 3 ? smallShadow : shadow;
+    f = b;
+    for (auto& corner : f.Corners) corner.color = 0xFFFFFFFFu;
+    f.Texels = front;
+    squares.insert(squares.end(), {s, b, f});
+    ++i;
+  }
+  for (TSpanKernel kernel : {TSpanKernel::Scalar, TSpanKernel::Avx2}) {
+    for (int threads : {1, 2}) ExpectSameAsReference(squares, threads, kernel, TRect{0, 0, Width, Height});
+  }
+}
+
 TEST(TurnedBubbles, LargeBubblesWithLongRowsMatchTheReference) {
   // Bodies many times their texture's size and far bigger than the screen:
   // long runs and walks that start far off the surface.

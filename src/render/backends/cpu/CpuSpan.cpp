@@ -79,7 +79,7 @@ inline __m128i ClampLanes(__m128i x, __m128i last) {
   return _mm_or_si128(_mm_and_si128(over, last), _mm_andnot_si128(over, x));
 }
 
-constexpr int64_t LaneLimit = int64_t(1) << 30;
+constexpr int64_t LaneLimit = WalkLaneLimit;
 
 inline void StepPixel(int64_t& whole, int64_t& part, int64_t step, int64_t stepPart, int64_t denominator) {
   whole += step;
@@ -156,13 +156,6 @@ TTexelWalk WalkFrom(const TWalkSteps& steps, const TTexelWalk& start, int count)
   stride(at.U, at.UPart, steps.UStep, steps.UStepPart, steps.UDenominator);
   stride(at.V, at.VPart, steps.VStep, steps.VStepPart, steps.VDenominator);
   return at;
-}
-
-bool WalkFitsLanes(const TWalkSteps& steps, const TTexelWalk& start, int count) {
-  const auto fits = [count](int64_t from, int64_t step) {
-    return std::abs(from) < LaneLimit / 2 && (int64_t(count) + WalkLanes) * (std::abs(step) + 1) < LaneLimit / 2;
-  };
-  return steps.Lanes && fits(start.U, steps.UStep) && fits(start.V, steps.VStep);
 }
 
 void WalkSpanScalar(uint32_t* out, const uint32_t* texels, int width, int height, const TWalkSteps& steps,

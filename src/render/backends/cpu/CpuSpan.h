@@ -70,9 +70,19 @@ struct TWalkSteps {
   int32_t VOver[2] = {}, VPartOver[2] = {};
 };
 void PlanWalk(TWalkSteps& steps);
+// Positions the vector walks' 32-bit lanes hold with room to step.
+constexpr int64_t WalkLaneLimit = int64_t(1) << 30;
 // Whether a row of `count` pixels keeps its texel positions within the
-// lanes; the vector walks hand any other row to the scalar one.
-bool WalkFitsLanes(const TWalkSteps& steps, const TTexelWalk& start, int count);
+// lanes; the vector walks hand any other row to the scalar one. Asked once
+// per run, so kept inline.
+inline bool WalkFitsLanes(const TWalkSteps& steps, const TTexelWalk& start, int count) {
+  const auto fits = [count](int64_t from, int64_t step) {
+    const int64_t size = step < 0 ? -step : step;
+    return from < WalkLaneLimit / 2 && from > -WalkLaneLimit / 2 &&
+           (int64_t(count) + WalkLanes) * (size + 1) < WalkLaneLimit / 2;
+  };
+  return steps.Lanes && fits(start.U, steps.UStep) && fits(start.V, steps.VStep);
+}
 
 // out[i] = the texel pixel i of the walk shows, for `count` pixels of a
 // texture of width x height.

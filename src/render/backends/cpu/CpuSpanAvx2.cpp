@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "render/backends/cpu/CpuSpan.h"
+#include "render/backends/cpu/CpuSpanAvx2Parts.h"
 
 // Compiled for AVX2 function by function, so the rest of the program still
 // runs on processors without it; BlendSpanFunction only hands this out when
@@ -109,34 +110,24 @@ __attribute__((target("avx2"))) inline void BlendBlock(uint32_t* dst, __m256i te
 template <TTint tint>
 __attribute__((target("avx2"))) inline void BlendOneColourBlock(uint32_t* dst, __m256i alphas, __m256i colour16,
                                                                 __m256i opaqueColour) {
-  const __m256i alpha = _mm256_slli_epi32(alphas, 24);
-  if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alpha, _mm256_setzero_si256())) == -1) return;
+  // Each alpha is byte 0 of its lane; the bytes above belong to other texels.
+  const __m256i alphaBits = _mm256_set1_epi32(0xFF);
+  if (_mm256_testz_si256(alphas, alphaBits)) return;
   __m256i* out = reinterpret_cast<__m256i*>(dst);
-  if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alpha, _mm256_set1_epi32(static_cast<int>(0xFF000000u)))) == -1) {
+  if (_mm256_testc_si256(alphas, alphaBits)) {
     _mm256_storeu_si256(out, opaqueColour);
     return;
   }
   _mm256_storeu_si256(out, Blended<tint, true>(alphas, _mm256_loadu_si256(out), colour16));
 }
 
-// The last `rest` (1..7) pixels of a run. They are read through a lane
-// mask, not gathered into memory first: a vector read of bytes just written
-// one by one waits for those writes to land. Written back one by one, as a
-// masked vector write is slow on some processors.
-VECTOR_HELPER __m256i TailUnder(const uint32_t* dst, int rest) {
-  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  return _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), inside);
-}
-
-__attribute__((target("avx2"))) inline void StoreTail(uint32_t* dst, __m256i pixels, int rest) {
-  alignas(32) uint32_t out[8];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(out), pixels);
-  std::copy_n(out, rest, dst);
-}
+using avx2::LoadTail;
+using avx2::StoreTail;
+using avx2::TLanes8;
 
 template <TTint tint>
 __attribute__((target("avx2"))) inline void BlendTail(uint32_t* dst, __m256i texel, int rest, __m256i tint16) {
-  StoreTail(dst, Blended<tint>(texel, TailUnder(dst, rest), tint16), rest);
+  StoreTail(dst, Blended<tint>(texel, LoadTail(dst, rest), tint16), rest);
 }
 
 template <TTint tint>
@@ -150,37 +141,8 @@ __attribute__((target("avx2"))) void BlendAvx2(uint32_t* dst, const uint32_t* te
   const int rest = count - i;
   if (rest == 0) return;
   // Rows are short, so their last few pixels are a fair share of the work.
-  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  BlendTail<tint>(dst + i, _mm256_maskload_epi32(reinterpret_cast<const int*>(texels + i), inside), rest, tint16);
+  BlendTail<tint>(dst + i, LoadTail(texels + i, rest), rest, tint16);
 }
-
-// One coordinate of eight neighbouring pixels, kept as TLanes4 keeps four.
-struct TLanes8 {
-  __m256i Whole;
-  __m256i Part;
-  __m256i Step;
-  __m256i StepPart;
-  __m256i Denominator;
-
-  __attribute__((target("avx2"))) TLanes8(int64_t whole, int64_t part, const int32_t* laneWhole,
-                                          const int32_t* lanePart, int32_t step, int32_t stepPart,
-                                          int64_t denominator)
-      : Step(_mm256_set1_epi32(step)),
-        StepPart(_mm256_set1_epi32(stepPart)),
-        Denominator(_mm256_set1_epi32(static_cast<int32_t>(denominator))) {
-    Whole = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(whole)),
-                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(laneWhole)));
-    Part = _mm256_set1_epi32(static_cast<int32_t>(part - denominator));
-    Carry(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanePart)), _mm256_setzero_si256());
-  }
-  __attribute__((target("avx2"))) void Advance() { Carry(StepPart, Step); }
-  __attribute__((target("avx2"))) void Carry(__m256i stepPart, __m256i step) {
-    Part = _mm256_add_epi32(Part, stepPart);
-    const __m256i carry = _mm256_cmpgt_epi32(Part, _mm256_set1_epi32(-1));
-    Part = _mm256_sub_epi32(Part, _mm256_and_si256(carry, Denominator));
-    Whole = _mm256_sub_epi32(_mm256_add_epi32(Whole, step), carry);
-  }
-};
 
 }  // namespace
 
@@ -243,13 +205,17 @@ namespace {
 // The eight texels the lanes are at, clamped onto the texture, from its
 // tiles: tile (row / 4, column / 4), then row % 4 and column % 4 within;
 // each read takes four bytes from where the texel starts.
-template <TCpuTiledTexels::TLayout layout>
+// `clamp`: positions may leave the texture.
+template <TCpuTiledTexels::TLayout layout, bool clamp>
 VECTOR_HELPER __m256i Gather(const uint8_t* tiles, const TLanes8& u, const TLanes8& v, __m256i lastColumn,
                              __m256i lastRow, __m256i tileRow) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i within = _mm256_set1_epi32(TCpuTiledTexels::TileSide - 1);
-  const __m256i column = _mm256_min_epi32(_mm256_max_epi32(u.Whole, zero), lastColumn);
-  const __m256i row = _mm256_min_epi32(_mm256_max_epi32(v.Whole, zero), lastRow);
+  __m256i column = u.Whole, row = v.Whole;
+  if constexpr (clamp) {
+    column = _mm256_min_epi32(_mm256_max_epi32(column, zero), lastColumn);
+    row = _mm256_min_epi32(_mm256_max_epi32(row, zero), lastRow);
+  }
   // (row & ~3) x tiles across x 4 + (column & ~3) x 4 + (row & 3) x 4 + (column & 3)
   const __m256i rowPart = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_andnot_si256(within, row), tileRow),
                                            _mm256_slli_epi32(_mm256_and_si256(row, within), 2));
@@ -269,7 +235,7 @@ VECTOR_HELPER __m256i Gather(const uint8_t* tiles, const TLanes8& u, const TLane
 
 // The walk and the blend in one: each group of eight texels is gathered
 // into a register and blended from there.
-template <TTint tint, TCpuTiledTexels::TLayout layout>
+template <TTint tint, TCpuTiledTexels::TLayout layout, bool clamp>
 __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTiledTexels& texels,
                                                    const TWalkSteps& steps, const TTexelWalk& start, int count,
                                                    uint32_t tintColour) {
@@ -295,13 +261,14 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
   // A gather takes far longer to deliver than to issue. The next group's
   // gather goes out before this group is blended, so its wait overlaps the
   // blend instead of following it. Positions past the run are still clamped
-  // onto the texture, so reading one group ahead never leaves it.
-  __m256i texel = Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow);
+  // onto the texture (or the caller made sure they stay on it), so reading
+  // one group ahead never leaves it.
+  __m256i texel = Gather<layout, clamp>(tiles, u, v, lastColumn, lastRow, tileRow);
   int i = 0;
   for (; i + WalkLanes <= count; i += WalkLanes) {
     u.Advance();
     v.Advance();
-    const __m256i next = Gather<layout>(tiles, u, v, lastColumn, lastRow, tileRow);
+    const __m256i next = Gather<layout, clamp>(tiles, u, v, lastColumn, lastRow, tileRow);
     // Clear groups are skipped and opaque ones copied: with the gather
     // issued a group ahead, a branch on its texels no longer waits for them,
     // and inside a bubble long runs of groups take the same way.
@@ -315,9 +282,21 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
   const int rest = count - i;
   if (rest == 0) return;
   if constexpr (oneColour) {
-    StoreTail(dst + i, Blended<tint, true>(texel, TailUnder(dst + i, rest), colour16), rest);
+    StoreTail(dst + i, Blended<tint, true>(texel, LoadTail(dst + i, rest), colour16), rest);
   } else {
     BlendTail<tint>(dst + i, texel, rest, tint16);
+  }
+}
+
+// Positions that stay on the texture are read without clamping.
+template <TTint tint, TCpuTiledTexels::TLayout layout>
+__attribute__((target("avx2"))) void WalkBlendClamped(uint32_t* dst, const TCpuTiledTexels& texels,
+                                                      const TWalkSteps& steps, const TTexelWalk& start, int count,
+                                                      uint32_t tintColour) {
+  if (avx2::StaysOn(steps, start, count, texels.Width, texels.Height)) {
+    WalkBlendAvx2<tint, layout, false>(dst, texels, steps, start, count, tintColour);
+  } else {
+    WalkBlendAvx2<tint, layout, true>(dst, texels, steps, start, count, tintColour);
   }
 }
 
@@ -327,13 +306,13 @@ __attribute__((target("avx2"))) void WalkBlendLayout(uint32_t* dst, const TCpuTi
                                                      uint32_t tintColour) {
   switch (texels.Layout) {
     case TCpuTiledTexels::Alpha:
-      WalkBlendAvx2<tint, TCpuTiledTexels::Alpha>(dst, texels, steps, start, count, tintColour);
+      WalkBlendClamped<tint, TCpuTiledTexels::Alpha>(dst, texels, steps, start, count, tintColour);
       break;
     case TCpuTiledTexels::GreyAlpha:
-      WalkBlendAvx2<tint, TCpuTiledTexels::GreyAlpha>(dst, texels, steps, start, count, tintColour);
+      WalkBlendClamped<tint, TCpuTiledTexels::GreyAlpha>(dst, texels, steps, start, count, tintColour);
       break;
     default:
-      WalkBlendAvx2<tint, TCpuTiledTexels::Full>(dst, texels, steps, start, count, tintColour);
+      WalkBlendClamped<tint, TCpuTiledTexels::Full>(dst, texels, steps, start, count, tintColour);
       break;
   }
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "render/backends/cpu/CpuRaster.h"
+#include "render/backends/cpu/CpuSpan.h"
 
 // A triangle walked row after row without a division per row: every
 // quotient the rows need is carried along with its remainder as its
@@ -74,20 +75,11 @@ class TTexelRows {
   void MoveTo(int64_t row, int64_t column, int64_t& whole, int64_t& part) {
     const int64_t columns = column - column_;
     if (!placed_ || row != row_ + 1 || columns < -MaxColumns || columns > MaxColumns) {
-      const TWide n = base_ + static_cast<TWide>(stepY_) * row + static_cast<TWide>(stepX_) * column;
-      whole_ = static_cast<int64_t>(FloorDiv128(n, denominator_));
-      part_ = static_cast<int64_t>(n - static_cast<TWide>(whole_) * denominator_);
+      Place(row, column);
     } else {
-      // One row down and some columns across: the step's own quotient and
-      // remainder, kept for the last two jumps (an edge's slope gives two),
-      // and a carry at most.
-      const TJump& jump = Jump(columns);
-      whole_ += jump.Whole;
-      part_ += jump.Part;
-      if (part_ >= denominator_) {
-        part_ -= denominator_;
-        ++whole_;
-      }
+      int slot = Slot(columns);
+      if (slot < 0) slot = NewSlot(columns);
+      Jump(slot);
     }
     placed_ = true;
     row_ = row;
@@ -96,26 +88,56 @@ class TTexelRows {
     part = part_;
   }
 
- private:
-  // Column jumps beyond this are worked out afresh.
+  // The pieces of MoveTo, for a walk that moves two coordinates together
+  // (TWalkRows) and asks once for both.
   static constexpr int64_t MaxColumns = int64_t(1) << 24;
-  struct TJump {
-    int64_t Columns = 0;
-    int64_t Whole = 0, Part = 0;
-    bool Known = false;
-  };
-  const TJump& Jump(int64_t columns) {
-    for (const TJump& jump : jumps_) {
-      if (jump.Known && jump.Columns == columns) return jump;
+  // Works the quotient out afresh at (row, column).
+  void Place(int64_t row, int64_t column) {
+    const TWide n = base_ + static_cast<TWide>(stepY_) * row + static_cast<TWide>(stepX_) * column;
+    whole_ = static_cast<int64_t>(FloorDiv128(n, denominator_));
+    part_ = static_cast<int64_t>(n - static_cast<TWide>(whole_) * denominator_);
+  }
+  // One row down and `columns` across, by the step kept in `slot` (0 or
+  // 1): the step's own quotient and remainder and a carry at most.
+  void Jump(int slot) {
+    const TJump& jump = jumps_[slot];
+    whole_ += jump.Whole;
+    part_ += jump.Part;
+    if (part_ >= denominator_) {
+      part_ -= denominator_;
+      ++whole_;
     }
-    TJump& jump = jumps_[older_];
-    older_ ^= 1;
+  }
+  // Keeps the step one row down and `columns` across in `slot`.
+  void KeepJump(int slot, int64_t columns) {
+    TJump& jump = jumps_[slot];
     const TWide n = static_cast<TWide>(stepY_) + static_cast<TWide>(stepX_) * columns;
     jump.Columns = columns;
     jump.Whole = static_cast<int64_t>(FloorDiv128(n, denominator_));
     jump.Part = static_cast<int64_t>(n - static_cast<TWide>(jump.Whole) * denominator_);
     jump.Known = true;
-    return jump;
+  }
+  int64_t Whole() const { return whole_; }
+  int64_t Part() const { return part_; }
+
+ private:
+  // The last two jumps are kept: an edge's slope gives two.
+  struct TJump {
+    int64_t Columns = 0;
+    int64_t Whole = 0, Part = 0;
+    bool Known = false;
+  };
+  int Slot(int64_t columns) const {
+    for (int slot = 0; slot < 2; ++slot) {
+      if (jumps_[slot].Known && jumps_[slot].Columns == columns) return slot;
+    }
+    return -1;
+  }
+  int NewSlot(int64_t columns) {
+    const int slot = older_;
+    older_ ^= 1;
+    KeepJump(slot, columns);
+    return slot;
   }
   TWide base_;
   int64_t stepX_, stepY_, denominator_;
@@ -123,5 +145,52 @@ class TTexelRows {
   bool placed_ = false;
   int64_t row_ = 0, column_ = 0, whole_ = 0, part_ = 0;
   TJump jumps_[2];
+  int older_ = 0;
+};
+
+// Both texture coordinates at the first pixel of each row, moved together:
+// they jump by the same columns, so one test and one look-up serve both.
+class TWalkRows {
+ public:
+  TWalkRows(const TTexelRows& u, const TTexelRows& v) : u_(u), v_(v) {}
+  const TTexelRows& U() const { return u_; }
+  const TTexelRows& V() const { return v_; }
+  void MoveTo(int64_t row, int64_t column, TTexelWalk& walk) {
+    const int64_t columns = column - column_;
+    if (!placed_ || row != row_ + 1 || columns < -TTexelRows::MaxColumns || columns > TTexelRows::MaxColumns) {
+      u_.Place(row, column);
+      v_.Place(row, column);
+    } else {
+      int slot = 0;
+      if (known_[0] && columns_[0] == columns) {
+        slot = 0;
+      } else if (known_[1] && columns_[1] == columns) {
+        slot = 1;
+      } else {
+        slot = older_;
+        older_ ^= 1;
+        known_[slot] = true;
+        columns_[slot] = columns;
+        u_.KeepJump(slot, columns);
+        v_.KeepJump(slot, columns);
+      }
+      u_.Jump(slot);
+      v_.Jump(slot);
+    }
+    placed_ = true;
+    row_ = row;
+    column_ = column;
+    walk.U = u_.Whole();
+    walk.UPart = u_.Part();
+    walk.V = v_.Whole();
+    walk.VPart = v_.Part();
+  }
+
+ private:
+  TTexelRows u_, v_;
+  bool placed_ = false;
+  int64_t row_ = 0, column_ = 0;
+  bool known_[2] = {};
+  int64_t columns_[2] = {};
   int older_ = 0;
 };

@@ -60,17 +60,17 @@ TPairBlendSpanFn PairBlendSpanFunction(TSpanKernel kernel) {
 }
 
 TTriangleRuns::TTriangleRuns(const TTriangleSetup& t, int left, int right, int row)
-    : u_(t.UBase, t.UStepX, t.UStepY, t.Denominator, t.UCommon),
-      v_(t.VBase, t.VStepX, t.VStepY, t.Denominator, t.VCommon),
+    : walk_(TTexelRows(t.UBase, t.UStepX, t.UStepY, t.Denominator, t.UCommon),
+            TTexelRows(t.VBase, t.VStepX, t.VStepY, t.Denominator, t.VCommon)),
       left_(left),
       right_(right),
       row_(row) {
-  steps_.UStep = u_.StepWhole();
-  steps_.UStepPart = u_.StepPart();
-  steps_.UDenominator = u_.Denominator();
-  steps_.VStep = v_.StepWhole();
-  steps_.VStepPart = v_.StepPart();
-  steps_.VDenominator = v_.Denominator();
+  steps_.UStep = walk_.U().StepWhole();
+  steps_.UStepPart = walk_.U().StepPart();
+  steps_.UDenominator = walk_.U().Denominator();
+  steps_.VStep = walk_.V().StepWhole();
+  steps_.VStepPart = walk_.V().StepPart();
+  steps_.VDenominator = walk_.V().Denominator();
   PlanWalk(steps_);
   for (int i = 0; i < 3; ++i) edges_[i] = TEdgeRows(t.Edges[i], row);
 }

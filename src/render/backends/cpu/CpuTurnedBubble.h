@@ -50,14 +50,13 @@ class TTriangleRuns {
     run.Begin = static_cast<int>(begin);
     run.End = static_cast<int>(end);
     run.Steps = &steps_;
-    u_.MoveTo(row, begin, run.Start.U, run.Start.UPart);
-    v_.MoveTo(row, begin, run.Start.V, run.Start.VPart);
+    walk_.MoveTo(row, begin, run.Start);
     return true;
   }
   const TWalkSteps& Steps() const { return steps_; }
 
  private:
-  TTexelRows u_, v_;
+  TWalkRows walk_;
   TWalkSteps steps_;
   TEdgeRows edges_[3];
   int left_, right_, row_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "render/backends/cpu/CpuBlendAvx2.h"
+#include "render/backends/cpu/CpuSpanAvx2Parts.h"
 #include "render/backends/cpu/CpuTurnedBubble.h"
 
 // Compiled for AVX2 function by function, like the other AVX2 kernels:
@@ -12,52 +14,7 @@
 
 namespace {
 
-constexpr uint32_t ColourMask = 0x00FFFFFF;
 constexpr int Lanes = WalkLanes;
-
-// Rounded x / 255 in 16-bit lanes holding 0..65025 (as in CpuSpanAvx2.cpp).
-VECTOR_HELPER __m256i Div255x16(__m256i x) {
-  return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
-}
-
-// Byte `at` of the four pixels the half `high` picks of each 128-bit lane,
-// spread over each pixel's four 16-bit lanes, as the unpacked destination
-// lays them out.
-template <bool high, char at>
-VECTOR_HELPER __m256i Spread(__m256i v) {
-  const char a = high ? 8 + at : at, b = high ? 12 + at : 4 + at, z = -128;
-  return _mm256_shuffle_epi8(
-      v, _mm256_setr_epi8(a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z, a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z));
-}
-
-// One draw of the rule on unpacked pixels: colour x alpha + under x
-// (255 - alpha), rounded to 8 bits.
-VECTOR_HELPER __m256i Over(__m256i colour, __m256i alpha, __m256i under) {
-  const __m256i inverse = _mm256_xor_si256(alpha, _mm256_set1_epi16(255));
-  return Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(colour, alpha), _mm256_mullo_epi16(under, inverse)));
-}
-
-VECTOR_HELPER __m256i Tinted(__m256i colour16, __m256i tint16) {
-  return Div255x16(_mm256_mullo_epi16(colour16, tint16));
-}
-
-VECTOR_HELPER __m256i Wide(uint32_t colour) {
-  return _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(colour)), _mm256_setzero_si256());
-}
-
-// One texture of the pair, its alpha in byte `alpha`: with the grey in the
-// byte before, tinted texel by texel (`grey`), or of one colour, tinted
-// once (`colour16`).
-template <bool grey, char alpha>
-VECTOR_HELPER void Lay(__m256i texels, __m256i tint16, __m256i colour16, __m256i& low, __m256i& high) {
-  if constexpr (grey) {
-    low = Over(Tinted(Spread<false, alpha - 1>(texels), tint16), Spread<false, alpha>(texels), low);
-    high = Over(Tinted(Spread<true, alpha - 1>(texels), tint16), Spread<true, alpha>(texels), high);
-  } else {
-    low = Over(colour16, Spread<false, alpha>(texels), low);
-    high = Over(colour16, Spread<true, alpha>(texels), high);
-  }
-}
 
 // Where the pair keeps each texture's alpha: two alphas side by side when
 // neither is grey, else grey and alpha twice.
@@ -69,29 +26,7 @@ struct TPairLayout {
   static constexpr char SecondAlpha = Narrow ? 1 : 3;
 };
 
-// One coordinate of eight neighbouring pixels, its remainders kept less
-// the denominator (as the other AVX2 walks keep them).
-struct TLanes8 {
-  __m256i Whole, Part, Step, StepPart, Denominator;
-
-  AVX2_FUNCTION TLanes8(int64_t whole, int64_t part, const int32_t* laneWhole, const int32_t* lanePart,
-                        int32_t step, int32_t stepPart, int64_t denominator)
-      : Step(_mm256_set1_epi32(step)),
-        StepPart(_mm256_set1_epi32(stepPart)),
-        Denominator(_mm256_set1_epi32(static_cast<int32_t>(denominator))) {
-    Whole = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(whole)),
-                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(laneWhole)));
-    Part = _mm256_set1_epi32(static_cast<int32_t>(part - denominator));
-    Carry(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanePart)), _mm256_setzero_si256());
-  }
-  AVX2_FUNCTION void Advance() { Carry(StepPart, Step); }
-  AVX2_FUNCTION void Carry(__m256i stepPart, __m256i step) {
-    Part = _mm256_add_epi32(Part, stepPart);
-    const __m256i carry = _mm256_cmpgt_epi32(Part, _mm256_set1_epi32(-1));
-    Part = _mm256_sub_epi32(Part, _mm256_and_si256(carry, Denominator));
-    Whole = _mm256_sub_epi32(_mm256_add_epi32(Whole, step), carry);
-  }
-};
+using avx2::TLanes8;
 
 // The pair's texels at the lanes' positions, `scale` bytes each, read four
 // bytes from where each starts; `clamp`: positions may leave the texture
@@ -114,38 +49,67 @@ VECTOR_HELPER __m256i Gather(const uint8_t* texels, const TLanes8& u, const TLan
   return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), _mm256_add_epi32(rowPart, columnPart), scale);
 }
 
-template <bool firstGrey, bool secondGrey>
-VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, __m256i firstTint, __m256i firstColour,
-                              __m256i secondTint, __m256i secondColour) {
-  using TLayout = TPairLayout<firstGrey, secondGrey>;
-  const __m256i zero = _mm256_setzero_si256();
-  __m256i low = _mm256_unpacklo_epi8(under, zero), high = _mm256_unpackhi_epi8(under, zero);
-  if (!_mm256_testz_si256(texels, _mm256_set1_epi32(0xFF << (8 * TLayout::FirstAlpha)))) {
-    Lay<firstGrey, TLayout::FirstAlpha>(texels, firstTint, firstColour, low, high);
+// What a run's blend keeps in registers: the blend's constants and, per
+// texture, the patterns that spread its alpha and grey over the colour
+// bytes, and its colour: tinted once, less 128 (one-colour textures), or
+// the tint in 16-bit lanes (grey ones, tinted texel by texel).
+struct TPairConstants : avx2::TBlendConstants {
+  __m256i FirstAlpha, SecondAlpha, FirstGrey, SecondGrey;
+  __m256i FirstColour, SecondColour;
+};
+
+// One texture of the pair laid on `under`, its alpha in byte `alpha` of
+// each texel and, when `grey`, its grey in the byte before.
+template <bool grey>
+VECTOR_HELPER __m256i Lay(__m256i texels, __m256i under, __m256i alphaPattern, __m256i greyPattern, __m256i colour,
+                          const avx2::TBlendConstants& k) {
+  const __m256i alpha = _mm256_shuffle_epi8(texels, alphaPattern);
+  __m256i flipped = colour;
+  if constexpr (grey) {
+    flipped = _mm256_xor_si256(avx2::TintedBytes(_mm256_shuffle_epi8(texels, greyPattern), colour, k), k.Flip);
   }
-  if (!_mm256_testz_si256(texels, _mm256_set1_epi32(static_cast<int>(0xFFu << (8 * TLayout::SecondAlpha))))) {
-    Lay<secondGrey, TLayout::SecondAlpha>(texels, secondTint, secondColour, low, high);
-  }
-  return _mm256_and_si256(_mm256_packus_epi16(low, high), _mm256_set1_epi32(static_cast<int>(ColourMask)));
+  return avx2::BlendBytes(flipped, alpha, under, k);
 }
 
-// The first `rest` (1..7) of eight pixels, written in pieces of four, two
-// and one: a masked vector write is slow on some processors, and a copy
-// loop becomes a library call.
-AVX2_FUNCTION inline void StoreTail(uint32_t* dst, __m256i pixels, int rest) {
-  __m128i part = _mm256_castsi256_si128(pixels);
-  if (rest & 4) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), part);
-    part = _mm256_extracti128_si256(pixels, 1);
-    dst += 4;
+// Eight pixels of `under` under the first texture and then the second, each
+// rounded to 8 bits as its own draw would leave it; a texture clear over
+// all eight leaves them as they are, as the rule does.
+template <bool firstGrey, bool secondGrey>
+VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, const TPairConstants& k) {
+  using TLayout = TPairLayout<firstGrey, secondGrey>;
+  if (!_mm256_testz_si256(texels, _mm256_set1_epi32(0xFF << (8 * TLayout::FirstAlpha)))) {
+    under = Lay<firstGrey>(texels, under, k.FirstAlpha, k.FirstGrey, k.FirstColour, k);
   }
-  if (rest & 2) {
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), part);
-    part = _mm_srli_si128(part, 8);
-    dst += 2;
+  if (!_mm256_testz_si256(texels, _mm256_set1_epi32(static_cast<int>(0xFFu << (8 * TLayout::SecondAlpha))))) {
+    under = Lay<secondGrey>(texels, under, k.SecondAlpha, k.SecondGrey, k.SecondColour, k);
   }
-  if (rest & 1) *dst = static_cast<uint32_t>(_mm_cvtsi128_si32(part));
+  return under;
 }
+
+// A texture's colour as Lay takes it: the tint in 16-bit lanes for a grey
+// one, else its one colour tinted once, each byte less 128.
+template <bool grey>
+VECTOR_HELPER __m256i LayColour(uint32_t colour, uint32_t tintColour, const avx2::TBlendConstants& k) {
+  const __m256i tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), k.Zero);
+  if constexpr (grey) return tint16;
+  return _mm256_xor_si256(avx2::TintedBytes(_mm256_set1_epi32(static_cast<int>(colour)), tint16, k), k.Flip);
+}
+
+template <bool firstGrey, bool secondGrey>
+VECTOR_HELPER TPairConstants MakePairConstants(const TCpuTiledPair& pair, uint32_t firstTint, uint32_t secondTint) {
+  using TLayout = TPairLayout<firstGrey, secondGrey>;
+  TPairConstants k;
+  static_cast<avx2::TBlendConstants&>(k) = avx2::MakeBlendConstants();
+  k.FirstAlpha = avx2::SpreadPattern(TLayout::FirstAlpha);
+  k.SecondAlpha = avx2::SpreadPattern(TLayout::SecondAlpha);
+  k.FirstGrey = avx2::SpreadPattern(TLayout::FirstAlpha - 1);
+  k.SecondGrey = avx2::SpreadPattern(TLayout::SecondAlpha - 1);
+  k.FirstColour = LayColour<firstGrey>(pair.FirstColour, firstTint, k);
+  k.SecondColour = LayColour<secondGrey>(pair.SecondColour, secondTint, k);
+  return k;
+}
+
+using avx2::StoreTail;
 
 template <bool firstGrey, bool secondGrey, bool clamp>
 AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps,
@@ -158,11 +122,7 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   const __m256i lastColumn = _mm256_set1_epi32(pair.Width - 1);
   const __m256i lastRow = _mm256_set1_epi32(pair.Height - 1);
   const __m256i tileRow = _mm256_set1_epi32(pair.TilesAcross * TCpuTiledTexels::TileSide);
-  const __m256i firstTint = Wide(firstTintColour | 0xFF000000u);
-  const __m256i secondTint = Wide(secondTintColour | 0xFF000000u);
-  // Texels kept as alpha alone share one colour, tinted once per run.
-  const __m256i firstColour = Tinted(Wide(pair.FirstColour), firstTint);
-  const __m256i secondColour = Tinted(Wide(pair.SecondColour), secondTint);
+  const TPairConstants k = MakePairConstants<firstGrey, secondGrey>(pair, firstTintColour, secondTintColour);
   using TLayout = TPairLayout<firstGrey, secondGrey>;
   // Both alphas; a narrow read's upper half belongs to the next texel.
   const __m256i alphas = _mm256_set1_epi32(static_cast<int>(TLayout::Narrow ? 0x0000FFFFu : 0xFF00FF00u));
@@ -178,38 +138,22 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
     const __m256i next = Gather<TLayout::Scale, clamp>(words, u, v, lastColumn, lastRow, tileRow);
     if (!_mm256_testz_si256(texels, alphas)) {
       __m256i* out = reinterpret_cast<__m256i*>(dst + i);
-      _mm256_storeu_si256(out, Blended<firstGrey, secondGrey>(texels, _mm256_loadu_si256(out), firstTint,
-                                                              firstColour, secondTint, secondColour));
+      _mm256_storeu_si256(out, Blended<firstGrey, secondGrey>(texels, _mm256_loadu_si256(out), k));
     }
     texels = next;
   }
   const int rest = count - i;
   if (rest == 0) return;
   // The last few pixels read through a lane mask and are written one by one.
-  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const __m256i inside = avx2::Inside(rest);
   const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), inside);
-  StoreTail(dst + i, Blended<firstGrey, secondGrey>(_mm256_and_si256(texels, inside), under, firstTint, firstColour,
-                                                    secondTint, secondColour),
-            rest);
-}
-
-// Whether every position of `count` pixels of a walk, and of the group
-// read ahead, lies on the texture: a floored linear walk moves one way in
-// each coordinate, so its first and last positions bound all between.
-bool StaysOn(const TWalkSteps& steps, const TTexelWalk& start, int count, int width, int height) {
-  const int64_t reach = (int64_t(count) + Lanes - 1) / Lanes * Lanes + Lanes - 1;
-  const auto within = [reach](int64_t from, int64_t step, int64_t size) {
-    const int64_t low = std::min(from, from + reach * step);
-    const int64_t high = std::max(from, from + reach * (step + 1));
-    return low >= 0 && high < size;
-  };
-  return within(start.U, steps.UStep, width) && within(start.V, steps.VStep, height);
+  StoreTail(dst + i, Blended<firstGrey, secondGrey>(_mm256_and_si256(texels, inside), under, k), rest);
 }
 
 template <bool firstGrey, bool secondGrey>
 AVX2_FUNCTION void PairBlendClamped(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps,
                                    const TTexelWalk& start, int count, uint32_t firstTint, uint32_t secondTint) {
-  if (StaysOn(steps, start, count, pair.Width, pair.Height)) {
+  if (avx2::StaysOn(steps, start, count, pair.Width, pair.Height)) {
     PairBlend<firstGrey, secondGrey, false>(dst, pair, steps, start, count, firstTint, secondTint);
   } else {
     PairBlend<firstGrey, secondGrey, true>(dst, pair, steps, start, count, firstTint, secondTint);

@@ -142,7 +142,12 @@ class TCpuCompositor {
     TRect Bounds;
     // Body and front texels together.
     std::shared_ptr<const TCpuTiledPair> Pair;
+    // When the shadow's triangles are the body's moved ShadowRows down
+    // (1..ShadowRowsKept) and ShadowColumns across, texel walk and all: its
+    // rows are the body's rows from that many rows up, moved across.
+    int ShadowRows = 0, ShadowColumns = 0;
   };
+  static constexpr int ShadowRowsKept = 63;
 
   size_t PixelCount() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
   uint32_t* MutableRow(int y) { return base_ + static_cast<size_t>(y) * static_cast<size_t>(width_); }

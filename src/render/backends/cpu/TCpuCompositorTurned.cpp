@@ -24,6 +24,23 @@ bool SameWalk(const TTriangleSetup& a, const TTriangleSetup& b) {
          a.UCommon == b.UCommon && a.VCommon == b.VCommon && a.Bounds == b.Bounds;
 }
 
+TRect Moved(const TRect& r, int dx, int dy) { return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; }
+
+// Whether `moved` is `a` moved dx pixels across and dy down: its edges and
+// texel positions at every pixel those of `a` at the pixel (-dx, -dy) away.
+bool SameWalkMoved(const TTriangleSetup& a, const TTriangleSetup& moved, int dx, int dy) {
+  for (int i = 0; i < 3; ++i) {
+    const TEdge& p = a.Edges[i];
+    const TEdge& q = moved.Edges[i];
+    if (p.A != q.A || p.B != q.B || p.Bias != q.Bias || q.C != p.C - p.A * dx - p.B * dy) return false;
+  }
+  return a.Area == moved.Area && a.Denominator == moved.Denominator && a.UStepX == moved.UStepX &&
+         a.UStepY == moved.UStepY && a.VStepX == moved.VStepX && a.VStepY == moved.VStepY &&
+         moved.UBase == a.UBase - static_cast<TWide>(a.UStepX) * dx - static_cast<TWide>(a.UStepY) * dy &&
+         moved.VBase == a.VBase - static_cast<TWide>(a.VStepX) * dx - static_cast<TWide>(a.VStepY) * dy &&
+         a.UCommon == moved.UCommon && a.VCommon == moved.VCommon && Moved(a.Bounds, dx, dy) == moved.Bounds;
+}
+
 TRect Union(const TRect& a, const TRect& b) {
   return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
                std::max(a.Bottom, b.Bottom)};
@@ -31,8 +48,7 @@ TRect Union(const TRect& a, const TRect& b) {
 
 // Cuts a run to the pixels whose texels may show under either hull; false
 // when none may.
-bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other) {
-  if (!hull.Cuts() && (!other || !other->Cuts())) return true;
+bool CutToHulls(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other) {
   const int count = run.End - run.Begin;
   int first = 0, last = 0;
   const bool shows = hull.Clip(*run.Steps, run.Start, count, first, last);
@@ -51,6 +67,12 @@ bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* othe
   run.End = run.Begin + last + 1;
   run.Begin += first;
   return true;
+}
+
+// Most runs meet textures without a hull: that test stays inline.
+inline bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other) {
+  if (!hull.Cuts() && (!other || !other->Cuts())) return true;
+  return CutToHulls(run, hull, other);
 }
 
 }  // namespace
@@ -123,6 +145,20 @@ bool TCpuCompositor::MatchTurnedGroup(size_t at, TTurnedGroup& group) {
   if (s >= 0) {
     group.Shadow = starts[s];
     group.ShadowCount = static_cast<int>(counts[s]);
+    // A shadow is mostly the body moved by whole pixels.
+    const TCommand& shadow = commands_[group.Shadow];
+    const int dx = shadow.Bounds.Left - body.Bounds.Left;
+    const int dy = shadow.Bounds.Top - body.Bounds.Top;
+    bool moved = counts[s] == counts[b] && dy >= 1 && dy <= ShadowRowsKept;
+    for (size_t k = 0; moved && k < counts[s]; ++k) {
+      const TCommand& from = commands_[starts[b] + k];
+      const TCommand& to = commands_[starts[s] + k];
+      moved = Moved(from.Bounds, dx, dy) == to.Bounds && SameWalkMoved(from.Triangle, to.Triangle, dx, dy);
+    }
+    if (moved) {
+      group.ShadowRows = dy;
+      group.ShadowColumns = dx;
+    }
   }
   if (p >= 0) {
     group.Picture = starts[p];
@@ -206,17 +242,38 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   const TCommand& body = commands_[group.Body];
   const TCommand& front = commands_[group.Front];
   // Body and front along one walk.
-  const auto pair = [&](uint32_t* pixels, TTurnedRun& run) {
+  const auto pair = [&](uint32_t* pixels, TTurnedRun run) {
     if (Visible(run, *body.Hull, front.Hull.get())) {
       pairBlend_(pixels + run.Begin, *group.Pair, *run.Steps, run.Start, run.End - run.Begin, body.Color,
                  front.Color);
     }
   };
-  TTurnedRun runs[2], bodyRuns[2], pictureRuns[2];
+  // The body's runs of the last rows, kept for a shadow that is the body
+  // moved down: from the band's first row on, the shadow takes them from
+  // here instead of finding its own.
+  struct TKeptRow {
+    int Count = 0;
+    TTurnedRun Runs[2];
+  };
+  TKeptRow kept[ShadowRowsKept + 1];
+  const int shadowRows = group.ShadowRows;
+  TTurnedRun runs[2], pictureRuns[2];
   for (int row = first; row < last; ++row) {
     uint32_t* pixels = MutableRow(row);
-    for (int k = 0, n = find(squares[0], row, runs); k < n; ++k) blend(pixels, runs[k], commands_[group.Shadow]);
-    const int bodyCount = find(squares[1], row, bodyRuns);
+    if (shadowRows > 0 && row - shadowRows >= first) {
+      const TKeptRow& from = kept[(row - shadowRows) % (ShadowRowsKept + 1)];
+      for (int k = 0; k < from.Count; ++k) {
+        TTurnedRun run = from.Runs[k];
+        run.Begin += group.ShadowColumns;
+        run.End += group.ShadowColumns;
+        blend(pixels, run, commands_[group.Shadow]);
+      }
+    } else {
+      for (int k = 0, n = find(squares[0], row, runs); k < n; ++k) blend(pixels, runs[k], commands_[group.Shadow]);
+    }
+    TKeptRow& keep = kept[row % (ShadowRowsKept + 1)];
+    TTurnedRun* bodyRuns = keep.Runs;
+    const int bodyCount = keep.Count = find(squares[1], row, bodyRuns);
     int pictureCount = 0;
     int pictureLeft = INT_MAX, pictureRight = INT_MIN;
     if (group.PictureCount > 0) {

@@ -1,0 +1,88 @@
+#pragma once
+// Pieces the AVX2 kernels share. Include only from files compiled function
+// by function for AVX2: every helper here carries the target itself and is
+// always inlined (a function returning a 256-bit vector out of line is an
+// ABI warning where the file is not built for AVX as a whole).
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "render/backends/cpu/CpuSpan.h"
+
+#define AVX2_PART __attribute__((target("avx2"), always_inline)) inline
+
+namespace avx2 {
+
+// One coordinate of eight neighbouring pixels of a walk, from the first
+// pixel's and the lanes' offsets. Remainders are kept less the denominator,
+// in [-denominator, 0), so that a carry is a remainder no longer negative.
+struct TLanes8 {
+  // The step plus the carry's one: a carry is a sign bit that is not set.
+  __m256i Whole, Part, StepAndOne, StepPart, Denominator;
+
+  AVX2_PART TLanes8(int64_t whole, int64_t part, const int32_t* laneWhole, const int32_t* lanePart, int32_t step,
+                    int32_t stepPart, int64_t denominator)
+      : StepAndOne(_mm256_set1_epi32(step + 1)),
+        StepPart(_mm256_set1_epi32(stepPart)),
+        Denominator(_mm256_set1_epi32(static_cast<int32_t>(denominator))) {
+    Whole = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(whole)),
+                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(laneWhole)));
+    Part = _mm256_set1_epi32(static_cast<int32_t>(part - denominator));
+    Carry(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanePart)), _mm256_set1_epi32(1));
+  }
+  AVX2_PART void Advance() { Carry(StepPart, StepAndOne); }
+  AVX2_PART void Carry(__m256i stepPart, __m256i stepAndOne) {
+    Part = _mm256_add_epi32(Part, stepPart);
+    // All ones where the remainder is still negative: no carry there.
+    const __m256i kept = _mm256_srai_epi32(Part, 31);
+    Part = _mm256_sub_epi32(Part, _mm256_andnot_si256(kept, Denominator));
+    Whole = _mm256_add_epi32(_mm256_add_epi32(Whole, stepAndOne), kept);
+  }
+};
+
+// All lanes below `rest` set.
+AVX2_PART __m256i Inside(int rest) {
+  return _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+}
+
+// The first `rest` (1..7) of eight pixels, read through a lane mask: not
+// gathered into memory first, as a vector read of bytes just written one by
+// one waits for those writes to land.
+AVX2_PART __m256i LoadTail(const uint32_t* from, int rest) {
+  return _mm256_maskload_epi32(reinterpret_cast<const int*>(from), Inside(rest));
+}
+
+// The first `rest` (1..7) of eight pixels written in pieces of four, two
+// and one: a masked vector write is slow on some processors, and a copy
+// loop becomes a library call.
+AVX2_PART void StoreTail(uint32_t* to, __m256i pixels, int rest) {
+  __m128i part = _mm256_castsi256_si128(pixels);
+  if (rest & 4) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), part);
+    part = _mm256_extracti128_si256(pixels, 1);
+    to += 4;
+  }
+  if (rest & 2) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(to), part);
+    part = _mm_srli_si128(part, 8);
+    to += 2;
+  }
+  if (rest & 1) *to = static_cast<uint32_t>(_mm_cvtsi128_si32(part));
+}
+
+// Whether every position of `count` pixels of a walk, and of the group of
+// eight read ahead, lies on a texture of width x height, so that the
+// positions need no clamping: a floored linear walk moves one way in each
+// coordinate, so its first and last positions bound all between.
+inline bool StaysOn(const TWalkSteps& steps, const TTexelWalk& start, int count, int width, int height) {
+  const int64_t reach = (int64_t(count) + 7) / 8 * 8 + 7;
+  const auto within = [reach](int64_t from, int64_t step, int64_t size) {
+    const int64_t low = std::min(from, from + reach * step);
+    const int64_t high = std::max(from, from + reach * (step + 1));
+    return low >= 0 && high < size;
+  };
+  return within(start.U, steps.UStep, width) && within(start.V, steps.VStep, height);
+}
+
+}  // namespace avx2
