@@ -1,10 +1,10 @@
 #include <immintrin.h>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "render/backends/cpu/CpuBlendAvx2.h"
 #include "render/backends/cpu/CpuLayerSpan.h"
+#include "render/backends/cpu/CpuSpanAvx2Parts.h"
 
 // Compiled for AVX2 function by function, like the other AVX2 loops;
 // LayerSpanFunction only hands this out when the processor has AVX2.
@@ -52,17 +52,12 @@ VECTOR_HELPER __m256i Blended(__m256i texel, __m256i under, const TConstants& k)
 }
 
 // The last `rest` (1..7) lanes of a run, read through a mask; written back
-// one by one, as a masked vector write is slow on some processors.
+// in pieces, as a masked vector write is slow on some processors.
 VECTOR_HELPER __m256i LoadRest(const uint32_t* from, int rest) {
   const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
   return _mm256_maskload_epi32(reinterpret_cast<const int*>(from), inside);
 }
 
-__attribute__((target("avx2"))) inline void StoreRest(uint32_t* to, __m256i pixels, int rest) {
-  alignas(32) uint32_t out[Lanes];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(out), pixels);
-  std::copy_n(out, rest, to);
-}
 
 // One layer along its part of the row. Clear groups are skipped and opaque
 // ones cover what is under them without reading it; the rule gives the same
@@ -84,7 +79,7 @@ __attribute__((target("avx2"))) void BlendRun(uint32_t* dst, const uint32_t* tex
     _mm256_storeu_si256(out, Blended<tint>(texel, _mm256_loadu_si256(out), k));
   }
   const int rest = count - i;
-  if (rest > 0) StoreRest(dst + i, Blended<tint>(LoadRest(texels + i, rest), LoadRest(dst + i, rest), k), rest);
+  if (rest > 0) avx2::StoreTail(dst + i, Blended<tint>(LoadRest(texels + i, rest), LoadRest(dst + i, rest), k), rest);
 }
 
 }  // namespace
