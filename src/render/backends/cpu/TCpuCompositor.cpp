@@ -81,6 +81,7 @@ void TCpuCompositor::Resize(int width, int height) {
   lastCopy_ = TCopyKey{};
   sinceCopy_.Resize(width_, height_);
   touchedSinceCopy_.Resize(width_, height_);
+  notedTriangleCount_ = 0;
   sincePresent_.Resize(width_, height_);
 }
 
@@ -158,6 +159,7 @@ void TCpuCompositor::RecordTouched(const TCommand& command) {
   }
   if (command.Kind == TKind::Triangle) {
     const TTriangleSetup& t = command.Triangle;
+    if (NotedAlready(bounds, t.Edges)) return;
     TEdgeRows edges[3];
     for (int i = 0; i < 3; ++i) edges[i] = TEdgeRows(t.Edges[i], bounds.Top);
     touchedSinceCopy_.AddRows(bounds.Top, bounds.Bottom, [&](int) {
@@ -172,6 +174,26 @@ void TCpuCompositor::RecordTouched(const TCommand& command) {
     return;
   }
   touchedSinceCopy_.Add(bounds);
+}
+
+bool TCpuCompositor::NotedAlready(const TRect& bounds, const TEdge* edges) {
+  const auto same = [&](const TNotedTriangle& noted) {
+    if (!(noted.Bounds == bounds)) return false;
+    for (int i = 0; i < 3; ++i) {
+      const TEdge& a = noted.Edges[i];
+      const TEdge& b = edges[i];
+      if (a.A != b.A || a.B != b.B || a.C != b.C || a.Bias != b.Bias) return false;
+    }
+    return true;
+  };
+  const size_t kept = std::min(notedTriangleCount_, NotedTrianglesKept);
+  for (size_t i = 0; i < kept; ++i) {
+    if (same(notedTriangles_[i])) return true;
+  }
+  TNotedTriangle& slot = notedTriangles_[notedTriangleCount_++ % NotedTrianglesKept];
+  slot.Bounds = bounds;
+  std::copy_n(edges, 3, slot.Edges);
+  return false;
 }
 
 void TCpuCompositor::ForgetCommands() {
@@ -231,6 +253,7 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   lastCopy_ = sourceId != 0 ? key : TCopyKey{};
   sinceCopy_.Reset();
   touchedSinceCopy_.Reset();
+  notedTriangleCount_ = 0;
   if (copySpans_.size() == firstSpan) return true;
   // The copy waits in line with the draws, so that each band of rows is
   // restored and drawn on while it is in the cache of the thread drawing it.

@@ -157,6 +157,9 @@ class TCpuCompositor {
   void Commit();
   // Notes in touchedSinceCopy_ the pixels a command may change, row by row.
   void RecordTouched(const TCommand& command);
+  // Whether a triangle of these bounds and edges is among the last few
+  // noted since the copy; if not, it is remembered as noted now.
+  bool NotedAlready(const TRect& bounds, const TEdge* edges);
   // Drops every pending command (carried out or not wanted).
   void ForgetCommands();
   void RunBand(int top, int bottom, int worker);
@@ -205,6 +208,15 @@ class TCpuCompositor {
   TCopyKey lastCopy_;
   TDamageRegion sinceCopy_;
   TTouchedRows touchedSinceCopy_;
+  // The triangles last noted there: a turned bubble's front lies exactly on
+  // its body, and noting it again would only cost the time.
+  struct TNotedTriangle {
+    TRect Bounds;
+    TEdge Edges[3];
+  };
+  static constexpr size_t NotedTrianglesKept = 4;
+  TNotedTriangle notedTriangles_[NotedTrianglesKept];
+  size_t notedTriangleCount_ = 0;
   TDamageRegion sincePresent_;
   std::vector<TTouchedRows::TRowSpan> copySpans_;
   // Textures drawn as straight squares, kept at the sizes they were drawn
