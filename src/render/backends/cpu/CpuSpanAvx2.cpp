@@ -202,27 +202,14 @@ __attribute__((target("avx2"))) void WalkSpanAvx2(uint32_t* out, const uint32_t*
 
 namespace {
 
-// The eight texels the lanes are at, clamped onto the texture, from its
-// tiles: tile (row / 4, column / 4), then row % 4 and column % 4 within;
-// each read takes four bytes from where the texel starts.
-// `clamp`: positions may leave the texture.
+// The eight texels the lanes are at, from the texture's tiles; each read
+// takes four bytes from where the texel starts.
 template <TCpuTiledTexels::TLayout layout, bool clamp>
 VECTOR_HELPER __m256i Gather(const uint8_t* tiles, const TLanes8& u, const TLanes8& v, __m256i lastColumn,
                              __m256i lastRow, __m256i tileRow) {
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i within = _mm256_set1_epi32(TCpuTiledTexels::TileSide - 1);
-  __m256i column = u.Whole, row = v.Whole;
-  if constexpr (clamp) {
-    column = _mm256_min_epi32(_mm256_max_epi32(column, zero), lastColumn);
-    row = _mm256_min_epi32(_mm256_max_epi32(row, zero), lastRow);
-  }
-  // (row & ~3) x tiles across x 4 + (column & ~3) x 4 + (row & 3) x 4 + (column & 3)
-  const __m256i rowPart = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_andnot_si256(within, row), tileRow),
-                                           _mm256_slli_epi32(_mm256_and_si256(row, within), 2));
-  const __m256i columnPart = _mm256_add_epi32(_mm256_slli_epi32(_mm256_andnot_si256(within, column), 2),
-                                              _mm256_and_si256(column, within));
   const __m256i raw = _mm256_i32gather_epi32(reinterpret_cast<const int*>(tiles),
-                                             _mm256_add_epi32(rowPart, columnPart), static_cast<int>(layout));
+                                             avx2::TiledIndex<clamp>(u, v, lastColumn, lastRow, tileRow),
+                                             static_cast<int>(layout));
   // Alpha alone comes back in byte 0, as the one-colour blend takes it.
   if constexpr (layout == TCpuTiledTexels::Alpha) return raw;
   if constexpr (layout == TCpuTiledTexels::GreyAlpha) {

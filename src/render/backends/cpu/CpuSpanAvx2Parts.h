@@ -41,6 +41,29 @@ struct TLanes8 {
   }
 };
 
+// Where in a tiled texture (TCpuTiledTexels) the texels at the lanes'
+// positions start, in texels: tile (row / 4, column / 4), then row % 4 and
+// column % 4 within. `clamp`: positions may leave the texture and are
+// brought back onto its edge.
+template <bool clamp>
+AVX2_PART __m256i TiledIndex(const TLanes8& u, const TLanes8& v, __m256i lastColumn, __m256i lastRow,
+                             __m256i tileRow) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i within = _mm256_set1_epi32(TCpuTiledTexels::TileSide - 1);
+  __m256i column = u.Whole, row = v.Whole;
+  if constexpr (clamp) {
+    column = _mm256_min_epi32(_mm256_max_epi32(column, zero), lastColumn);
+    row = _mm256_min_epi32(_mm256_max_epi32(row, zero), lastRow);
+  }
+  // (row & ~3) x tiles across x 4 + (row & 3) x 4 + (column & ~3) x 4 + (column & 3)
+  const __m256i rowPart = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_andnot_si256(within, row), tileRow),
+                                           _mm256_slli_epi32(_mm256_and_si256(row, within), 2));
+  const __m256i columnPart = _mm256_add_epi32(_mm256_slli_epi32(_mm256_andnot_si256(within, column), 2),
+                                              _mm256_and_si256(column, within));
+  return _mm256_add_epi32(rowPart, columnPart);
+}
+
+
 // All lanes below `rest` set.
 AVX2_PART __m256i Inside(int rest) {
   return _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));

@@ -29,24 +29,12 @@ struct TPairLayout {
 using avx2::TLanes8;
 
 // The pair's texels at the lanes' positions, `scale` bytes each, read four
-// bytes from where each starts; `clamp`: positions may leave the texture
-// and are brought back onto its edge.
+// bytes from where each starts.
 template <int scale, bool clamp>
 VECTOR_HELPER __m256i Gather(const uint8_t* texels, const TLanes8& u, const TLanes8& v, __m256i lastColumn,
                              __m256i lastRow, __m256i tileRow) {
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i within = _mm256_set1_epi32(TCpuTiledTexels::TileSide - 1);
-  __m256i column = u.Whole, row = v.Whole;
-  if constexpr (clamp) {
-    column = _mm256_min_epi32(_mm256_max_epi32(column, zero), lastColumn);
-    row = _mm256_min_epi32(_mm256_max_epi32(row, zero), lastRow);
-  }
-  // (row & ~3) x tiles across x 4 + (row & 3) x 4 + (column & ~3) x 4 + (column & 3)
-  const __m256i rowPart = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_andnot_si256(within, row), tileRow),
-                                           _mm256_slli_epi32(_mm256_and_si256(row, within), 2));
-  const __m256i columnPart = _mm256_add_epi32(_mm256_slli_epi32(_mm256_andnot_si256(within, column), 2),
-                                              _mm256_and_si256(column, within));
-  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), _mm256_add_epi32(rowPart, columnPart), scale);
+  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels),
+                                 avx2::TiledIndex<clamp>(u, v, lastColumn, lastRow, tileRow), scale);
 }
 
 // What a run's blend keeps in registers: the blend's constants and, per
