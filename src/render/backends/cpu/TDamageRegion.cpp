@@ -44,8 +44,12 @@ void Subtract(const TRect& from, const TRect& cut, std::vector<TRect>& out) {
 }  // namespace
 
 bool TDamageRegion::WorthJoining(const TRect& a, const TRect& b) {
-  const int64_t covered = Area(a) + Area(b) - Area(Meet(a, b));
-  return Area(Bound(a, b)) * JoinSlackDenominator <= covered * JoinSlackNumerator;
+  const int64_t apart = Area(a) + Area(b);
+  const int64_t bound = Area(Bound(a, b));
+  // What they cover together is at most both areas: rectangles far apart,
+  // most of those compared, are turned away before their overlap is sought.
+  if (bound * JoinSlackDenominator > apart * JoinSlackNumerator) return false;
+  return bound * JoinSlackDenominator <= (apart - Area(Meet(a, b))) * JoinSlackNumerator;
 }
 
 void TDamageRegion::Resize(int width, int height) {
@@ -85,6 +89,11 @@ void TDamageRegion::Add(const TRect& rect) {
   }
   pieces_.assign(1, added);
   for (const TRect& kept : rects_) {
+    // Most kept rectangles lie apart from every piece, which then stay as
+    // they are.
+    const bool cuts = std::any_of(pieces_.begin(), pieces_.end(),
+                                  [&](const TRect& piece) { return Area(Meet(piece, kept)) != 0; });
+    if (!cuts) continue;
     next_.clear();
     for (const TRect& piece : pieces_) Subtract(piece, kept, next_);
     pieces_.swap(next_);
