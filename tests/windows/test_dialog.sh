@@ -33,11 +33,18 @@ value() {
 open_dialog
 wine "$probe" geometry 2>&1 | tr -d '\r' | tee "$E2E_TMP/geometry.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || fail "the dialog does not match its form"
+# turn_to N WHAT: the probe turns the tabs to page N; a failure says how the
+# probe ended and what the dialog last logged, as Wine's own crash report is off.
+turn_to() {
+    local status=0
+    wine "$probe" page "$1" || status=$?
+    [ "$status" -eq 0 ] || fail "$2 (the probe ended with status $status; the dialog's log: $(tail -n 5 "$E2E_TMP/saver.log"))"
+}
 for page in 0 1 2; do
-    wine "$probe" page "$page" || fail "cannot turn to page $page"
+    turn_to "$page" "cannot turn to page $page"
     import -window "$DIALOG" "$shots/windows-dialog-tab$((page + 1)).png" || fail "no screenshot of page $page"
 done
-wine "$probe" page 0 || fail "cannot turn back to the first page"
+turn_to 0 "cannot turn back to the first page"
 wine "$probe" spin 2>&1 | tr -d '\r'
 [ "${PIPESTATUS[0]}" -eq 0 ] || fail "the bubble-count field did not act as a spin field"
 wine "$probe" edit || fail "cannot change the controls"
