@@ -23,12 +23,5 @@ void LayerSpanSse2(uint32_t* row, const TLayerSpan* layers, int count) {
 }
 
 TLayerSpanFn LayerSpanFunction(TSpanKernel kernel) {
-  switch (ResolveSpanKernel(kernel)) {
-    case TSpanKernel::Scalar:
-      return &LayerSpanScalar;
-    case TSpanKernel::Avx2:
-      return &LayerSpanAvx2;
-    default:
-      return &LayerSpanSse2;
-  }
+  return PickSpanKernel(kernel, &LayerSpanScalar, &LayerSpanSse2, &LayerSpanAvx2);
 }

@@ -53,6 +53,7 @@ struct TEdge {
   int64_t C = 0;
   int64_t Bias = 0;
   int64_t At(int64_t px, int64_t py) const { return A * px + B * py + C; }
+  bool operator==(const TEdge&) const = default;
 };
 
 // A triangle set up for drawing: its edges (each the barycentric weight of

@@ -234,14 +234,7 @@ TSpanKernel ResolveSpanKernel(TSpanKernel wanted) {
 }
 
 TBlendSpanFn BlendSpanFunction(TSpanKernel kernel) {
-  switch (ResolveSpanKernel(kernel)) {
-    case TSpanKernel::Scalar:
-      return &BlendSpanScalar;
-    case TSpanKernel::Avx2:
-      return &BlendSpanAvx2;
-    default:
-      return &BlendSpanSse2;
-  }
+  return PickSpanKernel(kernel, &BlendSpanScalar, &BlendSpanSse2, &BlendSpanAvx2);
 }
 
 void GatherSpanScalar(uint32_t* out, const uint32_t* row, const uint16_t* columns, int count) {
@@ -253,25 +246,11 @@ TGatherSpanFn GatherSpanFunction(TSpanKernel kernel) {
 }
 
 TWalkSpanFn WalkSpanFunction(TSpanKernel kernel) {
-  switch (ResolveSpanKernel(kernel)) {
-    case TSpanKernel::Scalar:
-      return &WalkSpanScalar;
-    case TSpanKernel::Avx2:
-      return &WalkSpanAvx2;
-    default:
-      return &WalkSpanSse2;
-  }
+  return PickSpanKernel(kernel, &WalkSpanScalar, &WalkSpanSse2, &WalkSpanAvx2);
 }
 
 const char* SpanKernelName(TSpanKernel kernel) {
-  switch (ResolveSpanKernel(kernel)) {
-    case TSpanKernel::Scalar:
-      return "scalar";
-    case TSpanKernel::Avx2:
-      return "avx2";
-    default:
-      return "sse2";
-  }
+  return PickSpanKernel<const char*>(kernel, "scalar", "sse2", "avx2");
 }
 
 void CopySpanMasked(uint32_t* dst, const uint32_t* src, int count) {

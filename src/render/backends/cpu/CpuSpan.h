@@ -101,6 +101,18 @@ TTexelWalk WalkFrom(const TWalkSteps& steps, const TTexelWalk& start, int count)
 // The kernel actually used for a request: Best and any set the processor
 // lacks fall back to the best it has.
 TSpanKernel ResolveSpanKernel(TSpanKernel wanted);
+// The one of a family of kernels that `kernel` comes to on this processor.
+template <typename TFn>
+TFn PickSpanKernel(TSpanKernel kernel, TFn scalar, TFn sse2, TFn avx2) {
+  switch (ResolveSpanKernel(kernel)) {
+    case TSpanKernel::Scalar:
+      return scalar;
+    case TSpanKernel::Avx2:
+      return avx2;
+    default:
+      return sse2;
+  }
+}
 TBlendSpanFn BlendSpanFunction(TSpanKernel kernel);
 TGatherSpanFn GatherSpanFunction(TSpanKernel kernel);
 TWalkSpanFn WalkSpanFunction(TSpanKernel kernel);

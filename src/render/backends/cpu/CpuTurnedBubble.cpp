@@ -49,14 +49,7 @@ void PairBlendSpanSse2(uint32_t* dst, const TCpuTiledPair& pair, const TWalkStep
 }
 
 TPairBlendSpanFn PairBlendSpanFunction(TSpanKernel kernel) {
-  switch (ResolveSpanKernel(kernel)) {
-    case TSpanKernel::Scalar:
-      return &PairBlendSpanScalar;
-    case TSpanKernel::Avx2:
-      return &PairBlendSpanAvx2;
-    default:
-      return &PairBlendSpanSse2;
-  }
+  return PickSpanKernel(kernel, &PairBlendSpanScalar, &PairBlendSpanSse2, &PairBlendSpanAvx2);
 }
 
 TTriangleRuns::TTriangleRuns(const TTriangleSetup& t, int left, int right, int row)

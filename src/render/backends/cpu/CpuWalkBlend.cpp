@@ -51,12 +51,5 @@ void WalkBlendSpanSse2(uint32_t* dst, const TCpuTiledTexels& texels, const TWalk
 }
 
 TWalkBlendSpanFn WalkBlendSpanFunction(TSpanKernel kernel) {
-  switch (ResolveSpanKernel(kernel)) {
-    case TSpanKernel::Scalar:
-      return &WalkBlendSpanScalar;
-    case TSpanKernel::Avx2:
-      return &WalkBlendSpanAvx2;
-    default:
-      return &WalkBlendSpanSse2;
-  }
+  return PickSpanKernel(kernel, &WalkBlendSpanScalar, &WalkBlendSpanSse2, &WalkBlendSpanAvx2);
 }

@@ -5,7 +5,7 @@
 #include <new>
 #include <thread>
 
-#include "render/backends/cpu/CpuLargePages.h"
+#include "render/backends/cpu/CpuRects.h"
 #include "render/backends/cpu/CpuTriangleRows.h"
 
 namespace {
@@ -22,15 +22,6 @@ constexpr size_t StripCorners = 4;
 // Textures drawn larger than this are read through their columns instead of
 // being kept at the drawn size.
 constexpr int64_t MaxScaledPixels = int64_t(1) << 18;
-
-TRect Intersect(const TRect& a, const TRect& b) {
-  TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
-  if (r.Right < r.Left) r.Right = r.Left;
-  if (r.Bottom < r.Top) r.Bottom = r.Top;
-  return r;
-}
-
-bool Empty(const TRect& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
 
 int32_t ClampToInt(int64_t value) {
   return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN / 2, INT32_MAX / 2));
@@ -100,113 +91,12 @@ void TCpuCompositor::UseOwnMemory() {
   base_ = own_.get();
 }
 
-// Pending work counts as a change once it is certain to run: a copy may
-// still drop it unseen. Each command counts once, however often this runs
-// before the flush. The draws of one bubble overlap almost wholly, so
-// neighbours in the list are joined here first: the damage regions, whose
-// cost grows with every rectangle they are handed, get about one per bubble
-// instead of one per draw.
-void TCpuCompositor::Commit() {
-  TRect joined;
-  bool pending = false;
-  const auto hand = [this](const TRect& rect) {
-    sinceCopy_.Add(rect);
-    sincePresent_.Add(rect);
-  };
-  for (TCommand& command : commands_) {
-    if (command.Counted) continue;
-    command.Counted = true;
-    RecordTouched(command);
-    if (pending && TDamageRegion::WorthJoining(joined, command.Bounds)) {
-      joined = TRect{std::min(joined.Left, command.Bounds.Left), std::min(joined.Top, command.Bounds.Top),
-                     std::max(joined.Right, command.Bounds.Right), std::max(joined.Bottom, command.Bounds.Bottom)};
-      continue;
-    }
-    if (pending) hand(joined);
-    joined = command.Bounds;
-    pending = true;
-  }
-  if (pending) hand(joined);
-}
-
-// Per row, the pixels a draw may change are those its run would visit: a
-// straight square blended by alpha only between the first and last texel of
-// the row that are not clear, a turned one only within its edges. Anything
-// else counts its bounding box.
-void TCpuCompositor::RecordTouched(const TCommand& command) {
-  if (touchedSinceCopy_.All()) return;
-  const TRect& bounds = command.Bounds;
-  if (command.Kind == TKind::Rect && command.Blend == TBlend::Alpha && command.Scaled) {
-    const TCpuTexels& texels = *command.Scaled;
-    const TRect whole{command.ScaledLeft, command.ScaledTop, command.ScaledLeft + texels.Width,
-                      command.ScaledTop + texels.Height};
-    if (bounds == whole) {
-      // Drawn whole, as nearly every bubble is: its spans per group of rows
-      // are the same frame after frame.
-      const TTouchedRows::TShape& shape = shapes_.Find(&texels, command.Scaled, [&] {
-        return TTouchedRows::MakeShape(texels.First.data(), texels.Last.data(), texels.Height);
-      });
-      touchedSinceCopy_.AddShape(shape, command.ScaledLeft, command.ScaledTop);
-      return;
-    }
-    const int32_t* first = command.Scaled->First.data() - command.ScaledTop;
-    const int32_t* last = command.Scaled->Last.data() - command.ScaledTop;
-    touchedSinceCopy_.AddRows(bounds.Top, bounds.Bottom, [&](int row) {
-      return TTouchedRows::TSpan{std::max(bounds.Left, command.ScaledLeft + first[row]),
-                                 std::min(bounds.Right, command.ScaledLeft + last[row] + 1)};
-    });
-    return;
-  }
-  if (command.Kind == TKind::Triangle) {
-    const TTriangleSetup& t = command.Triangle;
-    if (NotedAlready(bounds, t.Edges)) return;
-    TEdgeRows edges[3];
-    for (int i = 0; i < 3; ++i) edges[i] = TEdgeRows(t.Edges[i], bounds.Top);
-    touchedSinceCopy_.AddRows(bounds.Top, bounds.Bottom, [&](int) {
-      int64_t begin = bounds.Left;
-      int64_t end = bounds.Right;
-      for (TEdgeRows& edge : edges) {
-        edge.Clip(begin, end);
-        edge.NextRow();
-      }
-      return TTouchedRows::TSpan{static_cast<int32_t>(begin), static_cast<int32_t>(std::max(begin, end))};
-    });
-    return;
-  }
-  touchedSinceCopy_.Add(bounds);
-}
-
-bool TCpuCompositor::NotedAlready(const TRect& bounds, const TEdge* edges) {
-  const auto same = [&](const TNotedTriangle& noted) {
-    if (!(noted.Bounds == bounds)) return false;
-    for (int i = 0; i < 3; ++i) {
-      const TEdge& a = noted.Edges[i];
-      const TEdge& b = edges[i];
-      if (a.A != b.A || a.B != b.B || a.C != b.C || a.Bias != b.Bias) return false;
-    }
-    return true;
-  };
-  const size_t kept = std::min(notedTriangleCount_, NotedTrianglesKept);
-  for (size_t i = 0; i < kept; ++i) {
-    if (same(notedTriangles_[i])) return true;
-  }
-  TNotedTriangle& slot = notedTriangles_[notedTriangleCount_++ % NotedTrianglesKept];
-  slot.Bounds = bounds;
-  std::copy_n(edges, 3, slot.Edges);
-  return false;
-}
-
 void TCpuCompositor::ForgetCommands() {
   commands_.clear();
   columns_.clear();
   copySpans_.clear();
   turned_.clear();
   turnedAt_.clear();
-}
-
-TDamageRegion& TCpuCompositor::PresentDamage() {
-  Commit();
-  return sincePresent_;
 }
 
 void TCpuCompositor::SetViewport(const TRect& viewport) { viewport_ = viewport; }
@@ -218,65 +108,6 @@ void TCpuCompositor::Clear(const TRect& rect, uint32_t color) {
   command.Color = color & ColourMask;
   if (Empty(command.Bounds)) return;
   commands_.push_back(std::move(command));
-}
-
-bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHeight, const TRect& sourceRect, int x,
-                          int y, uint64_t sourceId, uint64_t sourceVersion) {
-  if (!source) return false;
-  const TRect from = Intersect(sourceRect, TRect{0, 0, sourceWidth, sourceHeight});
-  // Where the readable part of the source lands, cut to the surface.
-  const int dx = x - sourceRect.Left;
-  const int dy = y - sourceRect.Top;
-  const TRect to = Intersect(TRect{from.Left + dx, from.Top + dy, from.Right + dx, from.Bottom + dy},
-                             TRect{0, 0, width_, height_});
-  if (Empty(to)) return false;
-  // Whatever is still waiting entirely under the copy would only be
-  // overwritten; what sticks out is drawn first, as it was asked for.
-  // Work already counted as a change stays: it runs, and the copy covers it.
-  std::erase_if(commands_, [&](const TCommand& c) { return !c.Counted && Intersect(c.Bounds, to) == c.Bounds; });
-  Commit();
-  const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
-  // A named source is copied from again and again, a little each frame.
-  if (sourceId != 0 && !(key == lastCopy_)) {
-    AdviseLargePages(source, static_cast<size_t>(sourceWidth) * static_cast<size_t>(sourceHeight) * sizeof(uint32_t));
-  }
-  const size_t firstSpan = copySpans_.size();
-  if (sourceId != 0 && key == lastCopy_ && !sinceCopy_.All() && !touchedSinceCopy_.All()) {
-    // The present is sent rectangles; the copy restores only the pixels the
-    // draws since the last copy may have changed.
-    for (const TRect& changed : sinceCopy_.Rects()) sincePresent_.Add(Intersect(changed, to));
-    touchedSinceCopy_.Collect(to, copySpans_);
-  } else {
-    sincePresent_.Add(to);
-    for (int row = to.Top; row < to.Bottom; ++row) copySpans_.push_back(TTouchedRows::TRowSpan{row, to.Left, to.Right});
-  }
-  lastCopy_ = sourceId != 0 ? key : TCopyKey{};
-  sinceCopy_.Reset();
-  touchedSinceCopy_.Reset();
-  notedTriangleCount_ = 0;
-  if (copySpans_.size() == firstSpan) return true;
-  // The copy waits in line with the draws, so that each band of rows is
-  // restored and drawn on while it is in the cache of the thread drawing it.
-  TCommand command;
-  command.Kind = TKind::Copy;
-  command.Source = source;
-  command.SourceWidth = sourceWidth;
-  command.SourceDx = dx;
-  command.SourceDy = dy;
-  command.PartOffset = firstSpan;
-  command.PartCount = copySpans_.size() - firstSpan;
-  const TTouchedRows::TRowSpan& front = copySpans_[firstSpan];
-  command.Bounds = TRect{front.Left, front.Row, front.Right, copySpans_.back().Row + 1};
-  for (size_t i = firstSpan; i < copySpans_.size(); ++i) {
-    const TTouchedRows::TRowSpan& span = copySpans_[i];
-    command.Bounds.Left = std::min(command.Bounds.Left, span.Left);
-    command.Bounds.Right = std::max(command.Bounds.Right, span.Right);
-    command.Work += span.Right - span.Left;
-  }
-  // Counted already, as the rectangles it restores.
-  command.Counted = true;
-  commands_.push_back(std::move(command));
-  return true;
 }
 
 bool TCpuCompositor::BlendFrom(const TRenderStates& states, TCommand& command) const {
@@ -477,38 +308,6 @@ void TCpuCompositor::RunBand(int top, int bottom, int worker) {
   }
 }
 
-void TCpuCompositor::RunCopy(const TCommand& command, int top, int bottom) {
-  const auto begin = copySpans_.begin() + static_cast<std::ptrdiff_t>(command.PartOffset);
-  const auto end = begin + static_cast<std::ptrdiff_t>(command.PartCount);
-  const auto first = std::lower_bound(begin, end, top,
-                                      [](const TTouchedRows::TRowSpan& s, int row) { return s.Row < row; });
-  const auto last = std::lower_bound(first, end, bottom,
-                                     [](const TTouchedRows::TRowSpan& s, int row) { return s.Row < row; });
-  const auto from = [&](const TTouchedRows::TRowSpan& span) {
-    return command.Source + static_cast<size_t>(span.Row - command.SourceDy) * static_cast<size_t>(command.SourceWidth) +
-           (span.Left - command.SourceDx);
-  };
-  // The source is far larger than the caches and each row's span starts
-  // somewhere new, where the processor cannot guess: the lines of a span a
-  // few ahead are asked for while this one is copied.
-  constexpr std::ptrdiff_t Ahead = 3;
-  constexpr int LinePixels = 64 / sizeof(uint32_t);
-  for (auto span = first; span != last; ++span) {
-    if (last - span > Ahead) {
-      const TTouchedRows::TRowSpan& next = span[Ahead];
-      const uint32_t* src = from(next);
-      const uint32_t* dst = Row(next.Row) + next.Left;
-      const int count = next.Right - next.Left;
-      for (int x = 0; x < count + LinePixels - 1; x += LinePixels) {
-        const int at = std::min(x, count - 1);
-        __builtin_prefetch(src + at, 0);
-        __builtin_prefetch(dst + at, 1);
-      }
-    }
-    CopySpanMasked(MutableRow(span->Row) + span->Left, from(*span), span->Right - span->Left);
-  }
-}
-
 void TCpuCompositor::Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count,
                          uint32_t* scratch) const {
   switch (command.Blend) {
@@ -593,59 +392,6 @@ void TCpuCompositor::RunScaledRect(const TCommand& command, int top, int bottom,
     }
     Put(command, MutableRow(row) + command.ScaledLeft + begin, texels.Row(texelRow) + begin, end - begin,
         scratch);
-  }
-}
-
-// A bubble's straight squares (shadow, body, picture, front) overlap almost
-// wholly: run together row by row, each row stays in the nearest cache from
-// the first square to the last, where square by square every square would
-// fetch the whole bubble again. Each pixel still sees the squares in the
-// order they were drawn.
-void TCpuCompositor::GroupLayers() {
-  const auto layer = [](const TCommand& command) {
-    return command.Kind == TKind::Rect && command.Scaled && command.Blend == TBlend::Alpha;
-  };
-  for (size_t i = 0; i < commands_.size();) {
-    size_t end = i + 1;
-    if (layer(commands_[i])) {
-      TRect joined = commands_[i].Bounds;
-      for (; end < commands_.size() && end - i < size_t(MaxLayers) && layer(commands_[end]) &&
-             TDamageRegion::WorthJoining(joined, commands_[end].Bounds);
-           ++end) {
-        const TRect& next = commands_[end].Bounds;
-        joined = TRect{std::min(joined.Left, next.Left), std::min(joined.Top, next.Top),
-                       std::max(joined.Right, next.Right), std::max(joined.Bottom, next.Bottom)};
-      }
-    }
-    commands_[i].Layers = static_cast<int>(end - i);
-    for (size_t k = i + 1; k < end; ++k) commands_[k].Layers = 0;
-    i = end;
-  }
-}
-
-void TCpuCompositor::RunLayers(const TCommand* first, int top, int bottom) {
-  const int count = first->Layers;
-  int rowsTop = INT32_MAX, rowsBottom = INT32_MIN;
-  for (int k = 0; k < count; ++k) {
-    rowsTop = std::min(rowsTop, first[k].Bounds.Top);
-    rowsBottom = std::max(rowsBottom, first[k].Bounds.Bottom);
-  }
-  TLayerSpan spans[MaxLayers];
-  for (int row = std::max(top, rowsTop); row < std::min(bottom, rowsBottom); ++row) {
-    int used = 0;
-    for (int k = 0; k < count; ++k) {
-      const TCommand& command = first[k];
-      if (row < command.Bounds.Top || row >= command.Bounds.Bottom) continue;
-      // Only the texels that are not fully transparent, as RunScaledRect.
-      const TCpuTexels& texels = *command.Scaled;
-      const size_t texelRow = static_cast<size_t>(row - command.ScaledTop);
-      const int begin = std::max(command.Bounds.Left - command.ScaledLeft, texels.First[texelRow]);
-      const int end = std::min(command.Bounds.Right - command.ScaledLeft, texels.Last[texelRow] + 1);
-      if (begin >= end) continue;
-      spans[used++] = TLayerSpan{texels.Row(static_cast<int>(texelRow)) + begin, command.ScaledLeft + begin,
-                                 command.ScaledLeft + end, command.Color};
-    }
-    if (used > 0) layers_(MutableRow(row), spans, used);
   }
 }
 

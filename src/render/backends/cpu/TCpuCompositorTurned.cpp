@@ -9,16 +9,13 @@
 #include <climits>
 #include <optional>
 
+#include "render/backends/cpu/CpuRects.h"
 #include "render/backends/cpu/TCpuCompositor.h"
 
 namespace {
 
 bool SameWalk(const TTriangleSetup& a, const TTriangleSetup& b) {
-  for (int i = 0; i < 3; ++i) {
-    const TEdge& p = a.Edges[i];
-    const TEdge& q = b.Edges[i];
-    if (p.A != q.A || p.B != q.B || p.C != q.C || p.Bias != q.Bias) return false;
-  }
+  if (!std::equal(a.Edges, a.Edges + 3, b.Edges)) return false;
   return a.Area == b.Area && a.Denominator == b.Denominator && a.UStepX == b.UStepX && a.UStepY == b.UStepY &&
          a.UBase == b.UBase && a.VStepX == b.VStepX && a.VStepY == b.VStepY && a.VBase == b.VBase &&
          a.UCommon == b.UCommon && a.VCommon == b.VCommon && a.Bounds == b.Bounds;
@@ -39,11 +36,6 @@ bool SameWalkMoved(const TTriangleSetup& a, const TTriangleSetup& moved, int dx,
          moved.UBase == a.UBase - static_cast<TWide>(a.UStepX) * dx - static_cast<TWide>(a.UStepY) * dy &&
          moved.VBase == a.VBase - static_cast<TWide>(a.VStepX) * dx - static_cast<TWide>(a.VStepY) * dy &&
          a.UCommon == moved.UCommon && a.VCommon == moved.VCommon && Moved(a.Bounds, dx, dy) == moved.Bounds;
-}
-
-TRect Union(const TRect& a, const TRect& b) {
-  return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
-               std::max(a.Bottom, b.Bottom)};
 }
 
 // Cuts a run to the pixels whose texels may show under either hull; false

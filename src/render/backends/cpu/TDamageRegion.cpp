@@ -1,5 +1,7 @@
 #include "render/backends/cpu/TDamageRegion.h"
 
+#include "render/backends/cpu/CpuRects.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -18,19 +20,9 @@ int64_t Area(const TRect& r) {
   return r.Right > r.Left && r.Bottom > r.Top ? int64_t(r.Right - r.Left) * int64_t(r.Bottom - r.Top) : 0;
 }
 
-TRect Meet(const TRect& a, const TRect& b) {
-  return TRect{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
-               std::min(a.Bottom, b.Bottom)};
-}
-
-TRect Bound(const TRect& a, const TRect& b) {
-  return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
-               std::max(a.Bottom, b.Bottom)};
-}
-
 // The parts of `from` outside `cut`, appended to `out`.
 void Subtract(const TRect& from, const TRect& cut, std::vector<TRect>& out) {
-  const TRect meet = Meet(from, cut);
+  const TRect meet = Intersect(from, cut);
   if (Area(meet) == 0) {
     out.push_back(from);
     return;
@@ -45,11 +37,11 @@ void Subtract(const TRect& from, const TRect& cut, std::vector<TRect>& out) {
 
 bool TDamageRegion::WorthJoining(const TRect& a, const TRect& b) {
   const int64_t apart = Area(a) + Area(b);
-  const int64_t bound = Area(Bound(a, b));
+  const int64_t bound = Area(Union(a, b));
   // What they cover together is at most both areas: rectangles far apart,
   // most of those compared, are turned away before their overlap is sought.
   if (bound * JoinSlackDenominator > apart * JoinSlackNumerator) return false;
-  return bound * JoinSlackDenominator <= (apart - Area(Meet(a, b))) * JoinSlackNumerator;
+  return bound * JoinSlackDenominator <= (apart - Area(Intersect(a, b))) * JoinSlackNumerator;
 }
 
 void TDamageRegion::Resize(int width, int height) {
@@ -61,13 +53,13 @@ void TDamageRegion::Resize(int width, int height) {
 
 void TDamageRegion::Add(const TRect& rect) {
   if (all_) return;
-  TRect added = Meet(rect, TRect{0, 0, width_, height_});
+  TRect added = Intersect(rect, TRect{0, 0, width_, height_});
   if (Area(added) == 0) return;
   for (;;) {
     // Joining can make the rectangle reach others worth joining in turn.
     for (size_t i = 0; i < rects_.size();) {
       if (WorthJoining(rects_[i], added)) {
-        added = Bound(rects_[i], added);
+        added = Union(rects_[i], added);
         rects_.erase(rects_.begin() + static_cast<std::ptrdiff_t>(i));
         i = 0;
       } else {
@@ -78,13 +70,13 @@ void TDamageRegion::Add(const TRect& rect) {
     size_t closest = 0;
     int64_t leastGrowth = INT64_MAX;
     for (size_t i = 0; i < rects_.size(); ++i) {
-      const int64_t growth = Area(Bound(rects_[i], added)) - Area(rects_[i]);
+      const int64_t growth = Area(Union(rects_[i], added)) - Area(rects_[i]);
       if (growth < leastGrowth) {
         leastGrowth = growth;
         closest = i;
       }
     }
-    added = Bound(rects_[closest], added);
+    added = Union(rects_[closest], added);
     rects_.erase(rects_.begin() + static_cast<std::ptrdiff_t>(closest));
   }
   pieces_.assign(1, added);
@@ -92,7 +84,7 @@ void TDamageRegion::Add(const TRect& rect) {
     // Most kept rectangles lie apart from every piece, which then stay as
     // they are.
     const bool cuts = std::any_of(pieces_.begin(), pieces_.end(),
-                                  [&](const TRect& piece) { return Area(Meet(piece, kept)) != 0; });
+                                  [&](const TRect& piece) { return Area(Intersect(piece, kept)) != 0; });
     if (!cuts) continue;
     next_.clear();
     for (const TRect& piece : pieces_) Subtract(piece, kept, next_);
@@ -102,7 +94,7 @@ void TDamageRegion::Add(const TRect& rect) {
   rects_.insert(rects_.end(), pieces_.begin(), pieces_.end());
   if (rects_.size() > 2 * MaxRects) {
     TRect box = rects_.front();
-    for (const TRect& r : rects_) box = Bound(box, r);
+    for (const TRect& r : rects_) box = Union(box, r);
     rects_.assign(1, box);
   }
 }
