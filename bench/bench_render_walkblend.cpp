@@ -50,21 +50,41 @@ void Fix(double x, int64_t& whole, int64_t& part) {
   part = n - whole * Denominator;
 }
 
+// The body square drawn turned by half a radian, walked over 256 rows of a
+// surface: each row starts where the square's left edge crosses it and runs
+// across the texture.
+constexpr int Rows = 256;
+const double TurnScale = double(TextureSize) / BodySize, TurnAngle = 0.5;
+const double RowDu = TurnScale * std::cos(TurnAngle), RowDv = TurnScale * std::sin(TurnAngle);
+
+TWalkSteps TurnedBodySteps() {
+  TWalkSteps steps;
+  steps.UDenominator = steps.VDenominator = Denominator;
+  Fix(RowDu, steps.UStep, steps.UStepPart);
+  Fix(RowDv, steps.VStep, steps.VStepPart);
+  PlanWalk(steps);
+  return steps;
+}
+
+TTexelWalk RowStart(int row) {
+  TTexelWalk start;
+  Fix(-20 - row * RowDv + 0.37, start.U, start.UPart);
+  Fix(-30 + row * RowDu + 0.11, start.V, start.VPart);
+  return start;
+}
+
+int RowCount(int row) { return 100 + row * 37 % 120; }
+
+uint32_t* RowPixels(std::vector<uint32_t>& surface, int row) {
+  return surface.data() + size_t(row) * SurfaceWidth + row % 13;
+}
+
 void WalkBlend(benchmark::State& state) {
   const auto kernel = static_cast<TSpanKernel>(state.range(0));
   const TCpuTexels source = RoundTexels(static_cast<TTexture>(state.range(1)));
   const TCpuTiledTexels tiled(source, false);
   const TWalkBlendSpanFn walkBlend = WalkBlendSpanFunction(kernel);
-  const double scale = double(TextureSize) / BodySize, angle = 0.5;
-  const double du = scale * std::cos(angle), dv = scale * std::sin(angle);
-  TWalkSteps steps;
-  steps.UDenominator = steps.VDenominator = Denominator;
-  Fix(du, steps.UStep, steps.UStepPart);
-  Fix(dv, steps.VStep, steps.VStepPart);
-  PlanWalk(steps);
-  // The rows of the turned body: each starts where the square's left edge
-  // crosses it and runs across the texture.
-  constexpr int Rows = 256;
+  const TWalkSteps steps = TurnedBodySteps();
   std::vector<uint32_t> surface(size_t(SurfaceWidth) * Rows, 0x204060);
   // Shadow, body and front: black, a colour and white.
   const uint32_t tints[] = {0x000000, 0x80C0FF, 0xFFFFFF};
@@ -72,11 +92,8 @@ void WalkBlend(benchmark::State& state) {
   for (auto _ : state) {
     for (uint32_t tint : tints) {
       for (int row = 0; row < Rows; ++row) {
-        TTexelWalk start;
-        Fix(-20 - row * dv + 0.37, start.U, start.UPart);
-        Fix(-30 + row * du + 0.11, start.V, start.VPart);
-        const int count = 100 + row * 37 % 120;
-        walkBlend(surface.data() + size_t(row) * SurfaceWidth + row % 13, tiled, steps, start, count, tint);
+        const int count = RowCount(row);
+        walkBlend(RowPixels(surface, row), tiled, steps, RowStart(row), count, tint);
         pixels += count;
       }
     }
@@ -99,23 +116,14 @@ void BodyAndFront(benchmark::State& state) {
   const TCpuTiledPair pair(body, front);
   const TWalkBlendSpanFn walkBlend = WalkBlendSpanFunction(kernel);
   const TPairBlendSpanFn pairBlend = PairBlendSpanFunction(kernel);
-  const double scale = double(TextureSize) / BodySize, angle = 0.5;
-  const double du = scale * std::cos(angle), dv = scale * std::sin(angle);
-  TWalkSteps steps;
-  steps.UDenominator = steps.VDenominator = Denominator;
-  Fix(du, steps.UStep, steps.UStepPart);
-  Fix(dv, steps.VStep, steps.VStepPart);
-  PlanWalk(steps);
-  constexpr int Rows = 256;
+  const TWalkSteps steps = TurnedBodySteps();
   std::vector<uint32_t> surface(size_t(SurfaceWidth) * Rows, 0x204060);
   int64_t pixels = 0;
   for (auto _ : state) {
     for (int row = 0; row < Rows; ++row) {
-      TTexelWalk start;
-      Fix(-20 - row * dv + 0.37, start.U, start.UPart);
-      Fix(-30 + row * du + 0.11, start.V, start.VPart);
-      const int count = 100 + row * 37 % 120;
-      uint32_t* dst = surface.data() + size_t(row) * SurfaceWidth + row % 13;
+      const TTexelWalk start = RowStart(row);
+      const int count = RowCount(row);
+      uint32_t* dst = RowPixels(surface, row);
       if (paired) {
         pairBlend(dst, pair, steps, start, count, 0x80C0FF, 0xFFFFFF);
       } else {
