@@ -125,7 +125,7 @@ void BodyAndFront(benchmark::State& state) {
       const int count = RowCount(row);
       uint32_t* dst = RowPixels(surface, row);
       if (paired) {
-        pairBlend(dst, pair, steps, start, count, 0x80C0FF, 0xFFFFFF);
+        pairBlend(dst, pair, steps, start, count, 0x80C0FF, 0xFFFFFF, nullptr);
       } else {
         walkBlend(dst, *body, steps, start, count, 0x80C0FF);
         walkBlend(dst, *front, steps, start, count, 0xFFFFFF);

@@ -57,6 +57,7 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
       walkBlend_(WalkBlendSpanFunction(kernel)),
       layers_(LayerSpanFunction(kernel)),
       pairBlend_(PairBlendSpanFunction(kernel)),
+      alphaBlend_(AlphaBlendSpanFunction(kernel)),
       pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
   scratch_.resize(static_cast<size_t>(pool_.Threads()));
 }
@@ -273,7 +274,7 @@ void TCpuCompositor::RunBand(int top, int bottom, int worker) {
   for (size_t i = 0; i < commands_.size(); ++i) {
     if (turnedAt_[i] >= 0) {
       const TTurnedGroup& group = turned_[static_cast<size_t>(turnedAt_[i])];
-      RunTurnedGroup(group, top, bottom);
+      RunTurnedGroup(group, top, bottom, worker);
       i = group.End - 1;
       continue;
     }

@@ -146,6 +146,9 @@ class TCpuCompositor {
     // (1..ShadowRowsKept) and ShadowColumns across, texel walk and all: its
     // rows are the body's rows from that many rows up, moved across.
     int ShadowRows = 0, ShadowColumns = 0;
+    // When the pair carries the shadow's alphas: the columns the body's
+    // triangles span, where the walk keeps them.
+    int BodyLeft = 0, BodyRight = 0;
   };
   static constexpr int ShadowRowsKept = 63;
 
@@ -174,7 +177,7 @@ class TCpuCompositor {
   // The commands of the square drawn from the strip at `at`: how many.
   size_t SquareAt(size_t at) const;
   bool MatchTurnedGroup(size_t at, TTurnedGroup& group);
-  void RunTurnedGroup(const TTurnedGroup& group, int top, int bottom);
+  void RunTurnedGroup(const TTurnedGroup& group, int top, int bottom, int worker);
   void RunCopy(const TCommand& command, int top, int bottom);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
@@ -186,6 +189,7 @@ class TCpuCompositor {
   TWalkBlendSpanFn walkBlend_;
   TLayerSpanFn layers_;
   TPairBlendSpanFn pairBlend_;
+  TAlphaBlendSpanFn alphaBlend_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;
@@ -252,9 +256,13 @@ class TCpuCompositor {
   struct TPairKey {
     const TCpuTiledTexels* First = nullptr;
     const TCpuTiledTexels* Second = nullptr;
+    const TCpuTiledTexels* Third = nullptr;
     bool operator==(const TPairKey&) const = default;
   };
   TKeptTextures<TPairKey, std::shared_ptr<const TCpuTiledPair>> pairs_;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
+  // Per worker: the shadow alphas a turned body's walk kept, a row of them
+  // for each of the last ShadowRowsKept + 1 rows.
+  std::vector<std::vector<uint8_t>> keptAlphas_;
 };

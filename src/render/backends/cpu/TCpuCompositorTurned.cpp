@@ -38,23 +38,19 @@ bool SameWalkMoved(const TTriangleSetup& a, const TTriangleSetup& moved, int dx,
          a.UCommon == moved.UCommon && a.VCommon == moved.VCommon && Moved(a.Bounds, dx, dy) == moved.Bounds;
 }
 
-// Cuts a run to the pixels whose texels may show under either hull; false
-// when none may.
-bool CutToHulls(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other) {
-  const int count = run.End - run.Begin;
-  int first = 0, last = 0;
-  const bool shows = hull.Clip(*run.Steps, run.Start, count, first, last);
-  if (other) {
-    int otherFirst = 0, otherLast = 0;
-    if (other->Clip(*run.Steps, run.Start, count, otherFirst, otherLast)) {
-      first = shows ? std::min(first, otherFirst) : otherFirst;
-      last = shows ? std::max(last, otherLast) : otherLast;
-    } else if (!shows) {
-      return false;
+// Cuts a run to the pixels whose texels may show under any of the hulls
+// (null ones left out); false when none may.
+bool CutToHulls(TTurnedRun& run, const TVisibleHull* const* hulls, int count) {
+  const int pixels = run.End - run.Begin;
+  int first = INT_MAX, last = INT_MIN;
+  for (int i = 0; i < count; ++i) {
+    int from = 0, to = 0;
+    if (hulls[i] && hulls[i]->Clip(*run.Steps, run.Start, pixels, from, to)) {
+      first = std::min(first, from);
+      last = std::max(last, to);
     }
-  } else if (!shows) {
-    return false;
   }
+  if (first > last) return false;
   if (first > 0) run.Start = WalkFrom(*run.Steps, run.Start, first);
   run.End = run.Begin + last + 1;
   run.Begin += first;
@@ -62,9 +58,11 @@ bool CutToHulls(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* o
 }
 
 // Most runs meet textures without a hull: that test stays inline.
-inline bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other) {
-  if (!hull.Cuts() && (!other || !other->Cuts())) return true;
-  return CutToHulls(run, hull, other);
+inline bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other = nullptr,
+                    const TVisibleHull* third = nullptr) {
+  if (!hull.Cuts() && (!other || !other->Cuts()) && (!third || !third->Cuts())) return true;
+  const TVisibleHull* hulls[] = {&hull, other, third};
+  return CutToHulls(run, hulls, 3);
 }
 
 }  // namespace
@@ -132,24 +130,40 @@ bool TCpuCompositor::MatchTurnedGroup(size_t at, TTurnedGroup& group) {
   group.Body = starts[b];
   group.BodyCount = static_cast<int>(counts[b]);
   group.Front = starts[f];
-  group.Pair = pairs_.Find({body.Tiled.get(), front.Tiled.get()}, body.Texels,
-                           [&] { return std::make_shared<const TCpuTiledPair>(body.Tiled, front.Tiled); });
+  const TCpuTiledTexels* third = nullptr;
   if (s >= 0) {
     group.Shadow = starts[s];
     group.ShadowCount = static_cast<int>(counts[s]);
     // A shadow is mostly the body moved by whole pixels.
+    // The body's pixels moved must hold all of the shadow's: the edges of
+    // the screen may cut more off the shadow, not less.
     const TCommand& shadow = commands_[group.Shadow];
-    const int dx = shadow.Bounds.Left - body.Bounds.Left;
-    const int dy = shadow.Bounds.Top - body.Bounds.Top;
+    const int dx = shadow.Triangle.Bounds.Left - body.Triangle.Bounds.Left;
+    const int dy = shadow.Triangle.Bounds.Top - body.Triangle.Bounds.Top;
     bool moved = counts[s] == counts[b] && dy >= 1 && dy <= ShadowRowsKept;
     for (size_t k = 0; moved && k < counts[s]; ++k) {
       const TCommand& from = commands_[starts[b] + k];
       const TCommand& to = commands_[starts[s] + k];
-      moved = Moved(from.Bounds, dx, dy) == to.Bounds && SameWalkMoved(from.Triangle, to.Triangle, dx, dy);
+      moved = Intersect(Moved(from.Bounds, dx, dy), to.Bounds) == to.Bounds &&
+              SameWalkMoved(from.Triangle, to.Triangle, dx, dy);
     }
     if (moved) {
       group.ShadowRows = dy;
       group.ShadowColumns = dx;
+      // Its alphas then come along with the body's texels where they fit.
+      if (TCpuTiledPair::FitsThird(*body.Tiled, *front.Tiled, *shadow.Tiled)) third = shadow.Tiled.get();
+    }
+  }
+  group.Pair = pairs_.Find({body.Tiled.get(), front.Tiled.get(), third}, body.Texels, [&] {
+    return std::make_shared<const TCpuTiledPair>(body.Tiled, front.Tiled,
+                                                 third ? commands_[group.Shadow].Tiled : nullptr);
+  });
+  if (third) {
+    group.BodyLeft = INT_MAX;
+    group.BodyRight = INT_MIN;
+    for (size_t k = 0; k < counts[b]; ++k) {
+      group.BodyLeft = std::min(group.BodyLeft, commands_[starts[b] + k].Bounds.Left);
+      group.BodyRight = std::max(group.BodyRight, commands_[starts[b] + k].Bounds.Right);
     }
   }
   if (p >= 0) {
@@ -162,22 +176,34 @@ bool TCpuCompositor::MatchTurnedGroup(size_t at, TTurnedGroup& group) {
 void TCpuCompositor::PlanTurnedGroups() {
   turned_.clear();
   turnedAt_.assign(commands_.size(), -1);
+  size_t keptWidth = 0;
   for (size_t i = 0; i < commands_.size();) {
     TTurnedGroup group;
     if (!MatchTurnedGroup(i, group)) {
       ++i;
       continue;
     }
+    if (group.Pair->HasThird) keptWidth = std::max(keptWidth, static_cast<size_t>(group.BodyRight - group.BodyLeft));
     turnedAt_[i] = static_cast<int32_t>(turned_.size());
     i = group.End;
     turned_.push_back(std::move(group));
   }
+  keptAlphas_.resize(static_cast<size_t>(pool_.Threads()));
+  for (auto& kept : keptAlphas_) {
+    if (kept.size() < keptWidth * (ShadowRowsKept + 1)) kept.resize(keptWidth * (ShadowRowsKept + 1));
+  }
 }
 
-void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bottom) {
+void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bottom, int worker) {
   const int first = std::max(top, group.Bounds.Top);
   const int last = std::min(bottom, group.Bounds.Bottom);
   if (first >= last) return;
+  const int shadowRows = group.ShadowRows;
+  // When the pair carries the shadow's alphas, the body's walk keeps them
+  // for the shadow's rows further down, which then only blend: from
+  // shadowRows above the band on, rows above the band only keep them.
+  const bool keepAlphas = group.Pair->HasThird;
+  const int bodyFirst = keepAlphas ? std::max(first - shadowRows, group.Bounds.Top) : first;
   // Per square (shadow, body and front, picture) its triangles, each walked
   // over the rows it covers within the band.
   struct TSquare {
@@ -188,27 +214,30 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   };
   TSquare squares[3];
   squares[0].Start = group.Shadow;
-  squares[0].Count = group.ShadowCount;
+  squares[0].Count = keepAlphas ? 0 : group.ShadowCount;
   squares[1].Start = group.Body;
   squares[1].Count = group.BodyCount;
   squares[2].Start = group.Picture;
   squares[2].Count = group.PictureCount;
   for (TSquare& square : squares) {
+    const int from = &square == &squares[1] ? bodyFirst : first;
     for (int k = 0; k < square.Count; ++k) {
       const TCommand& c = commands_[square.Start + static_cast<size_t>(k)];
-      square.Top[k] = std::max(first, c.Bounds.Top);
+      square.Top[k] = std::max(from, c.Bounds.Top);
       square.Bottom[k] = std::min(last, c.Bounds.Bottom);
       if (square.Top[k] < square.Bottom[k]) {
         square.Triangles[k].emplace(c.Triangle, c.Bounds.Left, c.Bounds.Right, square.Top[k]);
       }
     }
   }
-  // The runs of one square on the row, not yet cut to what shows.
-  const auto find = [&](TSquare& square, int row, TTurnedRun* runs) {
+  // The runs of one square on the row, not yet cut to what shows, and
+  // (when asked) which triangle each is of.
+  const auto find = [&](TSquare& square, int row, TTurnedRun* runs, int* of = nullptr) {
     int found = 0;
     for (int k = 0; k < square.Count; ++k) {
       if (square.Triangles[k] && row >= square.Top[k] && row < square.Bottom[k] &&
           square.Triangles[k]->Next(runs[found])) {
+        if (of) of[found] = k;
         ++found;
       }
     }
@@ -227,50 +256,87 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   };
   // One square's run blended with its own texture.
   const auto blend = [&](uint32_t* pixels, TTurnedRun& run, const TCommand& c) {
-    if (Visible(run, *c.Hull, nullptr)) {
+    if (Visible(run, *c.Hull)) {
       walkBlend_(pixels + run.Begin, *c.Tiled, *run.Steps, run.Start, run.End - run.Begin, c.Color);
     }
   };
+  const TCommand& shadow = commands_[group.Shadow];
   const TCommand& body = commands_[group.Body];
   const TCommand& front = commands_[group.Front];
-  // Body and front along one walk.
-  const auto pair = [&](uint32_t* pixels, TTurnedRun run) {
-    if (Visible(run, *body.Hull, front.Hull.get())) {
+  // The kept alphas of the body's row `row`, from column BodyLeft on.
+  const size_t keptWidth = static_cast<size_t>(group.BodyRight - group.BodyLeft);
+  uint8_t* const keptRows = keepAlphas ? keptAlphas_[static_cast<size_t>(worker)].data() : nullptr;
+  const auto keptRow = [&](int row) { return keptRows + static_cast<size_t>(row % (ShadowRowsKept + 1)) * keptWidth; };
+  const auto at = [&](uint8_t* kept, int column) { return kept + (column - group.BodyLeft); };
+  // Body and front along one walk, keeping the shadow's alphas on the way.
+  const auto pair = [&](uint32_t* pixels, TTurnedRun run, uint8_t* kept) {
+    if (Visible(run, *body.Hull, front.Hull.get(), kept ? shadow.Hull.get() : nullptr)) {
       pairBlend_(pixels + run.Begin, *group.Pair, *run.Steps, run.Start, run.End - run.Begin, body.Color,
-                 front.Color);
+                 front.Color, kept ? at(kept, run.Begin) : nullptr);
+    }
+  };
+  // Only the shadow's alphas of a run, where nothing is drawn.
+  const auto keep = [&](TTurnedRun run, uint8_t* kept) {
+    if (Visible(run, *shadow.Hull)) {
+      pairBlend_(nullptr, *group.Pair, *run.Steps, run.Start, run.End - run.Begin, 0, 0, at(kept, run.Begin));
     }
   };
   // The body's runs of the last rows, kept for a shadow that is the body
-  // moved down: from the band's first row on, the shadow takes them from
-  // here instead of finding its own.
+  // moved down: the shadow takes them from here instead of finding its own
+  // (with kept alphas on every row, else from the band's first row on).
   struct TKeptRow {
     int Count = 0;
     TTurnedRun Runs[2];
+    int Of[2] = {};
   };
   TKeptRow kept[ShadowRowsKept + 1];
-  const int shadowRows = group.ShadowRows;
+  constexpr int PrefetchRows = 2;
   TTurnedRun runs[2], pictureRuns[2];
-  for (int row = first; row < last; ++row) {
+  for (int row = bodyFirst; row < last; ++row) {
     uint32_t* pixels = MutableRow(row);
-    if (shadowRows > 0 && row - shadowRows >= first) {
-      const TKeptRow& from = kept[(row - shadowRows) % (ShadowRowsKept + 1)];
-      for (int k = 0; k < from.Count; ++k) {
-        TTurnedRun run = from.Runs[k];
-        run.Begin += group.ShadowColumns;
-        run.End += group.ShadowColumns;
-        blend(pixels, run, commands_[group.Shadow]);
-      }
-    } else {
-      for (int k = 0, n = find(squares[0], row, runs); k < n; ++k) blend(pixels, runs[k], commands_[group.Shadow]);
+    TKeptRow& keepRow = kept[row % (ShadowRowsKept + 1)];
+    TTurnedRun* bodyRuns = keepRow.Runs;
+    uint8_t* alphas = keepAlphas ? keptRow(row) : nullptr;
+    if (row < first) {
+      // Above the band: the shadow's alphas for its rows within it.
+      keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
+      for (int k = 0; k < keepRow.Count; ++k) keep(bodyRuns[k], alphas);
+      continue;
     }
-    TKeptRow& keep = kept[row % (ShadowRowsKept + 1)];
-    TTurnedRun* bodyRuns = keep.Runs;
-    const int bodyCount = keep.Count = find(squares[1], row, bodyRuns);
+    // The rows below come in from the outer caches meanwhile: the shadow
+    // is the first to touch them since the background was put back.
+    if (row + PrefetchRows < last) {
+      const uint32_t* ahead = MutableRow(row + PrefetchRows);
+      for (int x = group.Bounds.Left; x < group.Bounds.Right; x += 16) __builtin_prefetch(ahead + x, 1);
+      __builtin_prefetch(ahead + group.Bounds.Right - 1, 1);
+    }
+    if (shadowRows > 0 && row - shadowRows >= bodyFirst) {
+      const int from = row - shadowRows;
+      const TKeptRow& above = kept[from % (ShadowRowsKept + 1)];
+      for (int k = 0; k < above.Count; ++k) {
+        // The body's run moved, cut to what the screen leaves of the shadow.
+        const TRect& within = commands_[group.Shadow + static_cast<size_t>(above.Of[k])].Bounds;
+        if (row < within.Top || row >= within.Bottom) continue;
+        TTurnedRun moved = above.Runs[k], run;
+        moved.Begin += group.ShadowColumns;
+        moved.End += group.ShadowColumns;
+        if (!part(moved, within.Left, within.Right, run)) continue;
+        if (!keepAlphas) {
+          blend(pixels, run, shadow);
+        } else if (Visible(run, *shadow.Hull)) {
+          alphaBlend_(pixels + run.Begin, at(keptRow(from), run.Begin - group.ShadowColumns), run.End - run.Begin,
+                      shadow.Tiled->Colour, shadow.Color);
+        }
+      }
+    } else if (!keepAlphas) {
+      for (int k = 0, n = find(squares[0], row, runs); k < n; ++k) blend(pixels, runs[k], shadow);
+    }
+    const int bodyCount = keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
     int pictureCount = 0;
     int pictureLeft = INT_MAX, pictureRight = INT_MIN;
     if (group.PictureCount > 0) {
       for (int k = 0, n = find(squares[2], row, runs); k < n; ++k) {
-        if (!Visible(runs[k], *commands_[group.Picture].Hull, nullptr)) continue;
+        if (!Visible(runs[k], *commands_[group.Picture].Hull)) continue;
         pictureRuns[pictureCount++] = runs[k];
         pictureLeft = std::min(pictureLeft, runs[k].Begin);
         pictureRight = std::max(pictureRight, runs[k].End);
@@ -281,15 +347,17 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     TTurnedRun piece;
     for (int k = 0; k < bodyCount; ++k) {
       if (pictureCount == 0) {
-        pair(pixels, bodyRuns[k]);
+        pair(pixels, bodyRuns[k], alphas);
         continue;
       }
-      if (part(bodyRuns[k], INT_MIN, pictureLeft, piece)) pair(pixels, piece);
-      if (part(bodyRuns[k], pictureRight, INT_MAX, piece)) pair(pixels, piece);
+      if (part(bodyRuns[k], INT_MIN, pictureLeft, piece)) pair(pixels, piece, alphas);
+      if (part(bodyRuns[k], pictureRight, INT_MAX, piece)) pair(pixels, piece, alphas);
     }
     if (pictureCount == 0) continue;
     for (int k = 0; k < bodyCount; ++k) {
-      if (part(bodyRuns[k], pictureLeft, pictureRight, piece)) blend(pixels, piece, body);
+      if (!part(bodyRuns[k], pictureLeft, pictureRight, piece)) continue;
+      if (alphas) keep(piece, alphas);
+      blend(pixels, piece, body);
     }
     for (int k = 0; k < pictureCount; ++k) {
       const TCommand& c = commands_[group.Picture];
