@@ -254,6 +254,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
     work += command.Kind == TKind::Copy ? command.Work : int64_t(command.Bounds.Width()) * command.Bounds.Height();
   }
   PlanTurnedGroups();
+  RecordTouchedLater(true);
   // Waking another thread costs more than it saves on a light frame.
   const int bands = work < LightFlushPixels ? 1 : BandCount();
   pool_.Run(bands, [&](int band, int worker) {
@@ -262,6 +263,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
     RunBand(top, bottom, worker);
     if (afterBand) afterBand(top, bottom, worker);
   });
+  RecordTurnedTouched();
   ForgetCommands();
   scaled_.FlushDone();
   tiled_.FlushDone();

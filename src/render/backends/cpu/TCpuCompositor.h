@@ -130,6 +130,10 @@ class TCpuCompositor {
     std::shared_ptr<const TVisibleHull> Hull;
     // Which strip the command came from: the triangles of one square share it.
     uint64_t Strip = 0;
+    // A triangle counted as a change whose pixels are not yet noted in
+    // touchedSinceCopy_: those of a turned bubble are noted by the bands
+    // that draw it, from the rows they find anyway.
+    bool TouchLater = false;
   };
 
   // A turned bubble's draws, commands [Begin, End), drawn row by row
@@ -149,6 +153,8 @@ class TCpuCompositor {
     // When the pair carries the shadow's alphas: the columns the body's
     // triangles span, where the walk keeps them.
     int BodyLeft = 0, BodyRight = 0;
+    // Whether the bands note the pixels its rows may change.
+    bool Touch = false;
   };
   static constexpr int ShadowRowsKept = 63;
 
@@ -160,6 +166,11 @@ class TCpuCompositor {
   void Commit();
   // Notes in touchedSinceCopy_ the pixels a command may change, row by row.
   void RecordTouched(const TCommand& command);
+  // Notes what the commands left for later may change; with
+  // `outsideTurned`, only those the turned bubbles' bands do not note.
+  void RecordTouchedLater(bool outsideTurned);
+  // Notes what the bands found the turned bubbles may change.
+  void RecordTurnedTouched();
   // Whether a triangle of these bounds and edges is among the last few
   // noted since the copy; if not, it is remembered as noted now.
   bool NotedAlready(const TRect& bounds, const TEdge* edges);
@@ -265,4 +276,6 @@ class TCpuCompositor {
   // Per worker: the shadow alphas a turned body's walk kept, a row of them
   // for each of the last ShadowRowsKept + 1 rows.
   std::vector<std::vector<uint8_t>> keptAlphas_;
+  // Per worker: the pixels its bands found turned bubbles may change.
+  std::vector<std::vector<TTouchedRows::TRowSpan>> turnedTouched_;
 };

@@ -184,15 +184,59 @@ void TCpuCompositor::PlanTurnedGroups() {
       continue;
     }
     if (group.Pair->HasThird) keptWidth = std::max(keptWidth, static_cast<size_t>(group.BodyRight - group.BodyLeft));
+    for (size_t k = group.Begin; k < group.End; ++k) group.Touch = group.Touch || commands_[k].TouchLater;
+    group.Touch = group.Touch && !touchedSinceCopy_.All();
     turnedAt_[i] = static_cast<int32_t>(turned_.size());
     i = group.End;
     turned_.push_back(std::move(group));
   }
+  turnedTouched_.resize(static_cast<size_t>(pool_.Threads()));
+  for (auto& touched : turnedTouched_) touched.clear();
   keptAlphas_.resize(static_cast<size_t>(pool_.Threads()));
   for (auto& kept : keptAlphas_) {
     if (kept.size() < keptWidth * (ShadowRowsKept + 1)) kept.resize(keptWidth * (ShadowRowsKept + 1));
   }
 }
+
+void TCpuCompositor::RecordTurnedTouched() {
+  for (auto& touched : turnedTouched_) {
+    for (const TTouchedRows::TRowSpan& span : touched) touchedSinceCopy_.Add(span.Row, span.Left, span.Right);
+    touched.clear();
+  }
+}
+
+namespace {
+
+// The pixels a band's rows of one bubble may change, joined over each group
+// of rows the record keeps together: one span per group, not per row.
+class TRowNotes {
+ public:
+  explicit TRowNotes(std::vector<TTouchedRows::TRowSpan>* out) : out_(out) {}
+  ~TRowNotes() { Finish(); }
+  void Add(int row, int left, int right) {
+    if (!out_) return;
+    const int group = row / TTouchedRows::GroupRows;
+    if (group != group_) {
+      Finish();
+      group_ = group;
+      span_ = TTouchedRows::TRowSpan{row, left, right};
+      return;
+    }
+    span_.Left = std::min(span_.Left, left);
+    span_.Right = std::max(span_.Right, right);
+  }
+
+ private:
+  void Finish() {
+    if (group_ >= 0) out_->push_back(span_);
+    group_ = -1;
+  }
+  std::vector<TTouchedRows::TRowSpan>* out_;
+  int group_ = -1;
+  TTouchedRows::TRowSpan span_;
+};
+
+}  // namespace
 
 void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bottom, int worker) {
   const int first = std::max(top, group.Bounds.Top);
@@ -290,6 +334,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     int Of[2] = {};
   };
   TKeptRow kept[ShadowRowsKept + 1];
+  TRowNotes notes(group.Touch ? &turnedTouched_[static_cast<size_t>(worker)] : nullptr);
   constexpr int PrefetchRows = 2;
   TTurnedRun runs[2], pictureRuns[2];
   for (int row = bodyFirst; row < last; ++row) {
@@ -321,6 +366,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
         moved.Begin += group.ShadowColumns;
         moved.End += group.ShadowColumns;
         if (!part(moved, within.Left, within.Right, run)) continue;
+        notes.Add(row, run.Begin, run.End);
         if (!keepAlphas) {
           blend(pixels, run, shadow);
         } else if (Visible(run, *shadow.Hull)) {
@@ -329,13 +375,18 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
         }
       }
     } else if (!keepAlphas) {
-      for (int k = 0, n = find(squares[0], row, runs); k < n; ++k) blend(pixels, runs[k], shadow);
+      for (int k = 0, n = find(squares[0], row, runs); k < n; ++k) {
+        notes.Add(row, runs[k].Begin, runs[k].End);
+        blend(pixels, runs[k], shadow);
+      }
     }
     const int bodyCount = keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
+    for (int k = 0; k < bodyCount; ++k) notes.Add(row, bodyRuns[k].Begin, bodyRuns[k].End);
     int pictureCount = 0;
     int pictureLeft = INT_MAX, pictureRight = INT_MIN;
     if (group.PictureCount > 0) {
       for (int k = 0, n = find(squares[2], row, runs); k < n; ++k) {
+        notes.Add(row, runs[k].Begin, runs[k].End);
         if (!Visible(runs[k], *commands_[group.Picture].Hull)) continue;
         pictureRuns[pictureCount++] = runs[k];
         pictureLeft = std::min(pictureLeft, runs[k].Begin);
