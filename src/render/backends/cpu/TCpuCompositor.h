@@ -155,6 +155,9 @@ class TCpuCompositor {
     int BodyLeft = 0, BodyRight = 0;
     // Whether the bands note the pixels its rows may change.
     bool Touch = false;
+    // Whether the body's two triangles map pixels to texels alike: the
+    // runs where they meet on a row are walked as one.
+    bool BodyOneWalk = false;
   };
   static constexpr int ShadowRowsKept = 63;
 

@@ -21,6 +21,30 @@ bool SameWalk(const TTriangleSetup& a, const TTriangleSetup& b) {
          a.UCommon == b.UCommon && a.VCommon == b.VCommon && a.Bounds == b.Bounds;
 }
 
+// Whether two triangles give every pixel the same texel position: the two
+// halves of a square, whose rows can then be walked as one run.
+bool SameMapping(const TTriangleSetup& a, const TTriangleSetup& b) {
+  return a.Denominator == b.Denominator && a.UStepX == b.UStepX && a.UStepY == b.UStepY && a.UBase == b.UBase &&
+         a.VStepX == b.VStepX && a.VStepY == b.VStepY && a.VBase == b.VBase && a.UCommon == b.UCommon &&
+         a.VCommon == b.VCommon;
+}
+
+// Two runs of a row that meet, walked the same way, become one.
+int JoinRuns(TTurnedRun* runs, int* of, int count) {
+  if (count != 2) return count;
+  if (runs[1].End == runs[0].Begin) {
+    runs[0].Begin = runs[1].Begin;
+    runs[0].Start = runs[1].Start;
+    runs[0].Steps = runs[1].Steps;
+  } else if (runs[0].End == runs[1].Begin) {
+    runs[0].End = runs[1].End;
+  } else {
+    return count;
+  }
+  of[0] = -1;
+  return 1;
+}
+
 TRect Moved(const TRect& r, int dx, int dy) { return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; }
 
 // Whether `moved` is `a` moved dx pixels across and dy down: its edges and
@@ -129,6 +153,7 @@ bool TCpuCompositor::MatchTurnedGroup(size_t at, TTurnedGroup& group) {
   const TCommand& front = commands_[starts[f]];
   group.Body = starts[b];
   group.BodyCount = static_cast<int>(counts[b]);
+  group.BodyOneWalk = counts[b] == 2 && SameMapping(body.Triangle, commands_[starts[b] + 1].Triangle);
   group.Front = starts[f];
   const TCpuTiledTexels* third = nullptr;
   if (s >= 0) {
@@ -345,6 +370,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     if (row < first) {
       // Above the band: the shadow's alphas for its rows within it.
       keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
+      if (group.BodyOneWalk) keepRow.Count = JoinRuns(bodyRuns, keepRow.Of, keepRow.Count);
       for (int k = 0; k < keepRow.Count; ++k) keep(bodyRuns[k], alphas);
       continue;
     }
@@ -359,8 +385,11 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
       const int from = row - shadowRows;
       const TKeptRow& above = kept[from % (ShadowRowsKept + 1)];
       for (int k = 0; k < above.Count; ++k) {
-        // The body's run moved, cut to what the screen leaves of the shadow.
-        const TRect& within = commands_[group.Shadow + static_cast<size_t>(above.Of[k])].Bounds;
+        // The body's run moved, cut to what the screen leaves of the shadow:
+        // of both its triangles for a joined run, their pixels within one
+        // viewport.
+        const TRect within = above.Of[k] >= 0 ? commands_[group.Shadow + static_cast<size_t>(above.Of[k])].Bounds
+                                              : Union(commands_[group.Shadow].Bounds, commands_[group.Shadow + 1].Bounds);
         if (row < within.Top || row >= within.Bottom) continue;
         TTurnedRun moved = above.Runs[k], run;
         moved.Begin += group.ShadowColumns;
@@ -380,7 +409,9 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
         blend(pixels, runs[k], shadow);
       }
     }
-    const int bodyCount = keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
+    keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
+    if (group.BodyOneWalk) keepRow.Count = JoinRuns(bodyRuns, keepRow.Of, keepRow.Count);
+    const int bodyCount = keepRow.Count;
     for (int k = 0; k < bodyCount; ++k) notes.Add(row, bodyRuns[k].Begin, bodyRuns[k].End);
     int pictureCount = 0;
     int pictureLeft = INT_MAX, pictureRight = INT_MIN;
