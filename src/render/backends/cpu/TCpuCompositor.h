@@ -150,9 +150,14 @@ class TCpuCompositor {
     // (1..ShadowRowsKept) and ShadowColumns across, texel walk and all: its
     // rows are the body's rows from that many rows up, moved across.
     int ShadowRows = 0, ShadowColumns = 0;
-    // When the pair carries the shadow's alphas: the columns the body's
-    // triangles span, where the walk keeps them.
-    int BodyLeft = 0, BodyRight = 0;
+    // When the pair carries the shadow's alphas: the columns and first row
+    // the body's triangles are walked over, where the walk keeps them.
+    int BodyLeft = 0, BodyRight = 0, BodyTop = 0;
+    // Per body triangle the pixels walked: its own, and, BeyondBody, those
+    // where its shadow shows beyond the edge of the screen that cuts the
+    // body, moved back (only with the shadow's alphas kept).
+    TRect BodyWalk[2];
+    bool BeyondBody = false;
     // Whether the bands note the pixels its rows may change.
     bool Touch = false;
     // Whether the body's two triangles map pixels to texels alike: the

@@ -166,29 +166,40 @@ bool TCpuCompositor::MatchTurnedGroup(size_t at, TTurnedGroup& group) {
     const int dx = shadow.Triangle.Bounds.Left - body.Triangle.Bounds.Left;
     const int dy = shadow.Triangle.Bounds.Top - body.Triangle.Bounds.Top;
     bool moved = counts[s] == counts[b] && dy >= 1 && dy <= ShadowRowsKept;
+    bool within = true;
     for (size_t k = 0; moved && k < counts[s]; ++k) {
       const TCommand& from = commands_[starts[b] + k];
       const TCommand& to = commands_[starts[s] + k];
-      moved = Intersect(Moved(from.Bounds, dx, dy), to.Bounds) == to.Bounds &&
-              SameWalkMoved(from.Triangle, to.Triangle, dx, dy);
+      moved = SameWalkMoved(from.Triangle, to.Triangle, dx, dy);
+      within = within && Intersect(Moved(from.Bounds, dx, dy), to.Bounds) == to.Bounds;
+      // Where the shadow shows beyond the body's edge of the screen, the
+      // body's walk goes on there, keeping alphas without drawing.
+      group.BodyWalk[k] = Union(from.Bounds, Moved(to.Bounds, -dx, -dy));
     }
-    if (moved) {
+    // Its alphas come along with the body's texels where they fit.
+    const bool fits = TCpuTiledPair::FitsThird(*body.Tiled, *front.Tiled, *shadow.Tiled);
+    if (moved && (within || fits)) {
       group.ShadowRows = dy;
       group.ShadowColumns = dx;
-      // Its alphas then come along with the body's texels where they fit.
-      if (TCpuTiledPair::FitsThird(*body.Tiled, *front.Tiled, *shadow.Tiled)) third = shadow.Tiled.get();
+      group.BeyondBody = !within;
+      if (fits) third = shadow.Tiled.get();
     }
   }
   group.Pair = pairs_.Find({body.Tiled.get(), front.Tiled.get(), third}, body.Texels, [&] {
     return std::make_shared<const TCpuTiledPair>(body.Tiled, front.Tiled,
                                                  third ? commands_[group.Shadow].Tiled : nullptr);
   });
+  if (!group.BeyondBody) {
+    for (size_t k = 0; k < counts[b]; ++k) group.BodyWalk[k] = commands_[starts[b] + k].Bounds;
+  }
   if (third) {
     group.BodyLeft = INT_MAX;
     group.BodyRight = INT_MIN;
+    group.BodyTop = INT_MAX;
     for (size_t k = 0; k < counts[b]; ++k) {
-      group.BodyLeft = std::min(group.BodyLeft, commands_[starts[b] + k].Bounds.Left);
-      group.BodyRight = std::max(group.BodyRight, commands_[starts[b] + k].Bounds.Right);
+      group.BodyLeft = std::min(group.BodyLeft, group.BodyWalk[k].Left);
+      group.BodyRight = std::max(group.BodyRight, group.BodyWalk[k].Right);
+      group.BodyTop = std::min(group.BodyTop, group.BodyWalk[k].Top);
     }
   }
   if (p >= 0) {
@@ -272,7 +283,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   // for the shadow's rows further down, which then only blend: from
   // shadowRows above the band on, rows above the band only keep them.
   const bool keepAlphas = group.Pair->HasThird;
-  const int bodyFirst = keepAlphas ? std::max(first - shadowRows, group.Bounds.Top) : first;
+  const int bodyFirst = keepAlphas ? std::max(first - shadowRows, std::min(group.Bounds.Top, group.BodyTop)) : first;
   // Per square (shadow, body and front, picture) its triangles, each walked
   // over the rows it covers within the band.
   struct TSquare {
@@ -289,13 +300,15 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   squares[2].Start = group.Picture;
   squares[2].Count = group.PictureCount;
   for (TSquare& square : squares) {
-    const int from = &square == &squares[1] ? bodyFirst : first;
+    const bool body = &square == &squares[1];
+    const int from = body ? bodyFirst : first;
     for (int k = 0; k < square.Count; ++k) {
       const TCommand& c = commands_[square.Start + static_cast<size_t>(k)];
-      square.Top[k] = std::max(from, c.Bounds.Top);
-      square.Bottom[k] = std::min(last, c.Bounds.Bottom);
+      const TRect& walk = body ? group.BodyWalk[k] : c.Bounds;
+      square.Top[k] = std::max(from, walk.Top);
+      square.Bottom[k] = std::min(last, walk.Bottom);
       if (square.Top[k] < square.Bottom[k]) {
-        square.Triangles[k].emplace(c.Triangle, c.Bounds.Left, c.Bounds.Right, square.Top[k]);
+        square.Triangles[k].emplace(c.Triangle, walk.Left, walk.Right, square.Top[k]);
       }
     }
   }
@@ -335,7 +348,12 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   // The kept alphas of the body's row `row`, from column BodyLeft on.
   const size_t keptWidth = static_cast<size_t>(group.BodyRight - group.BodyLeft);
   uint8_t* const keptRows = keepAlphas ? keptAlphas_[static_cast<size_t>(worker)].data() : nullptr;
-  const auto keptRow = [&](int row) { return keptRows + static_cast<size_t>(row % (ShadowRowsKept + 1)) * keptWidth; };
+  // Rows above the screen count too, where a shadow shows below its edge.
+  const auto slot = [](int row) {
+    constexpr int Kept = ShadowRowsKept + 1;
+    return static_cast<size_t>((row % Kept + Kept) % Kept);
+  };
+  const auto keptRow = [&](int row) { return keptRows + slot(row) * keptWidth; };
   const auto at = [&](uint8_t* kept, int column) { return kept + (column - group.BodyLeft); };
   // Body and front along one walk, keeping the shadow's alphas on the way.
   const auto pair = [&](uint32_t* pixels, TTurnedRun run, uint8_t* kept) {
@@ -363,8 +381,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   constexpr int PrefetchRows = 2;
   TTurnedRun runs[2], pictureRuns[2];
   for (int row = bodyFirst; row < last; ++row) {
-    uint32_t* pixels = MutableRow(row);
-    TKeptRow& keepRow = kept[row % (ShadowRowsKept + 1)];
+    TKeptRow& keepRow = kept[slot(row)];
     TTurnedRun* bodyRuns = keepRow.Runs;
     uint8_t* alphas = keepAlphas ? keptRow(row) : nullptr;
     if (row < first) {
@@ -374,6 +391,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
       for (int k = 0; k < keepRow.Count; ++k) keep(bodyRuns[k], alphas);
       continue;
     }
+    uint32_t* pixels = MutableRow(row);
     // The rows below come in from the outer caches meanwhile: the shadow
     // is the first to touch them since the background was put back.
     if (row + PrefetchRows < last) {
@@ -383,7 +401,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     }
     if (shadowRows > 0 && row - shadowRows >= bodyFirst) {
       const int from = row - shadowRows;
-      const TKeptRow& above = kept[from % (ShadowRowsKept + 1)];
+      const TKeptRow& above = kept[slot(from)];
       for (int k = 0; k < above.Count; ++k) {
         // The body's run moved, cut to what the screen leaves of the shadow:
         // of both its triangles for a joined run, their pixels within one
@@ -411,7 +429,27 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     }
     keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
     if (group.BodyOneWalk) keepRow.Count = JoinRuns(bodyRuns, keepRow.Of, keepRow.Count);
-    const int bodyCount = keepRow.Count;
+    int bodyCount = keepRow.Count;
+    TTurnedRun drawn[2];
+    if (group.BeyondBody) {
+      // The body draws its own pixels; beyond them its walk only keeps.
+      bodyCount = 0;
+      for (int k = 0; k < keepRow.Count; ++k) {
+        const TTurnedRun& run = keepRow.Runs[k];
+        const TRect edge = keepRow.Of[k] >= 0 ? commands_[group.Body + static_cast<size_t>(keepRow.Of[k])].Bounds
+                                              : Union(commands_[group.Body].Bounds, commands_[group.Body + 1].Bounds);
+        TTurnedRun beyond;
+        const bool inRows = row >= edge.Top && row < edge.Bottom;
+        if (!inRows || !part(run, edge.Left, edge.Right, drawn[bodyCount])) {
+          keep(run, alphas);
+          continue;
+        }
+        if (part(run, INT_MIN, edge.Left, beyond)) keep(beyond, alphas);
+        if (part(run, edge.Right, INT_MAX, beyond)) keep(beyond, alphas);
+        ++bodyCount;
+      }
+      bodyRuns = drawn;
+    }
     for (int k = 0; k < bodyCount; ++k) notes.Add(row, bodyRuns[k].Begin, bodyRuns[k].End);
     int pictureCount = 0;
     int pictureLeft = INT_MAX, pictureRight = INT_MIN;
