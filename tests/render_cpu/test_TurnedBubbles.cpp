@@ -189,9 +189,11 @@ TEST(TurnedBubbles, ShadowsWhoseAlphasTheBodysWalkKeepsMatchTheReference) {
                                                       StyleTexels(64, 52, 4, false, 0xC0E0FF)};
   const std::shared_ptr<const TCpuTexels> fronts[] = {StyleTexels(64, 53, 5, false, 0xFFFFFF),
                                                       StyleTexels(64, 54, 1, false, 0xFFFFFF)};
-  // Shadows showing where body and front are clear, too.
+  // Shadows showing where body and front are clear, too, and one whose
+  // rows are cut short where body and front still show.
   const std::shared_ptr<const TCpuTexels> shadows[] = {StyleTexels(64, 55, 2, false, 0),
-                                                       StyleTexels(64, 56, 3, false, 0x203040)};
+                                                       StyleTexels(64, 56, 3, false, 0x203040),
+                                                       StyleTexels(64, 58, 5, false, 0)};
   const auto picture = StyleTexels(48, 57, 0, true, 0);
   for (int round = 0; round < 4; ++round) {
     std::vector<Square> squares;
@@ -210,7 +212,7 @@ TEST(TurnedBubbles, ShadowsWhoseAlphasTheBodysWalkKeepsMatchTheReference) {
         corner.sy += dy;
         corner.color = shadowTint;
       }
-      s.Texels = shadows[random() % 2];
+      s.Texels = shadows[random() % 3];
       f = b;
       for (auto& corner : f.Corners) corner.color = 0xFFFFFFFFu;
       f.Texels = fronts[random() % 2];

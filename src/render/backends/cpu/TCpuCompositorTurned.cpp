@@ -7,6 +7,7 @@
 // of body and front texels.
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <optional>
 
 #include "render/backends/cpu/CpuRects.h"
@@ -362,6 +363,10 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
                  front.Color, kept ? at(kept, run.Begin) : nullptr);
     }
   };
+  // A run's kept alphas start 0: the walks keep only where hulls show.
+  const auto clear = [&](const TTurnedRun& run, uint8_t* kept) {
+    std::memset(at(kept, run.Begin), 0, static_cast<size_t>(run.End - run.Begin));
+  };
   // Only the shadow's alphas of a run, where nothing is drawn.
   const auto keep = [&](TTurnedRun run, uint8_t* kept) {
     if (Visible(run, *shadow.Hull)) {
@@ -378,7 +383,6 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   };
   TKeptRow kept[ShadowRowsKept + 1];
   TRowNotes notes(group.Touch ? &turnedTouched_[static_cast<size_t>(worker)] : nullptr);
-  constexpr int PrefetchRows = 2;
   TTurnedRun runs[2], pictureRuns[2];
   for (int row = bodyFirst; row < last; ++row) {
     TKeptRow& keepRow = kept[slot(row)];
@@ -388,17 +392,13 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
       // Above the band: the shadow's alphas for its rows within it.
       keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
       if (group.BodyOneWalk) keepRow.Count = JoinRuns(bodyRuns, keepRow.Of, keepRow.Count);
-      for (int k = 0; k < keepRow.Count; ++k) keep(bodyRuns[k], alphas);
+      for (int k = 0; k < keepRow.Count; ++k) {
+        clear(bodyRuns[k], alphas);
+        keep(bodyRuns[k], alphas);
+      }
       continue;
     }
     uint32_t* pixels = MutableRow(row);
-    // The rows below come in from the outer caches meanwhile: the shadow
-    // is the first to touch them since the background was put back.
-    if (row + PrefetchRows < last) {
-      const uint32_t* ahead = MutableRow(row + PrefetchRows);
-      for (int x = group.Bounds.Left; x < group.Bounds.Right; x += 16) __builtin_prefetch(ahead + x, 1);
-      __builtin_prefetch(ahead + group.Bounds.Right - 1, 1);
-    }
     if (shadowRows > 0 && row - shadowRows >= bodyFirst) {
       const int from = row - shadowRows;
       const TKeptRow& above = kept[slot(from)];
@@ -409,17 +409,20 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
         const TRect within = above.Of[k] >= 0 ? commands_[group.Shadow + static_cast<size_t>(above.Of[k])].Bounds
                                               : Union(commands_[group.Shadow].Bounds, commands_[group.Shadow + 1].Bounds);
         if (row < within.Top || row >= within.Bottom) continue;
+        const int begin = std::max(above.Runs[k].Begin + group.ShadowColumns, within.Left);
+        const int end = std::min(above.Runs[k].End + group.ShadowColumns, within.Right);
+        if (begin >= end) continue;
+        notes.Add(row, begin, end);
+        if (keepAlphas) {
+          // Every kept alpha of the run is there, those the hulls cut off 0.
+          alphaBlend_(pixels + begin, at(keptRow(from), begin - group.ShadowColumns), end - begin,
+                      shadow.Tiled->Colour, shadow.Color);
+          continue;
+        }
         TTurnedRun moved = above.Runs[k], run;
         moved.Begin += group.ShadowColumns;
         moved.End += group.ShadowColumns;
-        if (!part(moved, within.Left, within.Right, run)) continue;
-        notes.Add(row, run.Begin, run.End);
-        if (!keepAlphas) {
-          blend(pixels, run, shadow);
-        } else if (Visible(run, *shadow.Hull)) {
-          alphaBlend_(pixels + run.Begin, at(keptRow(from), run.Begin - group.ShadowColumns), run.End - run.Begin,
-                      shadow.Tiled->Colour, shadow.Color);
-        }
+        if (part(moved, begin, end, run)) blend(pixels, run, shadow);
       }
     } else if (!keepAlphas) {
       for (int k = 0, n = find(squares[0], row, runs); k < n; ++k) {
@@ -429,6 +432,9 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     }
     keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
     if (group.BodyOneWalk) keepRow.Count = JoinRuns(bodyRuns, keepRow.Of, keepRow.Count);
+    if (alphas) {
+      for (int k = 0; k < keepRow.Count; ++k) clear(bodyRuns[k], alphas);
+    }
     int bodyCount = keepRow.Count;
     TTurnedRun drawn[2];
     if (group.BeyondBody) {
