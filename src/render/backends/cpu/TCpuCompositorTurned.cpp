@@ -190,7 +190,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   };
   // Only the shadow's alphas of a run, where nothing is drawn.
   const auto keep = [&](TTurnedRun run, uint8_t* kept) {
-    if (Visible(run, *shadow.Hull)) {
+    if (kept && Visible(run, *shadow.Hull)) {
       pairBlend_(nullptr, *group.Pair, *run.Steps, run.Start, run.End - run.Begin, 0, 0, at(kept, run.Begin));
     }
   };
@@ -208,12 +208,14 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   for (int row = bodyFirst; row < last; ++row) {
     TKeptRow& keepRow = kept[slot(row)];
     TTurnedRun* bodyRuns = keepRow.Runs;
-    uint8_t* alphas = keepAlphas ? keptRow(row) : nullptr;
+    // A row whose shadow row lies below the band keeps nothing: the band
+    // there keeps its own.
+    uint8_t* alphas = keepAlphas && row + shadowRows < last ? keptRow(row) : nullptr;
     if (row < first) {
       // Above the band: the shadow's alphas for its rows within it.
       keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
       if (group.BodyOneWalk) keepRow.Count = JoinRuns(bodyRuns, keepRow.Of, keepRow.Count);
-      for (int k = 0; k < keepRow.Count; ++k) {
+      for (int k = 0; alphas && k < keepRow.Count; ++k) {
         clear(bodyRuns[k], alphas);
         keep(bodyRuns[k], alphas);
       }
@@ -227,8 +229,8 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
         // The body's run moved, cut to what the screen leaves of the shadow:
         // of both its triangles for a joined run, their pixels within one
         // viewport.
-        const TRect within = above.Of[k] >= 0 ? commands_[group.Shadow + static_cast<size_t>(above.Of[k])].Bounds
-                                              : Union(commands_[group.Shadow].Bounds, commands_[group.Shadow + 1].Bounds);
+        const TRect& own = commands_[group.Shadow + static_cast<size_t>(std::max(above.Of[k], 0))].Bounds;
+        const TRect within = above.Of[k] >= 0 ? own : Union(own, commands_[group.Shadow + 1].Bounds);
         if (row < within.Top || row >= within.Bottom) continue;
         const int begin = std::max(above.Runs[k].Begin + group.ShadowColumns, within.Left);
         const int end = std::min(above.Runs[k].End + group.ShadowColumns, within.Right);

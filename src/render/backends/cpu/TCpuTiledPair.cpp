@@ -52,7 +52,10 @@ TCpuTiledPair::TCpuTiledPair(std::shared_ptr<const TCpuTiledTexels> first,
     for (int column = 0; column < Width; ++column) {
       const uint32_t a = first_->At(column, row), b = second_->At(column, row);
       uint32_t word = GreyAlphaOf(a) | GreyAlphaOf(b) << 16;
-      if (!FirstGrey && !SecondGrey) word = (a >> 24) | (b >> 24) << 8 | (HasThird ? third_->At(column, row) >> 24 : 0) << 16;
+      if (!FirstGrey && !SecondGrey) {
+        const uint32_t c = HasThird ? third_->At(column, row) : 0;
+        word = (a >> 24) | (b >> 24) << 8 | (c >> 24) << 16;
+      }
       std::memcpy(bytes_.get() + TCpuTiledTexels::Index(TilesAcross, column, row) * static_cast<size_t>(Bytes), &word,
                   static_cast<size_t>(Bytes));
     }

@@ -49,7 +49,6 @@ struct TCpuTiledPair {
   // The tiled forms it was made from, by identity.
   const TCpuTiledTexels* FirstSource() const { return first_.get(); }
   const TCpuTiledTexels* SecondSource() const { return second_.get(); }
-  const TCpuTiledTexels* ThirdSource() const { return third_.get(); }
 
  private:
   static constexpr std::align_val_t CacheLine{64};
