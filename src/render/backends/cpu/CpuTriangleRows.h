@@ -10,49 +10,57 @@
 // starts or a row jumps.
 
 // Where one edge lets the rows of pixels begin (A > 0) or end (A < 0):
-// floor(rest / |A|) for rest = B x row + C + Bias.
+// floor(rest / |A|) for rest = B x row + C + Bias. The limit it sets is
+// carried itself (begin >= -floor, end <= floor + 1), so that a row costs a
+// comparison and a step with one carry at most, without a branch on the
+// edge's side.
 class TEdgeRows {
  public:
   TEdgeRows() = default;
-  TEdgeRows(const TEdge& edge, int64_t row) : a_(edge.A), size_(edge.A < 0 ? -edge.A : edge.A) {
+  TEdgeRows(const TEdge& edge, int64_t row) : size_(edge.A < 0 ? -edge.A : edge.A), begins_(edge.A > 0) {
     rest_ = edge.B * row + edge.C + edge.Bias;
     if (size_ == 0) {
       step_ = edge.B;
+      limit_ = FlatLimit();
       return;
     }
-    whole_ = FloorDiv(rest_, size_);
-    part_ = rest_ - whole_ * size_;
-    stepWhole_ = FloorDiv(edge.B, size_);
-    stepPart_ = edge.B - stepWhole_ * size_;
+    const int64_t whole = FloorDiv(rest_, size_);
+    part_ = rest_ - whole * size_;
+    const int64_t stepWhole = FloorDiv(edge.B, size_);
+    stepPart_ = edge.B - stepWhole * size_;
+    // A begin edge's limit falls as the quotient grows, an end edge's rises.
+    carry_ = begins_ ? -1 : 1;
+    limit_ = begins_ ? -whole : whole + 1;
+    stepLimit_ = carry_ * stepWhole;
   }
   // Narrows [begin, end) to the pixels of this row inside the edge.
   void Clip(int64_t& begin, int64_t& end) const {
-    if (a_ > 0) {
-      // ceil(-rest / A) = -floor(rest / A)
-      if (-whole_ > begin) begin = -whole_;
-    } else if (a_ < 0) {
-      if (whole_ + 1 < end) end = whole_ + 1;
-    } else if (rest_ < 0) {
-      end = begin;
+    if (begins_) {
+      begin = begin > limit_ ? begin : limit_;
+    } else {
+      end = end < limit_ ? end : limit_;
     }
   }
   void NextRow() {
     if (size_ == 0) {
       rest_ += step_;
+      limit_ = FlatLimit();
       return;
     }
-    whole_ += stepWhole_;
     part_ += stepPart_;
-    if (part_ >= size_) {
-      part_ -= size_;
-      ++whole_;
-    }
+    const bool carry = part_ >= size_;
+    part_ -= carry ? size_ : 0;
+    limit_ += stepLimit_ + (carry ? carry_ : 0);
   }
 
  private:
-  int64_t a_ = 0, size_ = 0;
+  // An edge along the rows lets all of a row in or none: as an end edge, so
+  // that a row shut out keeps its begin and comes out empty.
+  int64_t FlatLimit() const { return rest_ < 0 ? -(int64_t(1) << 62) : int64_t(1) << 62; }
+  int64_t size_ = 0;
+  bool begins_ = true;
   int64_t rest_ = 0, step_ = 0;
-  int64_t whole_ = 0, part_ = 0, stepWhole_ = 0, stepPart_ = 0;
+  int64_t limit_ = 0, part_ = 0, stepLimit_ = 0, stepPart_ = 0, carry_ = 0;
 };
 
 // One texture coordinate at the first pixel of each row: floor(N / D) and

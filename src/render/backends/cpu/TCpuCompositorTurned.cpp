@@ -15,13 +15,12 @@
 
 namespace {
 
-// Two runs of a row that meet, walked the same way, become one.
+// Two runs of a row that meet, walked the same way, become one (their walks
+// are placed afterwards).
 int JoinRuns(TTurnedRun* runs, int* of, int count) {
   if (count != 2) return count;
   if (runs[1].End == runs[0].Begin) {
     runs[0].Begin = runs[1].Begin;
-    runs[0].Start = runs[1].Start;
-    runs[0].Steps = runs[1].Steps;
   } else if (runs[0].End == runs[1].Begin) {
     runs[0].End = runs[1].End;
   } else {
@@ -147,6 +146,23 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     }
     return found;
   };
+  // The body's runs of the row, those that meet joined when its triangles
+  // map alike: a joined run is placed once, by the first triangle's walk,
+  // which then steps from row to row wherever the two meet.
+  const auto findBody = [&](int row, TTurnedRun* runs, int* of) {
+    TSquare& square = squares[1];
+    if (!group.BodyOneWalk) return find(square, row, runs, of);
+    int found = 0;
+    for (int k = 0; k < square.Count; ++k) {
+      if (square.Triangles[k] && row >= square.Top[k] && row < square.Bottom[k] &&
+          square.Triangles[k]->NextPixels(runs[found])) {
+        of[found++] = k;
+      }
+    }
+    found = JoinRuns(runs, of, found);
+    for (int k = 0; k < found; ++k) square.Triangles[std::max(of[k], 0)]->Place(row, runs[k]);
+    return found;
+  };
   // The pixels [from, to) of a run, if any.
   const auto part = [](const TTurnedRun& run, int from, int to, TTurnedRun& piece) {
     from = std::max(from, run.Begin);
@@ -213,8 +229,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     uint8_t* alphas = keepAlphas && row + shadowRows < last ? keptRow(row) : nullptr;
     if (row < first) {
       // Above the band: the shadow's alphas for its rows within it.
-      keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
-      if (group.BodyOneWalk) keepRow.Count = JoinRuns(bodyRuns, keepRow.Of, keepRow.Count);
+      keepRow.Count = findBody(row, bodyRuns, keepRow.Of);
       for (int k = 0; alphas && k < keepRow.Count; ++k) {
         clear(bodyRuns[k], alphas);
         keep(bodyRuns[k], alphas);
@@ -253,8 +268,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
         blend(pixels, runs[k], shadow);
       }
     }
-    keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
-    if (group.BodyOneWalk) keepRow.Count = JoinRuns(bodyRuns, keepRow.Of, keepRow.Count);
+    keepRow.Count = findBody(row, bodyRuns, keepRow.Of);
     if (alphas) {
       for (int k = 0; k < keepRow.Count; ++k) clear(bodyRuns[k], alphas);
     }
