@@ -189,7 +189,8 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   // Rows above the screen count too, where a shadow shows below its edge.
   const auto slot = [](int row) {
     constexpr int Kept = ShadowRowsKept + 1;
-    return static_cast<size_t>((row % Kept + Kept) % Kept);
+    static_assert((Kept & (Kept - 1)) == 0, "the slot of a row, negative too, is its low bits");
+    return static_cast<size_t>(row & (Kept - 1));
   };
   const auto keptRow = [&](int row) { return keptRows + slot(row) * keptWidth; };
   const auto at = [&](uint8_t* kept, int column) { return kept + (column - group.BodyLeft); };
@@ -200,9 +201,11 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
                  front.Color, kept ? at(kept, run.Begin) : nullptr);
     }
   };
-  // A run's kept alphas start 0: the walks keep only where hulls show.
+  // A run's kept alphas start 0: the walks keep only where hulls show. Where
+  // no hull cuts, the walks over a run keep every one of its alphas.
+  const bool keepsAll = keepAlphas && !body.Hull->Cuts() && !front.Hull->Cuts() && !shadow.Hull->Cuts();
   const auto clear = [&](const TTurnedRun& run, uint8_t* kept) {
-    std::memset(at(kept, run.Begin), 0, static_cast<size_t>(run.End - run.Begin));
+    if (!keepsAll) std::memset(at(kept, run.Begin), 0, static_cast<size_t>(run.End - run.Begin));
   };
   // Only the shadow's alphas of a run, where nothing is drawn.
   const auto keep = [&](TTurnedRun run, uint8_t* kept) {
@@ -220,7 +223,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   };
   TKeptRow kept[ShadowRowsKept + 1];
   TRowNotes notes(group.Touch ? &turnedTouched_[static_cast<size_t>(worker)] : nullptr);
-  TTurnedRun runs[2], pictureRuns[2];
+  TTurnedRun runs[2], pictureRuns[2], drawn[2];
   for (int row = bodyFirst; row < last; ++row) {
     TKeptRow& keepRow = kept[slot(row)];
     TTurnedRun* bodyRuns = keepRow.Runs;
@@ -273,7 +276,6 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
       for (int k = 0; k < keepRow.Count; ++k) clear(bodyRuns[k], alphas);
     }
     int bodyCount = keepRow.Count;
-    TTurnedRun drawn[2];
     if (group.BeyondBody) {
       // The body draws its own pixels; beyond them its walk only keeps.
       bodyCount = 0;
