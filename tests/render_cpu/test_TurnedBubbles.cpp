@@ -414,7 +414,8 @@ TEST(TurnedBubbles, SquaresWithEdgesAlongTheRowsMatchTheReference) {
     for (bool lean : {true, false}) {
       Square b, s, f;
       const float x = float(8 + (i * 29) % (Width - 60)), y = float(5 + (i * 23) % (Height - 50)) + part;
-      const float w = float(20 + (i * 7) % 25), h = float(18 + (i * 5) % 21), shear = float(i % 3 == 0 ? -9 : 11) + part;
+      const float w = float(20 + (i * 7) % 25), h = float(18 + (i * 5) % 21);
+      const float shear = float(i % 3 == 0 ? -9 : 11) + part;
       const float corners[4][2] = {{x, y}, {x + w, lean ? y : y + shear}, {lean ? x + shear : x, y + h},
                                    {lean ? x + w + shear : x + w, lean ? y + h : y + h + shear}};
       for (int k = 0; k < 4; ++k) {

@@ -233,7 +233,9 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   // last for a joined run: both its triangles' pixels within one viewport).
   TRect shadowWithin[3];
   if (shadowRows > 0) {
-    for (int k = 0; k < group.ShadowCount; ++k) shadowWithin[k] = commands_[group.Shadow + static_cast<size_t>(k)].Bounds;
+    for (int k = 0; k < group.ShadowCount; ++k) {
+      shadowWithin[k] = commands_[group.Shadow + static_cast<size_t>(k)].Bounds;
+    }
     shadowWithin[2] = group.ShadowCount == 2 ? Union(shadowWithin[0], shadowWithin[1]) : shadowWithin[0];
   }
   TRowNotes notes(group.Touch ? &turnedTouched_[static_cast<size_t>(worker)] : nullptr);
