@@ -38,8 +38,12 @@ void TCpuCompositor::RunLayers(const TCommand* first, int top, int bottom) {
     rowsTop = std::min(rowsTop, first[k].Bounds.Top);
     rowsBottom = std::max(rowsBottom, first[k].Bounds.Bottom);
   }
+  const int firstRow = std::max(top, rowsTop);
+  const int lastRow = std::min(bottom, rowsBottom);
+  // Most slices of a band miss most bubbles.
+  if (firstRow >= lastRow) return;
   TLayerSpan spans[MaxLayers];
-  for (int row = std::max(top, rowsTop); row < std::min(bottom, rowsBottom); ++row) {
+  for (int row = firstRow; row < lastRow; ++row) {
     int used = 0;
     for (int k = 0; k < count; ++k) {
       const TCommand& command = first[k];
