@@ -25,11 +25,15 @@ constexpr double LimiterReleaseSeconds = 0.25;
 // engine stops rendering until the next note, so an idle chime costs no
 // processor time while the saver runs.
 constexpr double QuietSecondsBeforeIdle = 3.0;
-// A chime rings one note per hard collision, each dying away within seconds;
-// this many voices hold every note a crowd of bubbles keeps ringing, and the
-// oldest, quietest tails give way beyond it. Each voice FluidSynth prepares
-// costs memory whether it sounds or not (its default is 256).
-constexpr int Polyphony = 64;
+// A chime rings one note per hard collision, each dying away within seconds,
+// and a key struck again releases its earlier note, so at most the fifteen
+// keys of the scale sound at once, one or two voices each. Only when a crowd
+// of bubbles starts out overlapping do collisions come faster than the
+// notes die; then the oldest, quietest tails give way beyond this many
+// voices, which halves the synthesizer's work through that crush. General
+// MIDI asks for at least 24. Each voice FluidSynth prepares costs memory
+// whether it sounds or not (its default is 256).
+constexpr int Polyphony = 32;
 
 void QuietFluidLogging()
 {

@@ -3,7 +3,6 @@
 // copy may have touched, so that the next copy restores only those.
 #include <algorithm>
 
-#include "render/backends/cpu/CpuLargePages.h"
 #include "render/backends/cpu/CpuRects.h"
 #include "render/backends/cpu/CpuTriangleRows.h"
 #include "render/backends/cpu/TCpuCompositor.h"
@@ -118,10 +117,6 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   std::erase_if(commands_, [&](const TCommand& c) { return !c.Counted && Intersect(c.Bounds, to) == c.Bounds; });
   Commit();
   const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
-  // A named source is copied from again and again, a little each frame.
-  if (sourceId != 0 && !(key == lastCopy_)) {
-    AdviseLargePages(source, static_cast<size_t>(sourceWidth) * static_cast<size_t>(sourceHeight) * sizeof(uint32_t));
-  }
   const size_t firstSpan = copySpans_.size();
   if (sourceId != 0 && key == lastCopy_ && !sinceCopy_.All() && !touchedSinceCopy_.All()) {
     // The present is sent rectangles; the copy restores only the pixels the
