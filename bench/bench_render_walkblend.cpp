@@ -125,7 +125,7 @@ void BodyAndFront(benchmark::State& state) {
       const int count = RowCount(row);
       uint32_t* dst = RowPixels(surface, row);
       if (paired) {
-        pairBlend(dst, pair, steps, start, count, 0x80C0FF, 0xFFFFFF);
+        pairBlend(dst, pair, steps, start, count, 0x80C0FF, 0xFFFFFF, nullptr);
       } else {
         walkBlend(dst, *body, steps, start, count, 0x80C0FF);
         walkBlend(dst, *front, steps, start, count, 0xFFFFFF);
@@ -137,6 +137,55 @@ void BodyAndFront(benchmark::State& state) {
   state.SetItemsProcessed(pixels);
   state.SetLabel(std::string(SpanKernelName(ResolveSpanKernel(kernel))) + (paired ? ", one walk" : ", two walks"));
 }
+
+// A bubble's shadow, body and front, all kept as alpha, over the same rows
+// (the shadow's moved by whole pixels): the shadow walked on its own, against
+// its alphas kept by the body's walk and blended from there.
+void ShadowBodyAndFront(benchmark::State& state) {
+  const auto kernel = static_cast<TSpanKernel>(state.range(0));
+  const bool keep = state.range(1) != 0;
+  const auto body = std::make_shared<const TCpuTiledTexels>(RoundTexels(OneColour), false);
+  const auto front = std::make_shared<const TCpuTiledTexels>(RoundTexels(OneColour), false);
+  const auto shadow = std::make_shared<const TCpuTiledTexels>(RoundTexels(OneColour), true);
+  const TCpuTiledPair pair(body, front), three(body, front, shadow);
+  const TWalkBlendSpanFn walkBlend = WalkBlendSpanFunction(kernel);
+  const TPairBlendSpanFn pairBlend = PairBlendSpanFunction(kernel);
+  const TAlphaBlendSpanFn alphaBlend = AlphaBlendSpanFunction(kernel);
+  const TWalkSteps steps = TurnedBodySteps();
+  std::vector<uint32_t> surface(size_t(SurfaceWidth) * Rows, 0x204060);
+  std::vector<uint8_t> alphas(size_t(Rows) * 512);
+  constexpr int Down = 30, Across = 20;
+  int64_t pixels = 0;
+  for (auto _ : state) {
+    for (int row = 0; row < Rows; ++row) {
+      const int count = RowCount(row);
+      if (row >= Down) {
+        const int from = row - Down;
+        uint32_t* dst = RowPixels(surface, from) + size_t(Down) * SurfaceWidth + Across;
+        if (keep) {
+          alphaBlend(dst, alphas.data() + size_t(from) * 512, RowCount(from), 0, 0);
+        } else {
+          walkBlend(dst, *shadow, steps, RowStart(from), RowCount(from), 0);
+        }
+      }
+      uint32_t* dst = RowPixels(surface, row);
+      if (keep) {
+        pairBlend(dst, three, steps, RowStart(row), count, 0x80C0FF, 0xFFFFFF, alphas.data() + size_t(row) * 512);
+      } else {
+        pairBlend(dst, pair, steps, RowStart(row), count, 0x80C0FF, 0xFFFFFF, nullptr);
+      }
+      pixels += count;
+    }
+    benchmark::DoNotOptimize(surface.data());
+  }
+  state.SetItemsProcessed(pixels);
+  state.SetLabel(std::string(SpanKernelName(ResolveSpanKernel(kernel))) +
+                 (keep ? ", shadow from kept alphas" : ", shadow walked"));
+}
+
+BENCHMARK(ShadowBodyAndFront)
+    ->ArgNames({"kernel", "keep"})
+    ->ArgsProduct({{int(TSpanKernel::Sse2), int(TSpanKernel::Avx2)}, {0, 1}});
 
 BENCHMARK(BodyAndFront)
     ->ArgNames({"kernel", "paired"})

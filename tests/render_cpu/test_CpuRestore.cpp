@@ -147,6 +147,14 @@ void DrawFrame(TCpuCompositor& compositor, const std::vector<uint32_t>& backgrou
   const auto disc = DiscTexels(100);
   // Wider than the scaled copies kept of textures: read through its columns.
   const auto big = BubbleTexels(64, 4);
+  // One colour all over, kept as alpha alone.
+  const auto whiteOf = [](std::shared_ptr<TCpuTexels> texels) {
+    for (uint32_t& texel : texels->Pixels) texel |= 0x00FFFFFF;
+    texels->Measure();
+    return texels;
+  };
+  const auto white = whiteOf(BubbleTexels(256, 3));
+  const auto whiteDisc = whiteOf(DiscTexels(256));
   compositor.SetViewport(TRect{0, 0, W, H});
   compositor.Clear(TRect{0, 0, W, H}, 0);
   compositor.Copy(background.data(), W, H, TRect{0, 0, W, H}, 0, 0, BackgroundId, frame.Version);
@@ -157,12 +165,23 @@ void DrawFrame(TCpuCompositor& compositor, const std::vector<uint32_t>& backgrou
     const int dx = i % 2 ? 9 : -8, dy = i % 4 < 2 ? 13 : -7;
     const float x = float((i * 53 + f * dx + 10 * (W + 60)) % (W + 60) - 30);
     const float y = float((i * 41 + f * dy + 10 * (H + 60)) % (H + 60) - 30);
-    // Shadow, then body; every third bubble turns.
-    const float angle = i % 3 == 0 ? 0.03f * float(f + i) : 0.0f;
+    // Shadow, then body; every third bubble turns, and gets a front (and
+    // one a picture sticking out) like a turned bubble of the saver, drawn
+    // row by row together, its pixels noted by the bands that draw it.
+    const bool turned = i % 3 == 0;
+    const float angle = turned ? 0.03f * float(f + i) : 0.0f;
     Square(v, x + 20, y + 30, 61 + i * 6, angle, 0xFF000000u);
-    compositor.DrawStrip(v, 4, bubble, AlphaBlend());
+    compositor.DrawStrip(v, 4, turned && f % 2 ? white : bubble, AlphaBlend());
     Square(v, x, y, 61 + i * 6, angle, 0xFF000000u | uint32_t(i * 0x203040 + 0x102030));
-    compositor.DrawStrip(v, 4, i % 2 ? bubble : disc, AlphaBlend());
+    compositor.DrawStrip(v, 4, turned ? white : i % 2 ? bubble : disc, AlphaBlend());
+    if (!turned) continue;
+    if (i == 3) {
+      TD3DTLVertex p[4];
+      Square(p, x, y, 110, angle, 0xFFFFFFFFu);
+      compositor.DrawStrip(p, 4, disc, AlphaBlend());
+    }
+    for (auto& corner : v) corner.color = 0xFFFFFFFFu;
+    compositor.DrawStrip(v, 4, f % 3 ? whiteDisc : white, AlphaBlend());
   }
   if (f % 3 == 0) {
     Square(v, float(-220 + f * 11), 120, 600, 0, 0xFFFFFFFFu, false);

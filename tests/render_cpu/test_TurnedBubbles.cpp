@@ -20,8 +20,9 @@ constexpr int Height = 131;
 
 // White texels whose alpha is round, ragged, clear in rows or opaque: what
 // the style images look like, plus their worst cases; shape 4 is round with
-// a clear rim, so that rows are cut to the texels that show. `grey` gives
-// each texel its own grey, `colour` one colour for all.
+// a clear rim, so that rows are cut to the texels that show, and shape 5
+// shows its middle ninth alone. `grey` gives each texel its own grey,
+// `colour` one colour for all.
 std::shared_ptr<TCpuTexels> StyleTexels(int size, uint32_t seed, int shape, bool grey, uint32_t colour) {
   auto texels = BubbleTexels(size, seed);
   std::mt19937 random(seed);
@@ -34,6 +35,7 @@ std::shared_ptr<TCpuTexels> StyleTexels(int size, uint32_t seed, int shape, bool
       if (shape == 3 && random() % 3 == 0) alpha = random() % 256;
       const int rim = 1 + int(seed % 3);
       if (shape == 4 && (x < rim || y < rim || x >= size - rim || y >= size - rim)) alpha = 0;
+      if (shape == 5 && (x < size / 3 || y < size / 3 || x >= size - size / 3 || y >= size - size / 3)) alpha = 0;
       const uint32_t g = random() & 0xFF;
       texel = alpha << 24 | (grey ? g * 0x010101u : colour);
     }
@@ -59,7 +61,9 @@ void ExpectSameAsReference(const std::vector<Square>& squares, int threads, TSpa
     compositor.DrawStrip(square.Corners, 4, square.Texels, AlphaBlend());
     reference::Square(expected, Width, Height, square.Corners, AsReference(*square.Texels), viewport);
   }
-  compositor.Flush();
+  // Counted as a heavy frame, so that more than one thread cuts the surface
+  // into bands (of 16 rows here) instead of drawing it in one.
+  compositor.Flush([](int, int, int) {}, int64_t(1) << 20);
   for (size_t i = 0; i < expected.size(); ++i) {
     ASSERT_EQ(compositor.Pixels()[i], expected[i])
         << "pixel " << i % Width << ", " << i / Width << ", kernel " << SpanKernelName(kernel) << ", threads "
@@ -173,6 +177,63 @@ TEST(TurnedBubbles, ShadowsMovedNearAndFarFromTheirBodyMatchTheReference) {
   }
 }
 
+TEST(TurnedBubbles, ShadowsWhoseAlphasTheBodysWalkKeepsMatchTheReference) {
+  // Body, front and shadow all kept as alpha: the body's walk keeps the
+  // shadow's alphas for rows further down, across bands (three threads cut
+  // the surface into bands narrower than the farthest move), under pictures
+  // and at every edge of the surface and the viewport, where the shadow may
+  // lose more pixels than its body or (cut at the top or left) fewer.
+  std::mt19937 random(47);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  const std::shared_ptr<const TCpuTexels> bodies[] = {StyleTexels(64, 51, 5, false, 0xFFFFFF),
+                                                      StyleTexels(64, 52, 4, false, 0xC0E0FF)};
+  const std::shared_ptr<const TCpuTexels> fronts[] = {StyleTexels(64, 53, 5, false, 0xFFFFFF),
+                                                      StyleTexels(64, 54, 1, false, 0xFFFFFF)};
+  // Shadows showing where body and front are clear, too, and one whose
+  // rows are cut short where body and front still show.
+  const std::shared_ptr<const TCpuTexels> shadows[] = {StyleTexels(64, 55, 2, false, 0),
+                                                       StyleTexels(64, 56, 3, false, 0x203040),
+                                                       StyleTexels(64, 58, 5, false, 0)};
+  const auto picture = StyleTexels(48, 57, 0, true, 0);
+  for (int round = 0; round < 4; ++round) {
+    std::vector<Square> squares;
+    for (int i = 0; i < 10; ++i) {
+      Square b, s, f;
+      const float x = unit(random) * (Width + 80) - 40, y = unit(random) * (Height + 80) - 40;
+      fixtures::Square(b.Corners, x, y, 4 + int(random() % 100), unit(random) * 2 - 1,
+                       0xFF000000u | (random() & 0xFFFFFF), i % 3 != 0);
+      b.Texels = bodies[random() % 2];
+      s = b;
+      // Moves of 0 to 75 rows: those past what is kept find their own rows.
+      const float dx = float(int(random() % 61) - 30), dy = float(random() % 76);
+      const uint32_t shadowTint = i % 4 == 3 ? 0xFF000000u | (random() & 0xFFFFFF) : 0xFF000000u;
+      for (auto& corner : s.Corners) {
+        corner.sx += dx;
+        corner.sy += dy;
+        corner.color = shadowTint;
+      }
+      s.Texels = shadows[random() % 3];
+      f = b;
+      for (auto& corner : f.Corners) corner.color = 0xFFFFFFFFu;
+      f.Texels = fronts[random() % 2];
+      squares.insert(squares.end(), {s, b});
+      if (i % 3 == 1) {
+        Square p;
+        fixtures::Square(p.Corners, x, y, 2 + int(random() % 50), unit(random), 0xFFFFFFFF, true);
+        p.Texels = picture;
+        squares.push_back(p);
+      }
+      squares.push_back(f);
+    }
+    const TRect viewports[] = {TRect{0, 0, Width, Height}, TRect{9, 21, Width - 13, Height - 8}};
+    for (TSpanKernel kernel : {TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2}) {
+      for (const TRect& viewport : viewports) {
+        for (int threads : {1, 3}) ExpectSameAsReference(squares, threads, kernel, viewport);
+      }
+    }
+  }
+}
+
 TEST(TurnedBubbles, LargeBubblesWithLongRowsMatchTheReference) {
   // Bodies many times their texture's size and far bigger than the screen:
   // long runs and walks that start far off the surface.
@@ -250,11 +311,83 @@ TEST_P(PairBlendKernels, BodyThenFrontAlongOneWalkLeaveWhatTwoWalksLeave) {
           WalkBlendSpanScalar(expected.data(), *body, steps, start, count, bodyTint);
           WalkBlendSpanScalar(expected.data(), *front, steps, start, count, frontTint);
           std::vector<uint32_t> got = under;
-          pairBlend(got.data(), pair, steps, start, count, bodyTint, frontTint);
+          pairBlend(got.data(), pair, steps, start, count, bodyTint, frontTint, nullptr);
           ASSERT_EQ(got, expected) << "denominator " << denominator << " trial " << trial << " count " << count;
         }
       }
     }
+  }
+}
+
+// A walk that keeps the third texture's alphas leaves the same pixels as
+// one that does not, keeps the alphas the third texture shows along it, and
+// keeps them alone when it is not to draw.
+TEST_P(PairBlendKernels, ThirdTexturesAlphasAreKeptAlongTheWalk) {
+  const TPairBlendSpanFn pairBlend = PairBlendSpanFunction(GetParam());
+  constexpr int Size = 100;
+  std::mt19937_64 random(31);
+  const auto bodyTexels = StyleTexels(Size, 61, 3, false, 0xFFFFFF);
+  const auto shadowTexels = StyleTexels(Size, 62, 1, false, 0);
+  const auto body = std::make_shared<const TCpuTiledTexels>(*bodyTexels, false);
+  const auto front = std::make_shared<const TCpuTiledTexels>(*StyleTexels(Size, 63, 0, false, 0xE0F0FF), false);
+  const auto shadow = std::make_shared<const TCpuTiledTexels>(*shadowTexels, true);
+  ASSERT_TRUE(TCpuTiledPair::FitsThird(*body, *front, *shadow));
+  const TCpuTiledPair plain(body, front), three(body, front, shadow);
+  for (int trial = 0; trial < 200; ++trial) {
+    TWalkSteps steps;
+    steps.UDenominator = trial % 3 ? 4099 : int64_t(1) << 40;
+    steps.VDenominator = 977;
+    steps.UStep = int64_t(random() % 3) - 1;
+    steps.VStep = int64_t(random() % 3) - 1;
+    steps.UStepPart = int64_t(random() % uint64_t(steps.UDenominator));
+    steps.VStepPart = int64_t(random() % uint64_t(steps.VDenominator));
+    PlanWalk(steps);
+    TTexelWalk start;
+    start.U = trial % 2 ? Size / 2 : int64_t(random() % (Size + 40)) - 20;
+    start.V = trial % 2 ? Size / 2 : int64_t(random() % (Size + 40)) - 20;
+    start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
+    start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
+    const int count = trial < 40 ? trial : int(random() % 200);
+    std::vector<uint32_t> under(size_t(count) + 1);
+    for (auto& pixel : under) pixel = uint32_t(random() & 0xFFFFFF);
+    std::vector<uint32_t> expected = under, got = under;
+    pairBlend(expected.data(), plain, steps, start, count, 0x2A7FD1, 0xFFFFFF, nullptr);
+    // The shadow's texels along the walk, from its own rows of texels.
+    std::vector<uint32_t> shown(size_t(count) + 1);
+    WalkSpanScalar(shown.data(), shadowTexels->Pixels.data(), Size, Size, steps, start, count);
+    std::vector<uint8_t> alphas(size_t(count) + 1, 0xAB), keptAlone(size_t(count) + 1, 0xAB);
+    pairBlend(got.data(), three, steps, start, count, 0x2A7FD1, 0xFFFFFF, alphas.data());
+    pairBlend(nullptr, three, steps, start, count, 0, 0, keptAlone.data());
+    ASSERT_EQ(got, expected) << "trial " << trial;
+    for (int k = 0; k < count; ++k) ASSERT_EQ(alphas[size_t(k)], shown[size_t(k)] >> 24) << "trial " << trial;
+    ASSERT_EQ(alphas[size_t(count)], 0xAB) << "written past the run, trial " << trial;
+    ASSERT_EQ(keptAlone, alphas) << "trial " << trial;
+  }
+}
+
+// Kept alphas of one colour leave what their texels would.
+TEST_P(PairBlendKernels, KeptAlphasBlendAsTheirTexelsWould) {
+  const TAlphaBlendSpanFn alphaBlend = AlphaBlendSpanFunction(GetParam());
+  std::mt19937 random(37);
+  const uint32_t tints[] = {0xFF000000, 0xFFFFFFFF, 0xFF80C040, 0x00123456};
+  const uint32_t colours[] = {0x000000, 0xFFFFFF, 0x203040, 0xFF102030};
+  for (int trial = 0; trial < 300; ++trial) {
+    const int count = trial < 50 ? trial : int(random() % 300);
+    std::vector<uint8_t> alphas(static_cast<size_t>(count));
+    // Clear, nearly clear and opaque stretches as well as every alpha between.
+    for (size_t k = 0; k < alphas.size(); ++k) {
+      const int stretch = int(k / 11 + uint32_t(trial)) % 5;
+      alphas[k] = stretch == 0 ? 0 : stretch == 1 ? 255 : stretch == 2 ? uint8_t(random() & 1) : uint8_t(random());
+    }
+    const uint32_t tint = tints[trial % 4], colour = colours[(trial / 4) % 4];
+    std::vector<uint32_t> under(size_t(count) + 1);
+    for (auto& pixel : under) pixel = uint32_t(random() & 0xFFFFFF);
+    std::vector<uint32_t> texels(static_cast<size_t>(count));
+    for (size_t k = 0; k < texels.size(); ++k) texels[k] = uint32_t(alphas[k]) << 24 | (colour & 0xFFFFFF);
+    std::vector<uint32_t> expected = under, got = under;
+    BlendSpanScalar(expected.data(), texels.data(), count, tint);
+    alphaBlend(got.data(), alphas.data(), count, colour, tint);
+    ASSERT_EQ(got, expected) << "trial " << trial << " count " << count;
   }
 }
 

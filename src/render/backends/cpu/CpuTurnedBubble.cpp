@@ -19,7 +19,7 @@ void Step(int64_t& whole, int64_t& part, int64_t step, int64_t stepPart, int64_t
 
 template <TBlendSpanFn blend>
 void WalkThenBlendPair(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
-                       int count, uint32_t firstTint, uint32_t secondTint) {
+                       int count, uint32_t firstTint, uint32_t secondTint, uint8_t* third) {
   uint32_t first[Piece], second[Piece];
   int64_t u = start.U, uPart = start.UPart, v = start.V, vPart = start.VPart;
   for (int i = 0; i < count; i += Piece) {
@@ -28,9 +28,11 @@ void WalkThenBlendPair(uint32_t* dst, const TCpuTiledPair& pair, const TWalkStep
       const int column = static_cast<int>(std::clamp<int64_t>(u, 0, pair.Width - 1));
       const int row = static_cast<int>(std::clamp<int64_t>(v, 0, pair.Height - 1));
       pair.Both(column, row, first[k], second[k]);
+      if (third) third[i + k] = pair.ThirdAlpha(column, row);
       Step(u, uPart, steps.UStep, steps.UStepPart, steps.UDenominator);
       Step(v, vPart, steps.VStep, steps.VStepPart, steps.VDenominator);
     }
+    if (!dst) continue;
     blend(dst + i, first, n, firstTint);
     blend(dst + i, second, n, secondTint);
   }
@@ -39,13 +41,13 @@ void WalkThenBlendPair(uint32_t* dst, const TCpuTiledPair& pair, const TWalkStep
 }  // namespace
 
 void PairBlendSpanScalar(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
-                         int count, uint32_t firstTint, uint32_t secondTint) {
-  WalkThenBlendPair<&BlendSpanScalar>(dst, pair, steps, start, count, firstTint, secondTint);
+                         int count, uint32_t firstTint, uint32_t secondTint, uint8_t* third) {
+  WalkThenBlendPair<&BlendSpanScalar>(dst, pair, steps, start, count, firstTint, secondTint, third);
 }
 
 void PairBlendSpanSse2(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
-                       int count, uint32_t firstTint, uint32_t secondTint) {
-  WalkThenBlendPair<&BlendSpanSse2>(dst, pair, steps, start, count, firstTint, secondTint);
+                       int count, uint32_t firstTint, uint32_t secondTint, uint8_t* third) {
+  WalkThenBlendPair<&BlendSpanSse2>(dst, pair, steps, start, count, firstTint, secondTint, third);
 }
 
 TPairBlendSpanFn PairBlendSpanFunction(TSpanKernel kernel) {

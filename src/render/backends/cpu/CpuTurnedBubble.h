@@ -20,16 +20,28 @@ struct TTurnedRun {
 };
 
 // Blends the pair's first texture under `firstTint` and then its second
-// under `secondTint` along one walk onto `dst`.
+// under `secondTint` along one walk onto `dst`. With `third` (the pair
+// having a third texture) the third's alphas along the walk are kept there
+// too, one byte per pixel; without `dst` they are all it does.
 using TPairBlendSpanFn = void (*)(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps,
-                                  const TTexelWalk& start, int count, uint32_t firstTint, uint32_t secondTint);
+                                  const TTexelWalk& start, int count, uint32_t firstTint, uint32_t secondTint,
+                                  uint8_t* third);
 void PairBlendSpanScalar(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
-                         int count, uint32_t firstTint, uint32_t secondTint);
+                         int count, uint32_t firstTint, uint32_t secondTint, uint8_t* third);
 void PairBlendSpanSse2(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
-                       int count, uint32_t firstTint, uint32_t secondTint);
+                       int count, uint32_t firstTint, uint32_t secondTint, uint8_t* third);
 void PairBlendSpanAvx2(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
-                       int count, uint32_t firstTint, uint32_t secondTint);
+                       int count, uint32_t firstTint, uint32_t secondTint, uint8_t* third);
 TPairBlendSpanFn PairBlendSpanFunction(TSpanKernel kernel);
+
+// Blends texels of one colour (0x..RRGGBB), their alphas one byte per pixel
+// in `alphas`, under `tint` onto `dst`: what a shadow whose alphas the body's
+// walk kept leaves, the same as BlendSpan of texels alpha << 24 | colour.
+using TAlphaBlendSpanFn = void (*)(uint32_t* dst, const uint8_t* alphas, int count, uint32_t colour, uint32_t tint);
+void AlphaBlendSpanScalar(uint32_t* dst, const uint8_t* alphas, int count, uint32_t colour, uint32_t tint);
+void AlphaBlendSpanSse2(uint32_t* dst, const uint8_t* alphas, int count, uint32_t colour, uint32_t tint);
+void AlphaBlendSpanAvx2(uint32_t* dst, const uint8_t* alphas, int count, uint32_t colour, uint32_t tint);
+TAlphaBlendSpanFn AlphaBlendSpanFunction(TSpanKernel kernel);
 
 // The pixels of one triangle row after row, as the square-by-square path
 // finds them: the rows must be asked for one after another.

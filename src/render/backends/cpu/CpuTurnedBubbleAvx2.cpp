@@ -1,6 +1,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "render/backends/cpu/CpuBlendAvx2.h"
 #include "render/backends/cpu/CpuSpanAvx2Parts.h"
@@ -17,11 +18,11 @@ namespace {
 constexpr int Lanes = WalkLanes;
 
 // Where the pair keeps each texture's alpha: two alphas side by side when
-// neither is grey, else grey and alpha twice.
-template <bool firstGrey, bool secondGrey>
+// neither is grey (a third's after them), else grey and alpha twice.
+template <bool firstGrey, bool secondGrey, bool third = false>
 struct TPairLayout {
   static constexpr bool Narrow = !firstGrey && !secondGrey;
-  static constexpr int Scale = Narrow ? 2 : 4;
+  static constexpr int Scale = Narrow ? (third ? 3 : 2) : 4;
   static constexpr char FirstAlpha = Narrow ? 0 : 1;
   static constexpr char SecondAlpha = Narrow ? 1 : 3;
 };
@@ -33,8 +34,13 @@ using avx2::TLanes8;
 template <int scale, bool clamp>
 VECTOR_HELPER __m256i Gather(const uint8_t* texels, const TLanes8& u, const TLanes8& v, __m256i lastColumn,
                              __m256i lastRow, __m256i tileRow) {
-  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels),
-                                 avx2::TiledIndex<clamp>(u, v, lastColumn, lastRow, tileRow), scale);
+  const __m256i index = avx2::TiledIndex<clamp>(u, v, lastColumn, lastRow, tileRow);
+  // Three bytes a texel: a gather scales by powers of two only.
+  if constexpr (scale == 3) {
+    return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels),
+                                   _mm256_add_epi32(index, _mm256_add_epi32(index, index)), 1);
+  }
+  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), index, scale == 3 ? 1 : scale);
 }
 
 // What a run's blend keeps in registers: the blend's constants and, per
@@ -64,6 +70,7 @@ VECTOR_HELPER __m256i Lay(__m256i texels, __m256i under, __m256i alphaPattern, _
 // all eight leaves them as they are, as the rule does.
 template <bool firstGrey, bool secondGrey>
 VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, const TPairConstants& k) {
+  // The third texture's alpha, when there is one, sits above both alphas.
   using TLayout = TPairLayout<firstGrey, secondGrey>;
   if (!_mm256_testz_si256(texels, _mm256_set1_epi32(0xFF << (8 * TLayout::FirstAlpha)))) {
     under = Lay<firstGrey>(texels, under, k.FirstAlpha, k.FirstGrey, k.FirstColour, k);
@@ -99,10 +106,25 @@ VECTOR_HELPER TPairConstants MakePairConstants(const TCpuTiledPair& pair, uint32
 
 using avx2::StoreTail;
 
-template <bool firstGrey, bool secondGrey, bool clamp>
+// What a run does: blend both textures, blend them and keep the third's
+// alphas, or keep those alone.
+enum class TPairMode { Blend, BlendAndKeep, Keep };
+
+// The third texture's alphas of eight texels (byte 2 of each) as eight bytes.
+VECTOR_HELPER __m128i ThirdAlphas(__m256i texels) {
+  constexpr char z = -128;
+  const __m256i packed = _mm256_shuffle_epi8(
+      texels, _mm256_setr_epi8(2, 6, 10, 14, z, z, z, z, z, z, z, z, z, z, z, z, 2, 6, 10, 14, z, z, z, z, z, z, z, z,
+                               z, z, z, z));
+  return _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(packed, _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1)));
+}
+
+template <bool firstGrey, bool secondGrey, bool third, bool clamp, TPairMode mode>
 AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps,
                              const TTexelWalk& start, int count, uint32_t firstTintColour,
-                             uint32_t secondTintColour) {
+                             uint32_t secondTintColour, uint8_t* thirdAlphas) {
+  constexpr bool blend = mode != TPairMode::Keep;
+  constexpr bool keep = mode != TPairMode::Blend;
   TLanes8 u(start.U, start.UPart, steps.LaneU, steps.LaneUPart, steps.UOver[1], steps.UPartOver[1],
             steps.UDenominator);
   TLanes8 v(start.V, start.VPart, steps.LaneV, steps.LaneVPart, steps.VOver[1], steps.VPartOver[1],
@@ -110,9 +132,11 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   const __m256i lastColumn = _mm256_set1_epi32(pair.Width - 1);
   const __m256i lastRow = _mm256_set1_epi32(pair.Height - 1);
   const __m256i tileRow = _mm256_set1_epi32(pair.TilesAcross * TCpuTiledTexels::TileSide);
-  const TPairConstants k = MakePairConstants<firstGrey, secondGrey>(pair, firstTintColour, secondTintColour);
-  using TLayout = TPairLayout<firstGrey, secondGrey>;
-  // Both alphas; a narrow read's upper half belongs to the next texel.
+  TPairConstants k;
+  if constexpr (blend) k = MakePairConstants<firstGrey, secondGrey>(pair, firstTintColour, secondTintColour);
+  using TLayout = TPairLayout<firstGrey, secondGrey, third>;
+  // Both alphas; a narrow read's upper half belongs to the next texel, or
+  // to the third texture.
   const __m256i alphas = _mm256_set1_epi32(static_cast<int>(TLayout::Narrow ? 0x0000FFFFu : 0xFF00FF00u));
   const uint8_t* words = pair.Texels();
   // A gather takes far longer to deliver than to issue: the next group's
@@ -124,7 +148,8 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
     u.Advance();
     v.Advance();
     const __m256i next = Gather<TLayout::Scale, clamp>(words, u, v, lastColumn, lastRow, tileRow);
-    if (!_mm256_testz_si256(texels, alphas)) {
+    if constexpr (keep) _mm_storel_epi64(reinterpret_cast<__m128i*>(thirdAlphas + i), ThirdAlphas(texels));
+    if (blend && !_mm256_testz_si256(texels, alphas)) {
       __m256i* out = reinterpret_cast<__m256i*>(dst + i);
       _mm256_storeu_si256(out, Blended<firstGrey, secondGrey>(texels, _mm256_loadu_si256(out), k));
     }
@@ -132,39 +157,67 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   }
   const int rest = count - i;
   if (rest == 0) return;
-  // The last few pixels read through a lane mask and are written one by one.
   const __m256i inside = avx2::Inside(rest);
-  const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), inside);
-  StoreTail(dst + i, Blended<firstGrey, secondGrey>(_mm256_and_si256(texels, inside), under, k), rest);
+  if constexpr (keep) {
+    const uint64_t last = static_cast<uint64_t>(_mm_cvtsi128_si64(ThirdAlphas(texels)));
+    std::memcpy(thirdAlphas + i, &last, static_cast<size_t>(rest));
+  }
+  if constexpr (blend) {
+    // The last few pixels read through a lane mask and are written one by one.
+    const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), inside);
+    StoreTail(dst + i, Blended<firstGrey, secondGrey>(_mm256_and_si256(texels, inside), under, k), rest);
+  }
 }
 
-template <bool firstGrey, bool secondGrey>
+template <bool firstGrey, bool secondGrey, bool third, TPairMode mode>
 AVX2_FUNCTION void PairBlendClamped(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps,
-                                   const TTexelWalk& start, int count, uint32_t firstTint, uint32_t secondTint) {
+                                   const TTexelWalk& start, int count, uint32_t firstTint, uint32_t secondTint,
+                                   uint8_t* thirdAlphas) {
   if (avx2::StaysOn(steps, start, count, pair.Width, pair.Height)) {
-    PairBlend<firstGrey, secondGrey, false>(dst, pair, steps, start, count, firstTint, secondTint);
+    PairBlend<firstGrey, secondGrey, third, false, mode>(dst, pair, steps, start, count, firstTint, secondTint,
+                                                         thirdAlphas);
   } else {
-    PairBlend<firstGrey, secondGrey, true>(dst, pair, steps, start, count, firstTint, secondTint);
+    PairBlend<firstGrey, secondGrey, third, true, mode>(dst, pair, steps, start, count, firstTint, secondTint,
+                                                        thirdAlphas);
+  }
+}
+
+// Three alphas: what the run does decides the loop.
+AVX2_FUNCTION void ThreeAlphas(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps,
+                               const TTexelWalk& start, int count, uint32_t firstTint, uint32_t secondTint,
+                               uint8_t* thirdAlphas) {
+  if (!thirdAlphas) {
+    PairBlendClamped<false, false, true, TPairMode::Blend>(dst, pair, steps, start, count, firstTint, secondTint,
+                                                           nullptr);
+  } else if (dst) {
+    PairBlendClamped<false, false, true, TPairMode::BlendAndKeep>(dst, pair, steps, start, count, firstTint,
+                                                                  secondTint, thirdAlphas);
+  } else {
+    PairBlendClamped<false, false, true, TPairMode::Keep>(dst, pair, steps, start, count, firstTint, secondTint,
+                                                          thirdAlphas);
   }
 }
 
 }  // namespace
 
 void PairBlendSpanAvx2(uint32_t* dst, const TCpuTiledPair& pair, const TWalkSteps& steps, const TTexelWalk& start,
-                       int count, uint32_t firstTint, uint32_t secondTint) {
+                       int count, uint32_t firstTint, uint32_t secondTint, uint8_t* third) {
   if (!WalkFitsLanes(steps, start, count)) {
-    PairBlendSpanScalar(dst, pair, steps, start, count, firstTint, secondTint);
+    PairBlendSpanScalar(dst, pair, steps, start, count, firstTint, secondTint, third);
     return;
   }
-  if (pair.FirstGrey) {
+  constexpr TPairMode Blend = TPairMode::Blend;
+  if (pair.HasThird) {
+    ThreeAlphas(dst, pair, steps, start, count, firstTint, secondTint, third);
+  } else if (pair.FirstGrey) {
     if (pair.SecondGrey) {
-      PairBlendClamped<true, true>(dst, pair, steps, start, count, firstTint, secondTint);
+      PairBlendClamped<true, true, false, Blend>(dst, pair, steps, start, count, firstTint, secondTint, nullptr);
     } else {
-      PairBlendClamped<true, false>(dst, pair, steps, start, count, firstTint, secondTint);
+      PairBlendClamped<true, false, false, Blend>(dst, pair, steps, start, count, firstTint, secondTint, nullptr);
     }
   } else if (pair.SecondGrey) {
-    PairBlendClamped<false, true>(dst, pair, steps, start, count, firstTint, secondTint);
+    PairBlendClamped<false, true, false, Blend>(dst, pair, steps, start, count, firstTint, secondTint, nullptr);
   } else {
-    PairBlendClamped<false, false>(dst, pair, steps, start, count, firstTint, secondTint);
+    PairBlendClamped<false, false, false, Blend>(dst, pair, steps, start, count, firstTint, secondTint, nullptr);
   }
 }

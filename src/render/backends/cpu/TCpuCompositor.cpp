@@ -61,6 +61,7 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
       walkBlend_(WalkBlendSpanFunction(kernel)),
       layers_(LayerSpanFunction(kernel)),
       pairBlend_(PairBlendSpanFunction(kernel)),
+      alphaBlend_(AlphaBlendSpanFunction(kernel)),
       pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
   scratch_.resize(static_cast<size_t>(pool_.Threads()));
 }
@@ -257,6 +258,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
     work += command.Kind == TKind::Copy ? command.Work : int64_t(command.Bounds.Width()) * command.Bounds.Height();
   }
   PlanTurnedGroups();
+  RecordTouchedLater(true);
   // Waking another thread costs more than it saves on a light frame.
   const int bands = work < LightFlushPixels ? 1 : BandCount();
   pool_.Run(bands, [&](int band, int worker) {
@@ -265,6 +267,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
     RunBand(top, bottom, worker);
     if (afterBand) afterBand(top, bottom, worker);
   });
+  RecordTurnedTouched();
   ForgetCommands();
   scaled_.FlushDone();
   tiled_.FlushDone();
@@ -288,7 +291,7 @@ void TCpuCompositor::RunSlice(int top, int bottom, int worker) {
   for (size_t i = 0; i < commands_.size(); ++i) {
     if (turnedAt_[i] >= 0) {
       const TTurnedGroup& group = turned_[static_cast<size_t>(turnedAt_[i])];
-      RunTurnedGroup(group, top, bottom);
+      RunTurnedGroup(group, top, bottom, worker);
       i = group.End - 1;
       continue;
     }

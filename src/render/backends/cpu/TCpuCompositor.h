@@ -130,6 +130,10 @@ class TCpuCompositor {
     std::shared_ptr<const TVisibleHull> Hull;
     // Which strip the command came from: the triangles of one square share it.
     uint64_t Strip = 0;
+    // A triangle counted as a change whose pixels are not yet noted in
+    // touchedSinceCopy_: those of a turned bubble are noted by the bands
+    // that draw it, from the rows they find anyway.
+    bool TouchLater = false;
   };
 
   // A turned bubble's draws, commands [Begin, End), drawn row by row
@@ -146,6 +150,19 @@ class TCpuCompositor {
     // (1..ShadowRowsKept) and ShadowColumns across, texel walk and all: its
     // rows are the body's rows from that many rows up, moved across.
     int ShadowRows = 0, ShadowColumns = 0;
+    // When the pair carries the shadow's alphas: the columns and first row
+    // the body's triangles are walked over, where the walk keeps them.
+    int BodyLeft = 0, BodyRight = 0, BodyTop = 0;
+    // Per body triangle the pixels walked: its own, and, BeyondBody, those
+    // where its shadow shows beyond the edge of the screen that cuts the
+    // body, moved back (only with the shadow's alphas kept).
+    TRect BodyWalk[2];
+    bool BeyondBody = false;
+    // Whether the bands note the pixels its rows may change.
+    bool Touch = false;
+    // Whether the body's two triangles map pixels to texels alike: the
+    // runs where they meet on a row are walked as one.
+    bool BodyOneWalk = false;
   };
   static constexpr int ShadowRowsKept = 63;
 
@@ -157,6 +174,11 @@ class TCpuCompositor {
   void Commit();
   // Notes in touchedSinceCopy_ the pixels a command may change, row by row.
   void RecordTouched(const TCommand& command);
+  // Notes what the commands left for later may change; with
+  // `outsideTurned`, only those the turned bubbles' bands do not note.
+  void RecordTouchedLater(bool outsideTurned);
+  // Notes what the bands found the turned bubbles may change.
+  void RecordTurnedTouched();
   // Whether a triangle of these bounds and edges is among the last few
   // noted since the copy; if not, it is remembered as noted now.
   bool NotedAlready(const TRect& bounds, const TEdge* edges);
@@ -176,7 +198,7 @@ class TCpuCompositor {
   // The commands of the square drawn from the strip at `at`: how many.
   size_t SquareAt(size_t at) const;
   bool MatchTurnedGroup(size_t at, TTurnedGroup& group);
-  void RunTurnedGroup(const TTurnedGroup& group, int top, int bottom);
+  void RunTurnedGroup(const TTurnedGroup& group, int top, int bottom, int worker);
   void RunCopy(const TCommand& command, int top, int bottom);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
@@ -188,6 +210,7 @@ class TCpuCompositor {
   TWalkBlendSpanFn walkBlend_;
   TLayerSpanFn layers_;
   TPairBlendSpanFn pairBlend_;
+  TAlphaBlendSpanFn alphaBlend_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;
@@ -254,9 +277,15 @@ class TCpuCompositor {
   struct TPairKey {
     const TCpuTiledTexels* First = nullptr;
     const TCpuTiledTexels* Second = nullptr;
+    const TCpuTiledTexels* Third = nullptr;
     bool operator==(const TPairKey&) const = default;
   };
   TKeptTextures<TPairKey, std::shared_ptr<const TCpuTiledPair>> pairs_;
   // Per worker: room for one row of gathered texels and one of blended ones.
   std::vector<std::vector<uint32_t>> scratch_;
+  // Per worker: the shadow alphas a turned body's walk kept, a row of them
+  // for each of the last ShadowRowsKept + 1 rows.
+  std::vector<std::vector<uint8_t>> keptAlphas_;
+  // Per worker: the pixels its bands found turned bubbles may change.
+  std::vector<std::vector<TTouchedRows::TRowSpan>> turnedTouched_;
 };

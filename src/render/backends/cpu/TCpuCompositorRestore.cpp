@@ -23,7 +23,12 @@ void TCpuCompositor::Commit() {
   for (TCommand& command : commands_) {
     if (command.Counted) continue;
     command.Counted = true;
-    RecordTouched(command);
+    // Triangles are noted when the flush knows which make turned bubbles.
+    if (command.Kind == TKind::Triangle) {
+      command.TouchLater = true;
+    } else {
+      RecordTouched(command);
+    }
     if (pending && TDamageRegion::WorthJoining(joined, command.Bounds)) {
       joined = Union(joined, command.Bounds);
       continue;
@@ -82,6 +87,19 @@ void TCpuCompositor::RecordTouched(const TCommand& command) {
   touchedSinceCopy_.Add(bounds);
 }
 
+void TCpuCompositor::RecordTouchedLater(bool outsideTurned) {
+  for (size_t i = 0; i < commands_.size(); ++i) {
+    if (outsideTurned && !turnedAt_.empty() && turnedAt_[i] >= 0) {
+      i = turned_[static_cast<size_t>(turnedAt_[i])].End - 1;
+      continue;
+    }
+    TCommand& command = commands_[i];
+    if (!command.TouchLater) continue;
+    command.TouchLater = false;
+    RecordTouched(command);
+  }
+}
+
 bool TCpuCompositor::NotedAlready(const TRect& bounds, const TEdge* edges) {
   const auto same = [&](const TNotedTriangle& noted) {
     return noted.Bounds == bounds && std::equal(edges, edges + 3, noted.Edges);
@@ -117,6 +135,8 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   std::erase_if(commands_, [&](const TCommand& c) { return !c.Counted && Intersect(c.Bounds, to) == c.Bounds; });
   Commit();
   const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
+  // What the draws before the copy may change is restored by it.
+  RecordTouchedLater(false);
   const size_t firstSpan = copySpans_.size();
   if (sourceId != 0 && key == lastCopy_ && !sinceCopy_.All() && !touchedSinceCopy_.All()) {
     // The present is sent rectangles; the copy restores only the pixels the

@@ -20,8 +20,15 @@ bool TCpuTiledPair::Fits(const TCpuTiledTexels& first, const TCpuTiledTexels& se
   return first.Width == second.Width && first.Height == second.Height && Narrow(first) && Narrow(second);
 }
 
+bool TCpuTiledPair::FitsThird(const TCpuTiledTexels& first, const TCpuTiledTexels& second,
+                              const TCpuTiledTexels& third) {
+  return first.Layout == TCpuTiledTexels::Alpha && second.Layout == TCpuTiledTexels::Alpha &&
+         third.Layout == TCpuTiledTexels::Alpha && third.Width == first.Width && third.Height == first.Height;
+}
+
 TCpuTiledPair::TCpuTiledPair(std::shared_ptr<const TCpuTiledTexels> first,
-                             std::shared_ptr<const TCpuTiledTexels> second)
+                             std::shared_ptr<const TCpuTiledTexels> second,
+                             std::shared_ptr<const TCpuTiledTexels> third)
     : Width(first->Width),
       Height(first->Height),
       TilesAcross(first->TilesAcross),
@@ -29,9 +36,11 @@ TCpuTiledPair::TCpuTiledPair(std::shared_ptr<const TCpuTiledTexels> first,
       SecondGrey(second->Layout == TCpuTiledTexels::GreyAlpha),
       FirstColour(first->Colour & ColourMask),
       SecondColour(second->Colour & ColourMask),
-      Bytes(FirstGrey || SecondGrey ? 4 : 2),
+      HasThird(third != nullptr),
+      Bytes(FirstGrey || SecondGrey ? 4 : third ? 3 : 2),
       first_(std::move(first)),
-      second_(std::move(second)) {
+      second_(std::move(second)),
+      third_(std::move(third)) {
   const int tilesDown = (Height + TCpuTiledTexels::TileSide - 1) / TCpuTiledTexels::TileSide;
   const size_t texels = static_cast<size_t>(TilesAcross) * static_cast<size_t>(tilesDown) *
                         TCpuTiledTexels::TileSide * TCpuTiledTexels::TileSide;
@@ -42,7 +51,11 @@ TCpuTiledPair::TCpuTiledPair(std::shared_ptr<const TCpuTiledTexels> first,
   for (int row = 0; row < Height; ++row) {
     for (int column = 0; column < Width; ++column) {
       const uint32_t a = first_->At(column, row), b = second_->At(column, row);
-      const uint32_t word = Bytes == 2 ? (a >> 24) | (b >> 24) << 8 : GreyAlphaOf(a) | GreyAlphaOf(b) << 16;
+      uint32_t word = GreyAlphaOf(a) | GreyAlphaOf(b) << 16;
+      if (!FirstGrey && !SecondGrey) {
+        const uint32_t c = HasThird ? third_->At(column, row) : 0;
+        word = (a >> 24) | (b >> 24) << 8 | (c >> 24) << 16;
+      }
       std::memcpy(bytes_.get() + TCpuTiledTexels::Index(TilesAcross, column, row) * static_cast<size_t>(Bytes), &word,
                   static_cast<size_t>(Bytes));
     }

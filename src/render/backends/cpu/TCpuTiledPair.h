@@ -21,12 +21,17 @@ struct TCpuTiledPair {
   // that is not clear has the colour given.
   bool FirstGrey = false, SecondGrey = false;
   uint32_t FirstColour = 0, SecondColour = 0;
-  // 2 (two alphas) or 4 (grey and alpha twice).
+  // Whether the third texture's alpha comes along.
+  bool HasThird = false;
+  // 2 (two alphas), 3 (three) or 4 (grey and alpha twice).
   int Bytes = 4;
 
   static bool Fits(const TCpuTiledTexels& first, const TCpuTiledTexels& second);
-  // Only for textures that fit.
-  TCpuTiledPair(std::shared_ptr<const TCpuTiledTexels> first, std::shared_ptr<const TCpuTiledTexels> second);
+  // Whether `third` can come along with a pair of these two that fit.
+  static bool FitsThird(const TCpuTiledTexels& first, const TCpuTiledTexels& second, const TCpuTiledTexels& third);
+  // Only for textures that fit; `third` may be null.
+  TCpuTiledPair(std::shared_ptr<const TCpuTiledTexels> first, std::shared_ptr<const TCpuTiledTexels> second,
+                std::shared_ptr<const TCpuTiledTexels> third = nullptr);
   // The texels; vector reads take four bytes wherever a texel starts.
   const uint8_t* Texels() const { return bytes_.get(); }
   // The texels as 0xAARRGGBB; a clear one may come back with another colour.
@@ -36,6 +41,10 @@ struct TCpuTiledPair {
     const uint32_t word = Word(column, row);
     first = Unpacked(word, FirstGrey, FirstColour);
     second = Unpacked(word >> 16, SecondGrey, SecondColour);
+  }
+  // The third texture's alpha (only with HasThird).
+  uint8_t ThirdAlpha(int column, int row) const {
+    return bytes_[TCpuTiledTexels::Index(TilesAcross, column, row) * static_cast<size_t>(Bytes) + 2];
   }
   // The tiled forms it was made from, by identity.
   const TCpuTiledTexels* FirstSource() const { return first_.get(); }
@@ -49,7 +58,7 @@ struct TCpuTiledPair {
   // Grey and alpha of both, the greys 0 when not kept.
   uint32_t Word(int column, int row) const {
     const uint8_t* at = bytes_.get() + TCpuTiledTexels::Index(TilesAcross, column, row) * static_cast<size_t>(Bytes);
-    if (Bytes == 2) return uint32_t(at[0]) << 8 | uint32_t(at[1]) << 24;
+    if (!FirstGrey && !SecondGrey) return uint32_t(at[0]) << 8 | uint32_t(at[1]) << 24;
     return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
   }
   // Grey and alpha in the low two bytes as 0xAARRGGBB.
@@ -59,5 +68,5 @@ struct TCpuTiledPair {
   }
   std::unique_ptr<uint8_t[], TFree> bytes_;
   // Held so that no other texture takes their addresses while this is kept.
-  std::shared_ptr<const TCpuTiledTexels> first_, second_;
+  std::shared_ptr<const TCpuTiledTexels> first_, second_, third_;
 };
