@@ -239,6 +239,80 @@ TEST(TCpuCompositor, BubblesDrawnAsLayersTogetherMatchTheReference) {
   }
 }
 
+TEST(TCpuCompositor, BandsRunARowSliceAtATimeMatchTheReferenceAcrossEverySliceEdge) {
+  // A band runs every draw over a few rows before the next few. Straight
+  // bubbles (shadow, tinted body, white front) and clears whose first or
+  // last row falls on, before or after a multiple of 8 or 16, over a
+  // restored background, with and without a turned bubble in the flush,
+  // on every kernel, one thread and three threads cutting the frame into
+  // bands.
+  constexpr int W = 180, H = 230;
+  std::mt19937 random(61);
+  const auto background = Noise(W, H, 19);
+  const auto round = BubbleTexels(64, 23);
+  const auto ragged = BubbleTexels(256, 24);
+  for (int frame = 0; frame < 4; ++frame) {
+    struct TSquare {
+      TD3DTLVertex Corners[4];
+      std::shared_ptr<const TCpuTexels> Texels;
+    };
+    std::vector<TSquare> draws;
+    std::vector<TRect> clears;
+    for (int bubble = 0; bubble < 12; ++bubble) {
+      const int edge = 16 * int(1 + random() % 12) + int(random() % 3) - 1 - (bubble % 2) * 8;
+      const int size = 4 + int(random() % 90);
+      const float x = float(random() % (W + 40)) - 20;
+      // The body's top row (shadow 30 below) lands at the edge; or its
+      // last row does.
+      const float y = bubble % 3 == 2 ? float(edge - size + size / 2) : float(edge + size / 2);
+      const float angle = frame % 2 == 1 && bubble == 5 ? 0.06f : 0.0f;
+      const uint32_t tint = 0xFF000000u | uint32_t(random() & 0xFFFFFF);
+      TSquare square;
+      Square(square.Corners, x + 20, y + 30, size, angle, 0xFF000000u);
+      square.Texels = round;
+      draws.push_back(square);
+      Square(square.Corners, x, y, size, angle, tint);
+      square.Texels = ragged;
+      draws.push_back(square);
+      Square(square.Corners, x, y, size, angle, 0xFFFFFFFF);
+      square.Texels = round;
+      draws.push_back(square);
+    }
+    for (int i = 0; i < 3; ++i) {
+      const int top = 16 * int(1 + random() % 12) - 1 + i;
+      clears.push_back(TRect{int(random() % W), top, W - int(random() % 40), top + 1 + int(random() % 20)});
+    }
+    std::vector<uint32_t> expected = background;
+    for (const TSquare& square : draws) {
+      reference::Square(expected, W, H, square.Corners, AsReference(*square.Texels), TRect{0, 0, W, H});
+    }
+    for (const TRect& clear : clears) {
+      for (int y = clear.Top; y < std::min(clear.Bottom, H); ++y) {
+        for (int x = clear.Left; x < clear.Right; ++x) expected[size_t(y) * W + size_t(x)] = 0x123456;
+      }
+    }
+    for (TSpanKernel kernel : {TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2}) {
+      for (int threads : {1, 3}) {
+        TCpuCompositor compositor(threads, kernel);
+        compositor.Resize(W, H);
+        // A frame drawn before, so that the background's copy restores
+        // only where it touched.
+        for (int pass = 0; pass < 2; ++pass) {
+          compositor.Copy(background.data(), W, H, TRect{0, 0, W, H}, 0, 0, 5, 1);
+          for (const TSquare& square : draws) compositor.DrawStrip(square.Corners, 4, square.Texels, AlphaBlend());
+          for (const TRect& clear : clears) compositor.Clear(clear, 0x123456);
+          compositor.Flush([](int, int, int) {}, int64_t(1) << 22);
+        }
+        const std::vector<uint32_t> got(compositor.Pixels(), compositor.Pixels() + size_t(W) * H);
+        for (size_t i = 0; i < got.size(); ++i) {
+          ASSERT_EQ(got[i], expected[i]) << "frame " << frame << ", " << SpanKernelName(kernel) << ", " << threads
+                                         << " threads, pixel " << i % W << ", " << i / W;
+        }
+      }
+    }
+  }
+}
+
 TEST(TCpuCompositor, PreviewSizesAndFractionalCornersMatchTheReference) {
   // round(182 x 0.15), round(100 x 0.15) and corners between pixels.
   ExpectSameAsReference({{20.5f, 20.25f, 27, 0, 0xFFFFFFFF, false},

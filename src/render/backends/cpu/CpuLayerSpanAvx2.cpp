@@ -20,18 +20,43 @@ constexpr int Lanes = 8;
 // What a layer's tint lets the loop leave out, as in BlendSpan.
 enum class TTint { White, Black, Other };
 
-// The blend's constants, and the layer's: its tint, and the pattern that
-// spreads each texel's alpha over its colour bytes.
+// The blend's constants, and the layer's: its tint, the pattern that
+// spreads each texel's alpha over its colour bytes, and those that spread
+// it over the 16-bit lanes of the low and the high four bytes of each half.
 struct TConstants : avx2::TBlendConstants {
-  __m256i Alpha, Tint16;
+  __m256i Alpha, Tint16, LowAlpha16, HighAlpha16;
 };
+
+// Each 16-bit lane of a pixel's four bytes widened (the pixels at `first`
+// and `first` + 1 of each half) set to that pixel's alpha: a shuffle pattern.
+VECTOR_HELPER __m256i SpreadPattern16(char first) {
+  constexpr char z = -128;
+  const char a = static_cast<char>(4 * first + 3), b = static_cast<char>(4 * first + 7);
+  return _mm256_setr_epi8(a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z, a, z, a, z, a, z, a, z, b, z, b, z, b, z, b,
+                          z);
+}
 
 VECTOR_HELPER TConstants MakeConstants(uint32_t tintColour) {
   TConstants k;
   static_cast<avx2::TBlendConstants&>(k) = avx2::MakeBlendConstants();
   k.Alpha = avx2::SpreadPattern(3);
   k.Tint16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(tintColour | 0xFF000000u)), k.Zero);
+  k.LowAlpha16 = SpreadPattern16(0);
+  k.HighAlpha16 = SpreadPattern16(2);
   return k;
+}
+
+// Eight pixels of `under` under a black layer: the rule's colour x alpha
+// is 0, leaving under x (255 - alpha) / 255 rounded per channel, a single
+// product per channel where the general blend needs a pair. The top byte
+// stays the 0 it is under.
+VECTOR_HELPER __m256i Shaded(__m256i texel, __m256i under, const TConstants& k) {
+  const __m256i inverse = _mm256_xor_si256(texel, _mm256_set1_epi32(static_cast<int>(0xFF000000u)));
+  const __m256i low = _mm256_mullo_epi16(_mm256_unpacklo_epi8(under, k.Zero), _mm256_shuffle_epi8(inverse, k.LowAlpha16));
+  const __m256i high =
+      _mm256_mullo_epi16(_mm256_unpackhi_epi8(under, k.Zero), _mm256_shuffle_epi8(inverse, k.HighAlpha16));
+  return _mm256_packus_epi16(avx2::Div255Rounded(_mm256_add_epi16(low, k.Round), k),
+                             avx2::Div255Rounded(_mm256_add_epi16(high, k.Round), k));
 }
 
 // Eight texels under the tint, still as bytes: texel x tint / 255 per
@@ -45,9 +70,9 @@ VECTOR_HELPER __m256i Tinted(__m256i texel, const TConstants& k) {
 // Eight pixels of `under` under eight texels, by the rule (BlendBytes).
 template <TTint tint>
 VECTOR_HELPER __m256i Blended(__m256i texel, __m256i under, const TConstants& k) {
+  if constexpr (tint == TTint::Black) return Shaded(texel, under, k);
   const __m256i alpha = _mm256_shuffle_epi8(texel, k.Alpha);
-  // A black tint makes every colour 0, which less 128 is 0x80.
-  const __m256i colour = tint == TTint::Black ? k.Flip : _mm256_xor_si256(Tinted<tint>(texel, k), k.Flip);
+  const __m256i colour = _mm256_xor_si256(Tinted<tint>(texel, k), k.Flip);
   return avx2::BlendBytes(colour, alpha, under, k);
 }
 

@@ -185,6 +185,8 @@ class TCpuCompositor {
   // Drops every pending command (carried out or not wanted).
   void ForgetCommands();
   void RunBand(int top, int bottom, int worker);
+  // Every pending command over rows [top, bottom) of a band.
+  void RunSlice(int top, int bottom, int worker);
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void GroupLayers();

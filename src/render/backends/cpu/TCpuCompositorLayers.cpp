@@ -38,20 +38,51 @@ void TCpuCompositor::RunLayers(const TCommand* first, int top, int bottom) {
     rowsTop = std::min(rowsTop, first[k].Bounds.Top);
     rowsBottom = std::max(rowsBottom, first[k].Bounds.Bottom);
   }
+  const int firstRow = std::max(top, rowsTop);
+  const int lastRow = std::min(bottom, rowsBottom);
+  // Most slices of a band miss most bubbles.
+  if (firstRow >= lastRow) return;
+  // Each layer's rows and what a row needs of it, worked out once: its
+  // texture's row, visible texels and pixel columns, indexed by the row.
+  struct TLayer {
+    int Top, Bottom, Left, Right, X;
+    const int32_t* First;
+    const int32_t* Last;
+    const uint32_t* Pixels;
+    ptrdiff_t Width;
+    uint32_t Tint;
+  };
+  TLayer layers[MaxLayers];
+  for (int k = 0; k < count; ++k) {
+    const TCommand& command = first[k];
+    const TCpuTexels& texels = *command.Scaled;
+    const ptrdiff_t width = texels.Width;
+    layers[k] = TLayer{command.Bounds.Top,
+                       command.Bounds.Bottom,
+                       command.Bounds.Left - command.ScaledLeft,
+                       command.Bounds.Right - command.ScaledLeft,
+                       command.ScaledLeft,
+                       texels.First.data() - command.ScaledTop,
+                       texels.Last.data() - command.ScaledTop,
+                       texels.Pixels.data() - command.ScaledTop * width,
+                       width,
+                       command.Color};
+  }
   TLayerSpan spans[MaxLayers];
-  for (int row = std::max(top, rowsTop); row < std::min(bottom, rowsBottom); ++row) {
+  for (int row = firstRow; row < lastRow; ++row) {
     int used = 0;
     for (int k = 0; k < count; ++k) {
-      const TCommand& command = first[k];
-      if (row < command.Bounds.Top || row >= command.Bounds.Bottom) continue;
+      const TLayer& layer = layers[k];
+      if (row < layer.Top || row >= layer.Bottom) continue;
       // Only the texels that are not fully transparent, as RunScaledRect.
-      const TCpuTexels& texels = *command.Scaled;
-      const size_t texelRow = static_cast<size_t>(row - command.ScaledTop);
-      const int begin = std::max(command.Bounds.Left - command.ScaledLeft, texels.First[texelRow]);
-      const int end = std::min(command.Bounds.Right - command.ScaledLeft, texels.Last[texelRow] + 1);
+      const int begin = std::max(layer.Left, layer.First[row]);
+      const int end = std::min(layer.Right, layer.Last[row] + 1);
       if (begin >= end) continue;
-      spans[used++] = TLayerSpan{texels.Row(static_cast<int>(texelRow)) + begin, command.ScaledLeft + begin,
-                                 command.ScaledLeft + end, command.Color};
+      TLayerSpan& span = spans[used++];
+      span.Texels = layer.Pixels + row * layer.Width + begin;
+      span.Begin = layer.X + begin;
+      span.End = layer.X + end;
+      span.Tint = layer.Tint;
     }
     if (used > 0) layers_(MutableRow(row), spans, used);
   }
