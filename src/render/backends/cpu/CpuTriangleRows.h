@@ -13,24 +13,24 @@
 // floor(rest / |A|) for rest = B x row + C + Bias. The limit it sets is
 // carried itself (begin >= -floor, end <= floor + 1), so that a row costs a
 // comparison and a step with one carry at most, without a branch on the
-// edge's side.
+// edge's side. An edge along the rows (A = 0) lets a whole row in or none:
+// it is taken as an end edge whose quotient, by a size no rest reaches, is 0
+// or -1, and whose limit lies that far beyond every column or before it.
 class TEdgeRows {
  public:
   TEdgeRows() = default;
   TEdgeRows(const TEdge& edge, int64_t row) : size_(edge.A < 0 ? -edge.A : edge.A), begins_(edge.A > 0) {
-    rest_ = edge.B * row + edge.C + edge.Bias;
-    if (size_ == 0) {
-      step_ = edge.B;
-      limit_ = FlatLimit();
-      return;
-    }
-    const int64_t whole = FloorDiv(rest_, size_);
-    part_ = rest_ - whole * size_;
+    const bool flat = size_ == 0;
+    if (flat) size_ = FlatSize;
+    const int64_t rest = edge.B * row + edge.C + edge.Bias;
+    const int64_t whole = FloorDiv(rest, size_);
+    part_ = rest - whole * size_;
     const int64_t stepWhole = FloorDiv(edge.B, size_);
     stepPart_ = edge.B - stepWhole * size_;
     // A begin edge's limit falls as the quotient grows, an end edge's rises.
-    carry_ = begins_ ? -1 : 1;
-    limit_ = begins_ ? -whole : whole + 1;
+    const int64_t unit = flat ? 2 * Far : 1;
+    carry_ = begins_ ? -unit : unit;
+    limit_ = begins_ ? -whole : unit * whole + (flat ? Far : 1);
     stepLimit_ = carry_ * stepWhole;
   }
   // Narrows [begin, end) to the pixels of this row inside the edge.
@@ -42,11 +42,6 @@ class TEdgeRows {
     }
   }
   void NextRow() {
-    if (size_ == 0) {
-      rest_ += step_;
-      limit_ = FlatLimit();
-      return;
-    }
     part_ += stepPart_;
     const bool carry = part_ >= size_;
     part_ -= carry ? size_ : 0;
@@ -54,12 +49,12 @@ class TEdgeRows {
   }
 
  private:
-  // An edge along the rows lets all of a row in or none: as an end edge, so
-  // that a row shut out keeps its begin and comes out empty.
-  int64_t FlatLimit() const { return rest_ < 0 ? -(int64_t(1) << 62) : int64_t(1) << 62; }
-  int64_t size_ = 0;
+  // Rests stay far below FlatSize (coordinates are bounded), and a part and
+  // a step below it add up within 64 bits; Far lies beyond every column.
+  static constexpr int64_t FlatSize = int64_t(1) << 62;
+  static constexpr int64_t Far = int64_t(1) << 40;
+  int64_t size_ = 1;
   bool begins_ = true;
-  int64_t rest_ = 0, step_ = 0;
   int64_t limit_ = 0, part_ = 0, stepLimit_ = 0, stepPart_ = 0, carry_ = 0;
 };
 
