@@ -399,4 +399,58 @@ INSTANTIATE_TEST_SUITE_P(All, PairBlendKernels,
                                                                     : "Avx2";
                          });
 
+TEST(TurnedBubbles, SquaresWithEdgesAlongTheRowsMatchTheReference) {
+  // Squares leant over (top and bottom along the rows, at and between pixel
+  // rows) or sheared (sides down the columns): an edge along the rows takes
+  // a whole row in or leaves it out, and which rows it leaves out must be
+  // those the geometry does, alone and as a bubble's body, front and shadow.
+  const auto body = StyleTexels(64, 61, 0, false, 0xFFFFFF);
+  const auto front = StyleTexels(64, 62, 3, true, 0);
+  const auto shadow = StyleTexels(64, 63, 2, false, 0);
+  const float parts[] = {0.0f, 0.25f, 0.5f, 0.75f, 0.9f};
+  std::vector<Square> squares;
+  int i = 0;
+  for (float part : parts) {
+    for (bool lean : {true, false}) {
+      Square b, s, f;
+      const float x = float(8 + (i * 29) % (Width - 60)), y = float(5 + (i * 23) % (Height - 50)) + part;
+      const float w = float(20 + (i * 7) % 25), h = float(18 + (i * 5) % 21);
+      const float shear = float(i % 3 == 0 ? -9 : 11) + part;
+      const float corners[4][2] = {{x, y}, {x + w, lean ? y : y + shear}, {lean ? x + shear : x, y + h},
+                                   {lean ? x + w + shear : x + w, lean ? y + h : y + h + shear}};
+      for (int k = 0; k < 4; ++k) {
+        b.Corners[k] = TD3DTLVertex{};
+        b.Corners[k].sx = corners[k][0];
+        b.Corners[k].sy = corners[k][1];
+        b.Corners[k].color = 0xFF000000u | uint32_t(0x406080 + 0x100F07 * i);
+        b.Corners[k].tu = (k & 1) ? 1.0f : 0.0f;
+        b.Corners[k].tv = (k & 2) ? 1.0f : 0.0f;
+      }
+      b.Texels = body;
+      s = b;
+      for (auto& corner : s.Corners) {
+        corner.sx += 3;
+        corner.sy += float(1 + i % 7);
+        corner.color = 0xFF000000u;
+      }
+      s.Texels = shadow;
+      f = b;
+      for (auto& corner : f.Corners) corner.color = 0xFFFFFFFFu;
+      f.Texels = front;
+      if (i % 4 == 3) {
+        squares.push_back(b);
+      } else {
+        squares.insert(squares.end(), {s, b, f});
+      }
+      ++i;
+    }
+  }
+  for (TSpanKernel kernel : {TSpanKernel::Scalar, TSpanKernel::Avx2}) {
+    for (int threads : {1, 3}) {
+      ExpectSameAsReference(squares, threads, kernel, TRect{0, 0, Width, Height});
+      ExpectSameAsReference(squares, threads, kernel, TRect{11, 9, Width - 7, Height - 13});
+    }
+  }
+}
+
 }  // namespace

@@ -10,49 +10,52 @@
 // starts or a row jumps.
 
 // Where one edge lets the rows of pixels begin (A > 0) or end (A < 0):
-// floor(rest / |A|) for rest = B x row + C + Bias.
+// floor(rest / |A|) for rest = B x row + C + Bias. The limit it sets is
+// carried itself (begin >= -floor, end <= floor + 1), so that a row costs a
+// comparison and a step with one carry at most, without a branch on the
+// edge's side. An edge along the rows (A = 0) lets a whole row in or none:
+// it is taken as an end edge whose quotient, by a size no rest reaches, is 0
+// or -1, and whose limit lies that far beyond every column or before it.
 class TEdgeRows {
  public:
   TEdgeRows() = default;
-  TEdgeRows(const TEdge& edge, int64_t row) : a_(edge.A), size_(edge.A < 0 ? -edge.A : edge.A) {
-    rest_ = edge.B * row + edge.C + edge.Bias;
-    if (size_ == 0) {
-      step_ = edge.B;
-      return;
-    }
-    whole_ = FloorDiv(rest_, size_);
-    part_ = rest_ - whole_ * size_;
-    stepWhole_ = FloorDiv(edge.B, size_);
-    stepPart_ = edge.B - stepWhole_ * size_;
+  TEdgeRows(const TEdge& edge, int64_t row) : size_(edge.A < 0 ? -edge.A : edge.A), begins_(edge.A > 0) {
+    const bool flat = size_ == 0;
+    if (flat) size_ = FlatSize;
+    const int64_t rest = edge.B * row + edge.C + edge.Bias;
+    const int64_t whole = FloorDiv(rest, size_);
+    part_ = rest - whole * size_;
+    const int64_t stepWhole = FloorDiv(edge.B, size_);
+    stepPart_ = edge.B - stepWhole * size_;
+    // A begin edge's limit falls as the quotient grows, an end edge's rises.
+    const int64_t unit = flat ? 2 * Far : 1;
+    carry_ = begins_ ? -unit : unit;
+    limit_ = begins_ ? -whole : unit * whole + (flat ? Far : 1);
+    stepLimit_ = carry_ * stepWhole;
   }
   // Narrows [begin, end) to the pixels of this row inside the edge.
   void Clip(int64_t& begin, int64_t& end) const {
-    if (a_ > 0) {
-      // ceil(-rest / A) = -floor(rest / A)
-      if (-whole_ > begin) begin = -whole_;
-    } else if (a_ < 0) {
-      if (whole_ + 1 < end) end = whole_ + 1;
-    } else if (rest_ < 0) {
-      end = begin;
+    if (begins_) {
+      begin = begin > limit_ ? begin : limit_;
+    } else {
+      end = end < limit_ ? end : limit_;
     }
   }
   void NextRow() {
-    if (size_ == 0) {
-      rest_ += step_;
-      return;
-    }
-    whole_ += stepWhole_;
     part_ += stepPart_;
-    if (part_ >= size_) {
-      part_ -= size_;
-      ++whole_;
-    }
+    const bool carry = part_ >= size_;
+    part_ -= carry ? size_ : 0;
+    limit_ += stepLimit_ + (carry ? carry_ : 0);
   }
 
  private:
-  int64_t a_ = 0, size_ = 0;
-  int64_t rest_ = 0, step_ = 0;
-  int64_t whole_ = 0, part_ = 0, stepWhole_ = 0, stepPart_ = 0;
+  // Rests stay far below FlatSize (coordinates are bounded), and a part and
+  // a step below it add up within 64 bits; Far lies beyond every column.
+  static constexpr int64_t FlatSize = int64_t(1) << 62;
+  static constexpr int64_t Far = int64_t(1) << 40;
+  int64_t size_ = 1;
+  bool begins_ = true;
+  int64_t limit_ = 0, part_ = 0, stepLimit_ = 0, stepPart_ = 0, carry_ = 0;
 };
 
 // One texture coordinate at the first pixel of each row: floor(N / D) and

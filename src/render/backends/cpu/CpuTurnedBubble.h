@@ -51,19 +51,32 @@ class TTriangleRuns {
   TTriangleRuns(const TTriangleSetup& t, int left, int right, int row);
   // The run on the next row; false when the row has none.
   bool Next(TTurnedRun& run) {
+    const int row = row_;
+    if (!NextPixels(run)) return false;
+    Place(row, run);
+    return true;
+  }
+  // The pixels of the run on the next row, without its walk; false when the
+  // row has none.
+  bool NextPixels(TTurnedRun& run) {
     int64_t begin = left_;
     int64_t end = right_;
     for (TEdgeRows& edge : edges_) {
       edge.Clip(begin, end);
       edge.NextRow();
     }
-    const int row = row_++;
+    ++row_;
     if (begin >= end) return false;
     run.Begin = static_cast<int>(begin);
     run.End = static_cast<int>(end);
-    run.Steps = &steps_;
-    walk_.MoveTo(row, begin, run.Start);
     return true;
+  }
+  // The walk of a run on `row` from its first pixel, worked out from the row
+  // this triangle placed last when that is the row above. A triangle that
+  // maps pixels to texels as another one does places the other's runs too.
+  void Place(int row, TTurnedRun& run) {
+    run.Steps = &steps_;
+    walk_.MoveTo(row, run.Begin, run.Start);
   }
   const TWalkSteps& Steps() const { return steps_; }
 

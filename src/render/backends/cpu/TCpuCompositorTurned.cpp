@@ -15,13 +15,12 @@
 
 namespace {
 
-// Two runs of a row that meet, walked the same way, become one.
+// Two runs of a row that meet, walked the same way, become one (their walks
+// are placed afterwards).
 int JoinRuns(TTurnedRun* runs, int* of, int count) {
   if (count != 2) return count;
   if (runs[1].End == runs[0].Begin) {
     runs[0].Begin = runs[1].Begin;
-    runs[0].Start = runs[1].Start;
-    runs[0].Steps = runs[1].Steps;
   } else if (runs[0].End == runs[1].Begin) {
     runs[0].End = runs[1].End;
   } else {
@@ -59,18 +58,19 @@ inline bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHul
 }
 
 // The pixels a band's rows of one bubble may change, joined over each group
-// of rows the record keeps together: one span per group, not per row.
+// of rows the record keeps together: one span per group, not per row. Rows
+// come in order, so a group ends where the next one begins.
 class TRowNotes {
  public:
   explicit TRowNotes(std::vector<TTouchedRows::TRowSpan>* out) : out_(out) {}
   ~TRowNotes() { Finish(); }
   void Add(int row, int left, int right) {
     if (!out_) return;
-    const int group = row / TTouchedRows::GroupRows;
-    if (group != group_) {
+    if (row >= groupEnd_) {
       Finish();
-      group_ = group;
+      groupEnd_ = (row / TTouchedRows::GroupRows + 1) * TTouchedRows::GroupRows;
       span_ = TTouchedRows::TRowSpan{row, left, right};
+      open_ = true;
       return;
     }
     span_.Left = std::min(span_.Left, left);
@@ -79,11 +79,12 @@ class TRowNotes {
 
  private:
   void Finish() {
-    if (group_ >= 0) out_->push_back(span_);
-    group_ = -1;
+    if (open_) out_->push_back(span_);
+    open_ = false;
   }
   std::vector<TTouchedRows::TRowSpan>* out_;
-  int group_ = -1;
+  bool open_ = false;
+  int groupEnd_ = INT_MIN;
   TTouchedRows::TRowSpan span_;
 };
 
@@ -147,6 +148,23 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     }
     return found;
   };
+  // The body's runs of the row, those that meet joined when its triangles
+  // map alike: a joined run is placed once, by the first triangle's walk,
+  // which then steps from row to row wherever the two meet.
+  const auto findBody = [&](int row, TTurnedRun* runs, int* of) {
+    TSquare& square = squares[1];
+    if (!group.BodyOneWalk) return find(square, row, runs, of);
+    int found = 0;
+    for (int k = 0; k < square.Count; ++k) {
+      if (square.Triangles[k] && row >= square.Top[k] && row < square.Bottom[k] &&
+          square.Triangles[k]->NextPixels(runs[found])) {
+        of[found++] = k;
+      }
+    }
+    found = JoinRuns(runs, of, found);
+    for (int k = 0; k < found; ++k) square.Triangles[std::max(of[k], 0)]->Place(row, runs[k]);
+    return found;
+  };
   // The pixels [from, to) of a run, if any.
   const auto part = [](const TTurnedRun& run, int from, int to, TTurnedRun& piece) {
     from = std::max(from, run.Begin);
@@ -173,24 +191,32 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   // Rows above the screen count too, where a shadow shows below its edge.
   const auto slot = [](int row) {
     constexpr int Kept = ShadowRowsKept + 1;
-    return static_cast<size_t>((row % Kept + Kept) % Kept);
+    static_assert((Kept & (Kept - 1)) == 0, "the slot of a row, negative too, is its low bits");
+    return static_cast<size_t>(row & (Kept - 1));
   };
   const auto keptRow = [&](int row) { return keptRows + slot(row) * keptWidth; };
   const auto at = [&](uint8_t* kept, int column) { return kept + (column - group.BodyLeft); };
+  // Whether a hull may cut the pair's walk: body's or front's, and the
+  // shadow's where its alphas are kept.
+  const bool pairCuts = body.Hull->Cuts() || front.Hull->Cuts();
+  const bool shadowCuts = keepAlphas && shadow.Hull->Cuts();
   // Body and front along one walk, keeping the shadow's alphas on the way.
   const auto pair = [&](uint32_t* pixels, TTurnedRun run, uint8_t* kept) {
-    if (Visible(run, *body.Hull, front.Hull.get(), kept ? shadow.Hull.get() : nullptr)) {
+    if ((!pairCuts && !(kept && shadowCuts)) ||
+        Visible(run, *body.Hull, front.Hull.get(), kept ? shadow.Hull.get() : nullptr)) {
       pairBlend_(pixels + run.Begin, *group.Pair, *run.Steps, run.Start, run.End - run.Begin, body.Color,
                  front.Color, kept ? at(kept, run.Begin) : nullptr);
     }
   };
-  // A run's kept alphas start 0: the walks keep only where hulls show.
+  // A run's kept alphas start 0: the walks keep only where hulls show. Where
+  // no hull cuts, the walks over a run keep every one of its alphas.
+  const bool keepsAll = keepAlphas && !pairCuts && !shadowCuts;
   const auto clear = [&](const TTurnedRun& run, uint8_t* kept) {
-    std::memset(at(kept, run.Begin), 0, static_cast<size_t>(run.End - run.Begin));
+    if (!keepsAll) std::memset(at(kept, run.Begin), 0, static_cast<size_t>(run.End - run.Begin));
   };
   // Only the shadow's alphas of a run, where nothing is drawn.
   const auto keep = [&](TTurnedRun run, uint8_t* kept) {
-    if (kept && Visible(run, *shadow.Hull)) {
+    if (kept && (!shadowCuts || Visible(run, *shadow.Hull))) {
       pairBlend_(nullptr, *group.Pair, *run.Steps, run.Start, run.End - run.Begin, 0, 0, at(kept, run.Begin));
     }
   };
@@ -203,8 +229,17 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     int Of[2] = {};
   };
   TKeptRow kept[ShadowRowsKept + 1];
+  // What the screen leaves of the shadow, per body triangle a run is of (the
+  // last for a joined run: both its triangles' pixels within one viewport).
+  TRect shadowWithin[3];
+  if (shadowRows > 0) {
+    for (int k = 0; k < group.ShadowCount; ++k) {
+      shadowWithin[k] = commands_[group.Shadow + static_cast<size_t>(k)].Bounds;
+    }
+    shadowWithin[2] = group.ShadowCount == 2 ? Union(shadowWithin[0], shadowWithin[1]) : shadowWithin[0];
+  }
   TRowNotes notes(group.Touch ? &turnedTouched_[static_cast<size_t>(worker)] : nullptr);
-  TTurnedRun runs[2], pictureRuns[2];
+  TTurnedRun runs[2], pictureRuns[2], drawn[2];
   for (int row = bodyFirst; row < last; ++row) {
     TKeptRow& keepRow = kept[slot(row)];
     TTurnedRun* bodyRuns = keepRow.Runs;
@@ -213,8 +248,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     uint8_t* alphas = keepAlphas && row + shadowRows < last ? keptRow(row) : nullptr;
     if (row < first) {
       // Above the band: the shadow's alphas for its rows within it.
-      keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
-      if (group.BodyOneWalk) keepRow.Count = JoinRuns(bodyRuns, keepRow.Of, keepRow.Count);
+      keepRow.Count = findBody(row, bodyRuns, keepRow.Of);
       for (int k = 0; alphas && k < keepRow.Count; ++k) {
         clear(bodyRuns[k], alphas);
         keep(bodyRuns[k], alphas);
@@ -226,11 +260,8 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
       const int from = row - shadowRows;
       const TKeptRow& above = kept[slot(from)];
       for (int k = 0; k < above.Count; ++k) {
-        // The body's run moved, cut to what the screen leaves of the shadow:
-        // of both its triangles for a joined run, their pixels within one
-        // viewport.
-        const TRect& own = commands_[group.Shadow + static_cast<size_t>(std::max(above.Of[k], 0))].Bounds;
-        const TRect within = above.Of[k] >= 0 ? own : Union(own, commands_[group.Shadow + 1].Bounds);
+        // The body's run moved, cut to what the screen leaves of the shadow.
+        const TRect& within = shadowWithin[above.Of[k] >= 0 ? above.Of[k] : 2];
         if (row < within.Top || row >= within.Bottom) continue;
         const int begin = std::max(above.Runs[k].Begin + group.ShadowColumns, within.Left);
         const int end = std::min(above.Runs[k].End + group.ShadowColumns, within.Right);
@@ -253,13 +284,11 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
         blend(pixels, runs[k], shadow);
       }
     }
-    keepRow.Count = find(squares[1], row, bodyRuns, keepRow.Of);
-    if (group.BodyOneWalk) keepRow.Count = JoinRuns(bodyRuns, keepRow.Of, keepRow.Count);
+    keepRow.Count = findBody(row, bodyRuns, keepRow.Of);
     if (alphas) {
       for (int k = 0; k < keepRow.Count; ++k) clear(bodyRuns[k], alphas);
     }
     int bodyCount = keepRow.Count;
-    TTurnedRun drawn[2];
     if (group.BeyondBody) {
       // The body draws its own pixels; beyond them its walk only keeps.
       bodyCount = 0;
