@@ -71,6 +71,30 @@ void ExpectSameAsReference(const std::vector<Square>& squares, int threads, TSpa
   }
 }
 
+// Steps of a walk moving up to a texel and a fraction a pixel either way,
+// the fractions in the parts given.
+TWalkSteps RandomSteps(std::mt19937_64& random, int64_t uDenominator, int64_t vDenominator) {
+  TWalkSteps steps;
+  steps.UDenominator = uDenominator;
+  steps.VDenominator = vDenominator;
+  steps.UStep = int64_t(random() % 3) - 1;
+  steps.VStep = int64_t(random() % 3) - 1;
+  steps.UStepPart = int64_t(random() % uint64_t(uDenominator));
+  steps.VStepPart = int64_t(random() % uint64_t(vDenominator));
+  PlanWalk(steps);
+  return steps;
+}
+
+// A walk starting on texel (u, v), some way into it.
+TTexelWalk RandomStart(std::mt19937_64& random, const TWalkSteps& steps, int64_t u, int64_t v) {
+  TTexelWalk start;
+  start.U = u;
+  start.V = v;
+  start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
+  start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
+  return start;
+}
+
 std::vector<Square> RandomBubbles(std::mt19937& random, int count) {
   std::uniform_real_distribution<float> unit(0.0f, 1.0f);
   // Bodies and fronts kept as alpha alone and as grey; shadows as alpha.
@@ -288,21 +312,12 @@ TEST_P(PairBlendKernels, BodyThenFrontAlongOneWalkLeaveWhatTwoWalksLeave) {
       const TCpuTiledPair pair(body, front);
       for (int64_t denominator : denominators) {
         for (int trial = 0; trial < 40; ++trial) {
-          TWalkSteps steps;
-          steps.UDenominator = denominator;
-          steps.VDenominator = trial % 2 ? denominator : 13;
-          steps.UStep = int64_t(random() % 3) - 1;
-          steps.VStep = int64_t(random() % 3) - 1;
-          steps.UStepPart = int64_t(random() % uint64_t(steps.UDenominator));
-          steps.VStepPart = int64_t(random() % uint64_t(steps.VDenominator));
-          PlanWalk(steps);
-          TTexelWalk start;
+          const TWalkSteps steps = RandomSteps(random, denominator, trial % 2 ? denominator : 13);
           // Half start mid-texture and stay on it; half start anywhere.
           const bool inside = trial % 4 < 2;
-          start.U = inside ? Size / 2 - 10 + int64_t(random() % 20) : int64_t(random() % (Size + 60)) - 30;
-          start.V = inside ? Size / 2 - 10 + int64_t(random() % 20) : int64_t(random() % (Size + 60)) - 30;
-          start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
-          start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
+          const int64_t u = inside ? Size / 2 - 10 + int64_t(random() % 20) : int64_t(random() % (Size + 60)) - 30;
+          const int64_t v = inside ? Size / 2 - 10 + int64_t(random() % 20) : int64_t(random() % (Size + 60)) - 30;
+          const TTexelWalk start = RandomStart(random, steps, u, v);
           const int count = trial < 20 ? trial : int(random() % (inside ? 50 : 260));
           const uint32_t bodyTint = tints[trial % 3], frontTint = tints[(trial / 3) % 3];
           std::vector<uint32_t> under(size_t(count) + 1);
@@ -334,19 +349,10 @@ TEST_P(PairBlendKernels, ThirdTexturesAlphasAreKeptAlongTheWalk) {
   ASSERT_TRUE(TCpuTiledPair::FitsThird(*body, *front, *shadow));
   const TCpuTiledPair plain(body, front), three(body, front, shadow);
   for (int trial = 0; trial < 200; ++trial) {
-    TWalkSteps steps;
-    steps.UDenominator = trial % 3 ? 4099 : int64_t(1) << 40;
-    steps.VDenominator = 977;
-    steps.UStep = int64_t(random() % 3) - 1;
-    steps.VStep = int64_t(random() % 3) - 1;
-    steps.UStepPart = int64_t(random() % uint64_t(steps.UDenominator));
-    steps.VStepPart = int64_t(random() % uint64_t(steps.VDenominator));
-    PlanWalk(steps);
-    TTexelWalk start;
-    start.U = trial % 2 ? Size / 2 : int64_t(random() % (Size + 40)) - 20;
-    start.V = trial % 2 ? Size / 2 : int64_t(random() % (Size + 40)) - 20;
-    start.UPart = int64_t(random() % uint64_t(steps.UDenominator));
-    start.VPart = int64_t(random() % uint64_t(steps.VDenominator));
+    const TWalkSteps steps = RandomSteps(random, trial % 3 ? 4099 : int64_t(1) << 40, 977);
+    const int64_t u = trial % 2 ? Size / 2 : int64_t(random() % (Size + 40)) - 20;
+    const int64_t v = trial % 2 ? Size / 2 : int64_t(random() % (Size + 40)) - 20;
+    const TTexelWalk start = RandomStart(random, steps, u, v);
     const int count = trial < 40 ? trial : int(random() % 200);
     std::vector<uint32_t> under(size_t(count) + 1);
     for (auto& pixel : under) pixel = uint32_t(random() & 0xFFFFFF);
