@@ -5,6 +5,7 @@
 
 #include "render/backends/cpu/CpuLayerSpan.h"
 #include "render_cpu/ReferenceCompositor.h"
+#include "render_cpu/KernelLevels.h"
 
 namespace {
 
@@ -89,12 +90,6 @@ TEST_P(CpuLayerSpanKernels, EveryColourAlphaAndUnderneathTripleGivesThePixelRule
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(All, CpuLayerSpanKernels,
-                         ::testing::Values(TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2),
-                         [](const auto& info) {
-                           return info.param == TSpanKernel::Scalar ? "Scalar"
-                                  : info.param == TSpanKernel::Sse2 ? "Sse2"
-                                                                    : "Avx2";
-                         });
+INSTANTIATE_TEST_SUITE_P(All, CpuLayerSpanKernels, EveryKernelLevel(), KernelLevelName);
 
 }  // namespace

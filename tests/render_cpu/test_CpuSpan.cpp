@@ -7,6 +7,7 @@
 #include "render/backends/cpu/TCpuTexels.h"
 #include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render_cpu/ReferenceCompositor.h"
+#include "render_cpu/KernelLevels.h"
 
 namespace {
 
@@ -242,13 +243,7 @@ TEST(CpuSpanCopy, MaskedCopyClearsTheTopByteOnly) {
   EXPECT_EQ(copy, (std::vector<uint32_t>{0x123456, 0xABCDEF, 0x000001, 0xFFFFFF, 0x000000}));
 }
 
-INSTANTIATE_TEST_SUITE_P(All, CpuSpanKernels,
-                         ::testing::Values(TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2),
-                         [](const auto& info) {
-                           return info.param == TSpanKernel::Scalar ? "Scalar"
-                                  : info.param == TSpanKernel::Sse2 ? "Sse2"
-                                                                    : "Avx2";
-                         });
+INSTANTIATE_TEST_SUITE_P(All, CpuSpanKernels, EveryKernelLevel(), KernelLevelName);
 
 TEST(CpuSpanKernelChoice, BestNeverNamesASetTheProcessorLacks) {
   EXPECT_NE(ResolveSpanKernel(TSpanKernel::Best), TSpanKernel::Best);

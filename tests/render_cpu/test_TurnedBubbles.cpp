@@ -5,6 +5,7 @@
 
 #include "render/backends/cpu/TCpuCompositor.h"
 #include "render_cpu/CompositorFixtures.h"
+#include "render_cpu/KernelLevels.h"
 
 // Turned bubbles drawn the way the frame draws them (shadow, tinted body,
 // picture on some, white front with the body's corners) are drawn row by
@@ -397,13 +398,7 @@ TEST_P(PairBlendKernels, KeptAlphasBlendAsTheirTexelsWould) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(All, PairBlendKernels,
-                         ::testing::Values(TSpanKernel::Scalar, TSpanKernel::Sse2, TSpanKernel::Avx2),
-                         [](const auto& info) {
-                           return info.param == TSpanKernel::Scalar ? "Scalar"
-                                  : info.param == TSpanKernel::Sse2 ? "Sse2"
-                                                                    : "Avx2";
-                         });
+INSTANTIATE_TEST_SUITE_P(All, PairBlendKernels, EveryKernelLevel(), KernelLevelName);
 
 TEST(TurnedBubbles, SquaresWithEdgesAlongTheRowsMatchTheReference) {
   // Squares leant over (top and bottom along the rows, at and between pixel
