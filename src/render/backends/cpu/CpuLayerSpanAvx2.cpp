@@ -76,14 +76,6 @@ VECTOR_HELPER __m256i Blended(__m256i texel, __m256i under, const TConstants& k)
   return avx2::BlendBytes(colour, alpha, under, k);
 }
 
-// The last `rest` (1..7) lanes of a run, read through a mask; written back
-// in pieces, as a masked vector write is slow on some processors.
-VECTOR_HELPER __m256i LoadRest(const uint32_t* from, int rest) {
-  const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  return _mm256_maskload_epi32(reinterpret_cast<const int*>(from), inside);
-}
-
-
 // One layer along its part of the row. Clear groups are skipped and opaque
 // ones cover what is under them without reading it; the rule gives the same
 // bits without these shortcuts.
@@ -104,7 +96,7 @@ __attribute__((target("avx2"))) void BlendRun(uint32_t* dst, const uint32_t* tex
     _mm256_storeu_si256(out, Blended<tint>(texel, _mm256_loadu_si256(out), k));
   }
   const int rest = count - i;
-  if (rest > 0) avx2::StoreTail(dst + i, Blended<tint>(LoadRest(texels + i, rest), LoadRest(dst + i, rest), k), rest);
+  if (rest > 0) avx2::StoreTail(dst + i, Blended<tint>(avx2::LoadTail(texels + i, rest), avx2::LoadTail(dst + i, rest), k), rest);
 }
 
 }  // namespace
