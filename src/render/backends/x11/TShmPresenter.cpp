@@ -6,6 +6,7 @@
 #include <X11/extensions/XShm.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 
@@ -35,6 +36,16 @@ bool Accepted(Display* display, TWork work) {
   XSync(display, False);
   XSetErrorHandler(previous);
   return !Refused;
+}
+
+// A server reached through a local socket shares this machine's memory; one
+// across the network might even accept a segment number that means another
+// segment over there.
+bool OnThisMachine(Display* display) {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  return getsockname(ConnectionNumber(display), reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+         address.ss_family == AF_UNIX;
 }
 
 }  // namespace
@@ -124,7 +135,7 @@ std::unique_ptr<TShmPresenter> TShmPresenter::Open(SDL_Window* window) {
   if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
   auto impl = std::make_unique<TImpl>();
   impl->Dpy = XOpenDisplay(DisplayString(info.info.x11.display));
-  if (!impl->Dpy) return nullptr;
+  if (!impl->Dpy || !OnThisMachine(impl->Dpy)) return nullptr;
   int major = 0, minor = 0;
   Bool pixmaps = False;
   if (!XShmQueryVersion(impl->Dpy, &major, &minor, &pixmaps)) return nullptr;
