@@ -153,7 +153,12 @@ std::unique_ptr<TShmPresenter> TShmPresenter::Open(SDL_Window* window) {
   }
   impl->TargetVisual = attributes.visual;
   impl->Depth = attributes.depth;
-  if (!Accepted(impl->Dpy, [&] { impl->Gc = XCreateGC(impl->Dpy, impl->Target, 0, nullptr); })) return nullptr;
+  // No exposure events: nothing here would read them.
+  XGCValues values{};
+  values.graphics_exposures = False;
+  if (!Accepted(impl->Dpy, [&] { impl->Gc = XCreateGC(impl->Dpy, impl->Target, GCGraphicsExposures, &values); })) {
+    return nullptr;
+  }
   // A window whose shared image cannot even be made at its size is shown
   // the ordinary way.
   if (!impl->Gc || !impl->MakeImage(std::max(attributes.width, 1), std::max(attributes.height, 1))) return nullptr;
