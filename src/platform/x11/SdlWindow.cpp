@@ -7,8 +7,14 @@
 #include <map>
 
 #include "platform/EventLoop.h"
+#include "platform/TickCount.h"
 
 namespace {
+
+// SDL keeps duties of its own in its pump that no event announces (it keeps
+// the X server's screen saver away every 30 s, and reads the screen again
+// after a change of display mode): it is pumped at least this often.
+constexpr uint64_t SdlDutyMs = 1000;
 
 // SDL's queue as an event source of the user-interface loop. Most of its
 // events are produced on this thread while drawing, and found in its queue
@@ -20,11 +26,12 @@ public:
     bool HasQueued() const override
     {
         return SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) ||
-               (Connection && XEventsQueued(Connection, QueuedAlready) > 0);
+               (Connection && XEventsQueued(Connection, QueuedAlready) > 0) || MonotonicMs() - LastPump >= SdlDutyMs;
     }
 
     void PumpEvents() override
     {
+        LastPump = MonotonicMs();
         SDL_Event event;
         while (SDL_PollEvent(&event)) {
             if (event.type == SDL_QUIT) {
@@ -38,6 +45,7 @@ public:
 
     int Handle = -1;
     Display* Connection = nullptr;
+    uint64_t LastPump = 0;
     std::map<int, TSdlEventListener> Listeners;
     int NextKey = 1;
 };
