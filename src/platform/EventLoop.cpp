@@ -152,8 +152,7 @@ bool TEventLoop::GetMessage(TMsg& msg)
         }
         if (Calls.RunPending())
             continue;
-        for (IEventSource* source : std::vector<IEventSource*>(Sources))
-            source->PumpEvents();
+        PumpSources(false);
         if (TakeReady(msg))
             return true;
         {
@@ -168,17 +167,36 @@ bool TEventLoop::GetMessage(TMsg& msg)
     }
 }
 
+void TEventLoop::PumpSources(bool every)
+{
+    for (IEventSource* source : std::vector<IEventSource*>(Sources)) {
+        // A source removed by an earlier one's events is not asked.
+        if (std::find(Sources.begin(), Sources.end(), source) == Sources.end())
+            continue;
+        const int handle = source->WaitHandle();
+        bool pump = every || handle < 0 || source->HasQueued();
+        for (size_t i = 0; i < SleptOn.size(); ++i) {
+            if (SleptOn[i] == handle && Readable[i]) {
+                Readable[i] = false;
+                pump = true;
+            }
+        }
+        if (pump)
+            source->PumpEvents();
+    }
+}
+
 void TEventLoop::Sleep()
 {
     FiredSinceSleep = 0;
-    std::vector<int> handles;
+    SleptOn.clear();
     for (IEventSource* source : Sources)
         if (source->WaitHandle() >= 0)
-            handles.push_back(source->WaitHandle());
+            SleptOn.push_back(source->WaitHandle());
     int timeout = NoTimeout;
     if (auto wait = Timers.TimeToNext(MonotonicMs()))
         timeout = static_cast<int>(std::min<uint64_t>(*wait, 60000));
-    Waker.Sleep(handles, timeout);
+    Waker.Sleep(SleptOn, timeout, Readable);
     WokeAt = MonotonicMs();
 }
 
@@ -215,8 +233,8 @@ bool TEventLoop::RunReady()
             PostQuitMessage(0);
     }
     ranAny |= Calls.RunPending();
-    for (IEventSource* source : std::vector<IEventSource*>(Sources))
-        source->PumpEvents();
+    // Without a sleep nobody knows which handles are readable.
+    PumpSources(true);
     size_t posted;
     {
         std::lock_guard lock(QueueLock);

@@ -18,14 +18,21 @@ using TWindowProc = std::function<intptr_t(TWindow window, uint32_t message, uin
 // Something outside the loop that produces events: the window system's
 // connection, the SDL event queue. The loop sleeps on its handle and asks it
 // to translate what arrived into messages (posted or sent).
+//
+// Asking costs system calls even when nothing came, so a source with a
+// handle is pumped only when there can be something: its handle was found
+// readable when the loop last woke, or it holds events already read (a
+// reply waited for meanwhile brings the events sent before it along). A
+// source leaves no request of its own unsent, since nothing else flushes it.
 class IEventSource {
 public:
     virtual ~IEventSource() = default;
     // A descriptor that becomes readable when events arrive; -1 when the
-    // source has none (it is then only pumped when the loop wakes anyway).
+    // source has none (it is then pumped on every pass of the loop).
     virtual int WaitHandle() const = 0;
-    // Translates every event that has arrived. Called on the loop's thread
-    // right before it sleeps, so nothing read meanwhile is left unseen.
+    // Whether events already read wait to be translated; it reads nothing.
+    virtual bool HasQueued() const { return false; }
+    // Translates every event that has arrived. Called on the loop's thread.
     virtual void PumpEvents() = 0;
 };
 
@@ -104,6 +111,8 @@ private:
     };
 
     bool TakeReady(TMsg& msg);
+    // Pumps the sources that can have something (all of them when `every`).
+    void PumpSources(bool every);
     void Sleep();
     void Forget(TWindow window);
 
@@ -117,6 +126,10 @@ private:
     uint64_t WokeAt = 0;
     uint32_t FiredSinceSleep = 0;
     std::vector<IEventSource*> Sources;
+    // The handles the last sleep waited on, and which of them it found
+    // readable: those sources are pumped at the next pass.
+    std::vector<int> SleptOn;
+    std::vector<bool> Readable;
     std::function<void()> TerminateHandler;
 
     mutable std::mutex QueueLock;

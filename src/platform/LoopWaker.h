@@ -16,8 +16,9 @@ public:
     // Async-signal-safe. A wake given before the sleep is not lost.
     void Wake();
     // Returns once woken, once one of `handles` is readable, or after
-    // timeoutMs (negative: no limit).
-    void Sleep(const std::vector<int>& handles, int timeoutMs);
+    // timeoutMs (negative: no limit). `readable` says, per handle, whether
+    // it was found readable (always false where the handles are not waited on).
+    void Sleep(const std::vector<int>& handles, int timeoutMs, std::vector<bool>& readable);
 
 private:
     intptr_t First = -1;

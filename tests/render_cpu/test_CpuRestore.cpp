@@ -201,7 +201,7 @@ void DrawFrame(TCpuCompositor& compositor, const std::vector<uint32_t>& backgrou
     compositor.Copy(other.data(), 50, 40, TRect{0, 0, 50, 40}, 150, 90, f == 3 ? 0 : 9, 1);
   }
   if (banded) {
-    compositor.Flush([](int, int, int) {}, int64_t(1) << 22);
+    compositor.Flush([](int, int, int) {}, TCpuCompositor::LightFlushPixels);
   } else {
     compositor.Flush();
   }

@@ -301,7 +301,7 @@ TEST(TCpuCompositor, BandsRunARowSliceAtATimeMatchTheReferenceAcrossEverySliceEd
           compositor.Copy(background.data(), W, H, TRect{0, 0, W, H}, 0, 0, 5, 1);
           for (const TSquare& square : draws) compositor.DrawStrip(square.Corners, 4, square.Texels, AlphaBlend());
           for (const TRect& clear : clears) compositor.Clear(clear, 0x123456);
-          compositor.Flush([](int, int, int) {}, int64_t(1) << 22);
+          compositor.Flush([](int, int, int) {}, TCpuCompositor::LightFlushPixels);
         }
         const std::vector<uint32_t> got(compositor.Pixels(), compositor.Pixels() + size_t(W) * H);
         for (size_t i = 0; i < got.size(); ++i) {
@@ -349,7 +349,8 @@ TEST(TCpuCompositor, ThreadsAndKernelsLeaveTheSameBitsAsOneScalarThread) {
       Square(v, x, y, 100, angle, 0xFFFFFFFF);
       compositor.DrawStrip(v, 4, picture, AlphaBlend());
     }
-    compositor.Flush();
+    // Counted as heavy, so that more than one thread cuts it into bands.
+    compositor.Flush([](int, int, int) {}, TCpuCompositor::LightFlushPixels);
     return std::vector<uint32_t>(compositor.Pixels(), compositor.Pixels() + size_t(W) * H);
   };
   const auto single = frame(1, TSpanKernel::Scalar);

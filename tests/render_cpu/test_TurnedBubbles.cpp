@@ -64,7 +64,7 @@ void ExpectSameAsReference(const std::vector<Square>& squares, int threads, TSpa
   }
   // Counted as a heavy frame, so that more than one thread cuts the surface
   // into bands (of 16 rows here) instead of drawing it in one.
-  compositor.Flush([](int, int, int) {}, int64_t(1) << 20);
+  compositor.Flush([](int, int, int) {}, TCpuCompositor::LightFlushPixels);
   for (size_t i = 0; i < expected.size(); ++i) {
     ASSERT_EQ(compositor.Pixels()[i], expected[i])
         << "pixel " << i % Width << ", " << i / Width << ", kernel " << SpanKernelName(kernel) << ", threads "

@@ -18,8 +18,9 @@ void TLoopWaker::Wake()
         SetEvent(reinterpret_cast<HANDLE>(First));
 }
 
-void TLoopWaker::Sleep(const std::vector<int>&, int timeoutMs)
+void TLoopWaker::Sleep(const std::vector<int>& handles, int timeoutMs, std::vector<bool>& readable)
 {
+    readable.assign(handles.size(), false);
     HANDLE event = reinterpret_cast<HANDLE>(First);
     const DWORD timeout = timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs);
     MsgWaitForMultipleObjectsEx(event ? 1 : 0, event ? &event : nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);

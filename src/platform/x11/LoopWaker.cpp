@@ -30,14 +30,20 @@ void TLoopWaker::Wake()
     }
 }
 
-void TLoopWaker::Sleep(const std::vector<int>& handles, int timeoutMs)
+void TLoopWaker::Sleep(const std::vector<int>& handles, int timeoutMs, std::vector<bool>& readable)
 {
     std::vector<pollfd> polled;
-    if (First >= 0)
-        polled.push_back({static_cast<int>(First), POLLIN, 0});
     for (int handle : handles)
         polled.push_back({handle, POLLIN, 0});
-    if (poll(polled.data(), polled.size(), timeoutMs) > 0 && First >= 0) {
+    if (First >= 0)
+        polled.push_back({static_cast<int>(First), POLLIN, 0});
+    const bool woken = poll(polled.data(), polled.size(), timeoutMs) > 0;
+    readable.assign(handles.size(), false);
+    // A hung-up or broken connection counts as readable: its source then
+    // reads and finds out.
+    for (size_t i = 0; woken && i < handles.size(); ++i)
+        readable[i] = polled[i].revents != 0;
+    if (woken && First >= 0 && polled.back().revents != 0) {
         char drain[64];
         while (read(static_cast<int>(First), drain, sizeof drain) > 0) {
         }

@@ -7,18 +7,31 @@
 #include <map>
 
 #include "platform/EventLoop.h"
+#include "platform/TickCount.h"
 
 namespace {
 
+// SDL keeps duties of its own in its pump that no event announces (it keeps
+// the X server's screen saver away every 30 s, and reads the screen again
+// after a change of display mode): it is pumped at least this often.
+constexpr uint64_t SdlDutyMs = 1000;
+
 // SDL's queue as an event source of the user-interface loop. Most of its
-// events are produced on this thread while drawing, so pumping it before the
-// loop sleeps is enough; its own X connection is watched as well.
+// events are produced on this thread while drawing, and found in its queue
+// before the loop sleeps; its own X connection is watched as well.
 class TSdlEventSource : public IEventSource {
 public:
     int WaitHandle() const override { return Handle; }
 
+    bool HasQueued() const override
+    {
+        return SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) ||
+               (Connection && XEventsQueued(Connection, QueuedAlready) > 0) || MonotonicMs() - LastPump >= SdlDutyMs;
+    }
+
     void PumpEvents() override
     {
+        LastPump = MonotonicMs();
         SDL_Event event;
         while (SDL_PollEvent(&event)) {
             if (event.type == SDL_QUIT) {
@@ -31,6 +44,8 @@ public:
     }
 
     int Handle = -1;
+    Display* Connection = nullptr;
+    uint64_t LastPump = 0;
     std::map<int, TSdlEventListener> Listeners;
     int NextKey = 1;
 };
@@ -68,6 +83,7 @@ SDL_Window* CreateSdlWindowFrom(TWindow window)
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(sdlWindow, &info) && info.subsystem == SDL_SYSWM_X11) {
         SdlEvents().Handle = ConnectionNumber(info.info.x11.display);
+        SdlEvents().Connection = info.info.x11.display;
         // Keys and buttons must travel on to the parent window, and pointer
         // motion reaches us on our own connection. SDL still hears of size
         // changes, so that what it draws into follows the window.

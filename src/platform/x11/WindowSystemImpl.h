@@ -32,6 +32,7 @@ struct TWindowSystem::TImpl : IEventSource {
     explicit TImpl(TEventLoop& loop) : Loop(loop) {}
 
     int WaitHandle() const override { return ConnectionNumber(Dpy); }
+    bool HasQueued() const override { return XEventsQueued(Dpy, QueuedAlready) > 0; }
     void PumpEvents() override;
 
     // Runs a request and answers whether the server accepted it.

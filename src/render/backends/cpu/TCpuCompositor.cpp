@@ -18,8 +18,6 @@ constexpr int MinBandRows = 16;
 // the restore wrote and the layers below have left stays in the thread's
 // own cache for the layers above, where a whole band's rows would not.
 constexpr int SliceRows = 16;
-// Pixels a flush touches below which it runs on the calling thread alone.
-constexpr int64_t LightFlushPixels = int64_t(1) << 20;
 constexpr uint32_t ColourMask = 0x00FFFFFF;
 constexpr uint32_t OpaqueAlpha = 0xFF000000u;
 constexpr size_t StripCorners = 4;

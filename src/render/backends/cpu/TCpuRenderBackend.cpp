@@ -56,8 +56,9 @@ TTargetResult TCpuRenderBackend::CreateTarget(const TTargetRequest& request) {
   // video driver's own framebuffer (shared memory on X11) is what we want.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   compositor_.Resize(std::max(request.Width, 1), std::max(request.Height, 1));
+  presenter_ = TShmPresenter::Open(window);
   // Into the window's surface from the first frame on, when it fits.
-  if (SDL_Surface* surface = SDL_GetWindowSurface(window)) {
+  if (SDL_Surface* surface = WindowSurface()) {
     if (DrawsInWindow(surface, TRect{0, 0, surface->w, surface->h})) {
       compositor_.UseMemory(static_cast<uint32_t*>(surface->pixels));
     }
@@ -103,6 +104,7 @@ void TCpuRenderBackend::ReleaseTarget() {
   StopWatching();
   shownSurface_ = nullptr;
   if (hasTarget_) compositor_.Resize(0, 0);
+  presenter_.reset();
   hasTarget_ = false;
   if (window_ && fullScreen_) SDL_SetWindowFullscreen(window_, 0);
   fullScreen_ = false;
@@ -147,12 +149,23 @@ bool TCpuRenderBackend::PresentInPlace(SDL_Surface* surface, const TRect& dest) 
   return true;
 }
 
+SDL_Surface* TCpuRenderBackend::WindowSurface() {
+  if (!presenter_) return SDL_GetWindowSurface(window_);
+  int width = 0, height = 0;
+  SDL_GetWindowSize(window_, &width, &height);
+  // An image of another size is made anew: the frame is taken out first.
+  if (!presenter_->Fits(width, height)) compositor_.UseOwnMemory();
+  return presenter_->Surface(width, height);
+}
+
 bool TCpuRenderBackend::Present(const TRect& dest, bool) {
   if (!hasTarget_ || !window_) return false;
+  // Nothing is drawn into the shared image while the server reads it.
+  if (presenter_) presenter_->WaitUntilRead();
   // SDL makes the window's surface anew after a change of size, and frees
   // the old one as it does: the frame is taken out of it first.
   if (surfaceMayChange_.exchange(false)) compositor_.UseOwnMemory();
-  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  SDL_Surface* surface = WindowSurface();
   const bool fresh = !surface || surface != shownSurface_ || surface->pixels != shownPixels_ ||
                      surface->w != shownWidth_ || surface->h != shownHeight_ || !(dest == shownDest_);
   if (!compositor_.InOwnMemory() && (!surface || surface->pixels != compositor_.Pixels())) {
@@ -209,6 +222,10 @@ bool TCpuRenderBackend::Present(const TRect& dest, bool) {
       SDL_FreeSurface(back);
     }
   }
+  if (presenter_) {
+    if (whole) windowRects_.assign(1, SDL_Rect{0, 0, surface->w, surface->h});
+    return presenter_->Show(windowRects_.data(), static_cast<int>(windowRects_.size())) && shown;
+  }
   if (whole) return SDL_UpdateWindowSurface(window_) == 0 && shown;
   if (windowRects_.empty()) return shown;
   return SDL_UpdateWindowSurfaceRects(window_, windowRects_.data(), static_cast<int>(windowRects_.size())) == 0 &&
@@ -217,6 +234,7 @@ bool TCpuRenderBackend::Present(const TRect& dest, bool) {
 
 bool TCpuRenderBackend::ReadBackSurface(std::vector<uint32_t>& pixels, int& width, int& height) {
   if (!hasTarget_) return false;
+  if (presenter_) presenter_->WaitUntilRead();
   compositor_.Flush();
   width = compositor_.Width();
   height = compositor_.Height();

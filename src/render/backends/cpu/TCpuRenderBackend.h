@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "render/backends/cpu/TCompositingBackend.h"
+#include "render/backends/x11/TShmPresenter.h"
 
 // The device's backend for machines without graphics hardware: the frame is
-// composed in system memory by TCpuCompositor and shown through SDL's window
-// surface (shared-memory images on X11), straight in that surface when its
-// layout allows. Textures are plain 0xAARRGGBB
+// composed in system memory by TCpuCompositor and shown through a shared
+// image of its own on X11 (TShmPresenter), else through SDL's window surface,
+// straight in that image or surface when its layout allows. Textures are plain 0xAARRGGBB
 // pixels, sampled at the nearest texel; the device never gets hardware from
 // this backend, so it never asks for filtering. Only what changed since the
 // last present is sent to the window, and all of it after the window was
@@ -39,6 +40,8 @@ class TCpuRenderBackend : public TCompositingBackend {
  private:
   static int WatchEvents(void* self, SDL_Event* event);
   bool PresentInPlace(SDL_Surface* surface, const TRect& dest);
+  // What the window shows from: the shared image, or SDL's window surface.
+  SDL_Surface* WindowSurface();
   // Whether the window's surface can be the back surface itself.
   bool DrawsInWindow(const SDL_Surface* surface, const TRect& dest) const;
   void StopWatching();
@@ -58,4 +61,5 @@ class TCpuRenderBackend : public TCompositingBackend {
   std::vector<SDL_Rect> windowRects_;
   SDL_Window* window_ = nullptr;
   bool fullScreen_ = false;
+  std::unique_ptr<TShmPresenter> presenter_;
 };
