@@ -12,12 +12,14 @@
 #include "render/backends/cpu/CpuSpan.h"
 #include "render/backends/cpu/CpuTurnedBubble.h"
 #include "render/backends/cpu/CpuVisibleHull.h"
+#include "render/backends/cpu/TCpuBandChains.h"
 #include "render/backends/cpu/TCpuTexels.h"
 #include "render/backends/cpu/TCpuTiledPair.h"
 #include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
 #include "render/backends/cpu/TDamageRegion.h"
 #include "render/backends/cpu/TKeptTextures.h"
+#include "render/backends/cpu/TShadowHandOver.h"
 #include "render/backends/cpu/TTouchedRows.h"
 
 // Composes a back surface in system memory: clears, 1:1 copies and textured
@@ -184,9 +186,20 @@ class TCpuCompositor {
   bool NotedAlready(const TRect& bounds, const TEdge* edges);
   // Drops every pending command (carried out or not wanted).
   void ForgetCommands();
-  void RunBand(int top, int bottom, int worker);
+  // What a band takes from the band above (null unless that one finished
+  // before this one began) and hands to the band below (null when nobody
+  // waits for it).
+  struct TBandLinks {
+    TShadowHandOver* From = nullptr;
+    TShadowHandOver* To = nullptr;
+  };
+  // Every pending command over `bands` bands of rows, spread over the
+  // threads; afterBand as Flush's.
+  void RunBands(int bands, const std::function<void(int top, int bottom, int worker)>& afterBand);
+  int BandTop(int band, int bands) const;
+  void RunBand(int top, int bottom, int worker, const TBandLinks& links);
   // Every pending command over rows [top, bottom) of a band.
-  void RunSlice(int top, int bottom, int worker);
+  void RunSlice(int top, int bottom, int worker, const TBandLinks& links);
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void GroupLayers();
@@ -198,7 +211,9 @@ class TCpuCompositor {
   // The commands of the square drawn from the strip at `at`: how many.
   size_t SquareAt(size_t at) const;
   bool MatchTurnedGroup(size_t at, TTurnedGroup& group);
-  void RunTurnedGroup(const TTurnedGroup& group, int top, int bottom, int worker);
+  // The bubble turned_[index].
+  void RunTurnedGroup(const TTurnedGroup& group, size_t index, int top, int bottom, int worker,
+                      const TBandLinks& links);
   void RunCopy(const TCommand& command, int top, int bottom);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
@@ -286,6 +301,10 @@ class TCpuCompositor {
   // Per worker: the shadow alphas a turned body's walk kept, a row of them
   // for each of the last ShadowRowsKept + 1 rows.
   std::vector<std::vector<uint8_t>> keptAlphas_;
+  // Bands of a flush with turned bubbles, handed out in runs of neighbours,
+  // and per band what the band above hands it.
+  TCpuBandChains chains_;
+  std::vector<TShadowHandOver> handOvers_;
   // Per worker: the pixels its bands found turned bubbles may change.
   std::vector<std::vector<TTouchedRows::TRowSpan>> turnedTouched_;
 };

@@ -97,16 +97,26 @@ void TCpuCompositor::RecordTurnedTouched() {
   }
 }
 
-void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bottom, int worker) {
+void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, size_t index, int top, int bottom, int worker,
+                                    const TBandLinks& links) {
   const int first = std::max(top, group.Bounds.Top);
   const int last = std::min(bottom, group.Bounds.Bottom);
   if (first >= last) return;
   const int shadowRows = group.ShadowRows;
   // When the pair carries the shadow's alphas, the body's walk keeps them
   // for the shadow's rows further down, which then only blend: from
-  // shadowRows above the band on, rows above the band only keep them.
+  // shadowRows above the band on, rows above the band only keep them,
+  // unless the band above handed them over.
   const bool keepAlphas = group.Pair->HasThird;
   const int bodyFirst = keepAlphas ? std::max(first - shadowRows, std::min(group.Bounds.Top, group.BodyTop)) : first;
+  const long handed = keepAlphas && links.From ? links.From->Find(index) : -1;
+  const bool takesHanded =
+      handed >= 0 && links.From->FirstRow(size_t(handed)) == bodyFirst &&
+      links.From->FirstRow(size_t(handed)) + links.From->Rows(size_t(handed)) == first &&
+      links.From->Width(size_t(handed)) == group.BodyRight - group.BodyLeft;
+  const int walkFirst = takesHanded ? first : bodyFirst;
+  // The band below takes this band's last rows when they are kept for it.
+  const bool handsOver = keepAlphas && links.To && group.Bounds.Bottom > bottom;
   // Per square (shadow, body and front, picture) its triangles, each walked
   // over the rows it covers within the band.
   struct TSquare {
@@ -124,7 +134,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   squares[2].Count = group.PictureCount;
   for (TSquare& square : squares) {
     const bool body = &square == &squares[1];
-    const int from = body ? bodyFirst : first;
+    const int from = body ? walkFirst : first;
     for (int k = 0; k < square.Count; ++k) {
       const TCommand& c = commands_[square.Start + static_cast<size_t>(k)];
       const TRect& walk = body ? group.BodyWalk[k] : c.Bounds;
@@ -238,14 +248,28 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     }
     shadowWithin[2] = group.ShadowCount == 2 ? Union(shadowWithin[0], shadowWithin[1]) : shadowWithin[0];
   }
+  if (takesHanded) {
+    for (int row = bodyFirst; row < first; ++row) {
+      const TShadowHandOver::TRow& from = links.From->Row(size_t(handed), row - bodyFirst);
+      TKeptRow& to = kept[slot(row)];
+      to.Count = from.Count;
+      for (int k = 0; k < from.Count; ++k) {
+        to.Runs[k].Begin = from.Begin[k];
+        to.Runs[k].End = from.End[k];
+        to.Of[k] = from.Of[k];
+      }
+      std::memcpy(keptRow(row), links.From->Alphas(size_t(handed), row - bodyFirst), keptWidth);
+    }
+  }
+  // A row whose shadow row lies below the band keeps nothing unless the
+  // band below takes it over; else the band there keeps its own.
+  const int keptBefore = handsOver ? group.Bounds.Bottom : last;
   TRowNotes notes(group.Touch ? &turnedTouched_[static_cast<size_t>(worker)] : nullptr);
   TTurnedRun runs[2], pictureRuns[2], drawn[2];
-  for (int row = bodyFirst; row < last; ++row) {
+  for (int row = walkFirst; row < last; ++row) {
     TKeptRow& keepRow = kept[slot(row)];
     TTurnedRun* bodyRuns = keepRow.Runs;
-    // A row whose shadow row lies below the band keeps nothing: the band
-    // there keeps its own.
-    uint8_t* alphas = keepAlphas && row + shadowRows < last ? keptRow(row) : nullptr;
+    uint8_t* alphas = keepAlphas && row + shadowRows < keptBefore ? keptRow(row) : nullptr;
     if (row < first) {
       // Above the band: the shadow's alphas for its rows within it.
       keepRow.Count = findBody(row, bodyRuns, keepRow.Of);
@@ -345,5 +369,20 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     for (int k = 0; k < bodyCount; ++k) {
       if (part(bodyRuns[k], pictureLeft, pictureRight, piece)) blend(pixels, piece, front);
     }
+  }
+  if (!handsOver) return;
+  // The rows whose shadow rows the band below draws, as it would find them.
+  const int from = std::max(last - shadowRows, bodyFirst);
+  const size_t entry = links.To->Add(index, from, last - from, static_cast<int>(keptWidth));
+  for (int row = from; row < last; ++row) {
+    const TKeptRow& source = kept[slot(row)];
+    TShadowHandOver::TRow& to = links.To->Row(entry, row - from);
+    to.Count = source.Count;
+    for (int k = 0; k < source.Count; ++k) {
+      to.Begin[k] = source.Runs[k].Begin;
+      to.End[k] = source.Runs[k].End;
+      to.Of[k] = source.Of[k];
+    }
+    std::memcpy(links.To->Alphas(entry, row - from), keptRow(row), keptWidth);
   }
 }
