@@ -231,6 +231,10 @@ void TCpuCompositor::AddTriangle(const TFixedVertex& a, const TFixedVertex& b, c
                                  TCommand command) {
   command.Kind = TKind::Triangle;
   if (!SetUpTriangle(a, b, c, command.Texels->Width, command.Texels->Height, command.Triangle)) return;
+  const auto onTexture = [](const TFixedVertex& v) {
+    return v.U >= 0 && v.U <= TexCoordOne && v.V >= 0 && v.V <= TexCoordOne;
+  };
+  command.OnTexture = onTexture(a) && onTexture(b) && onTexture(c);
   command.Bounds = Intersect(Intersect(command.Triangle.Bounds, viewport_), TRect{0, 0, width_, height_});
   if (Empty(command.Bounds)) return;
   commands_.push_back(std::move(command));

@@ -9,6 +9,7 @@
 #include "render/D3DTypes.h"
 #include "render/backends/cpu/CpuLayerSpan.h"
 #include "render/backends/cpu/CpuRaster.h"
+#include "render/backends/cpu/CpuRowCut.h"
 #include "render/backends/cpu/CpuSpan.h"
 #include "render/backends/cpu/CpuTurnedBubble.h"
 #include "render/backends/cpu/CpuVisibleHull.h"
@@ -132,6 +133,8 @@ class TCpuCompositor {
     std::shared_ptr<const TVisibleHull> Hull;
     // Which strip the command came from: the triangles of one square share it.
     uint64_t Strip = 0;
+    // Triangle: its corners' texture coordinates lie within the texture.
+    bool OnTexture = false;
     // A triangle counted as a change whose pixels are not yet noted in
     // touchedSinceCopy_: those of a turned bubble are noted by the bands
     // that draw it, from the rows they find anyway.
@@ -165,6 +168,12 @@ class TCpuCompositor {
     // Whether the body's two triangles map pixels to texels alike: the
     // runs where they meet on a row are walked as one.
     bool BodyOneWalk = false;
+    // Where body or front show, and that or the shadow, where its alphas
+    // come along: what a walk over the pair is cut to.
+    TVisibleHull PairHull, PairShadowHull;
+    // Per body triangle, its rows cut to where body, front or a shadow
+    // taking the body's rows show; walks over those pixels cut no further.
+    TRowCut BodyCut[2];
   };
   static constexpr int ShadowRowsKept = 63;
 

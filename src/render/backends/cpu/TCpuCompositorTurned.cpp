@@ -30,32 +30,19 @@ int JoinRuns(TTurnedRun* runs, int* of, int count) {
   return 1;
 }
 
-// Cuts a run to the pixels whose texels may show under any of the hulls
-// (null ones left out); false when none may.
-bool CutToHulls(TTurnedRun& run, const TVisibleHull* const* hulls, int count) {
-  const int pixels = run.End - run.Begin;
-  int first = INT_MAX, last = INT_MIN;
-  for (int i = 0; i < count; ++i) {
-    int from = 0, to = 0;
-    if (hulls[i] && hulls[i]->Clip(*run.Steps, run.Start, pixels, from, to)) {
-      first = std::min(first, from);
-      last = std::max(last, to);
-    }
-  }
-  if (first > last) return false;
+// Cuts a run to the pixels whose texels may show under the hull; false
+// when none may.
+bool CutToHull(TTurnedRun& run, const TVisibleHull& hull) {
+  int first = 0, last = 0;
+  if (!hull.Clip(*run.Steps, run.Start, run.End - run.Begin, first, last)) return false;
   if (first > 0) run.Start = WalkFrom(*run.Steps, run.Start, first);
   run.End = run.Begin + last + 1;
   run.Begin += first;
   return true;
 }
 
-// Most runs meet textures without a hull: that test stays inline.
-inline bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other = nullptr,
-                    const TVisibleHull* third = nullptr) {
-  if (!hull.Cuts() && (!other || !other->Cuts()) && (!third || !third->Cuts())) return true;
-  const TVisibleHull* hulls[] = {&hull, other, third};
-  return CutToHulls(run, hulls, 3);
-}
+// Runs over textures without a hull are not cut: that test stays inline.
+inline bool Visible(TTurnedRun& run, const TVisibleHull& hull) { return !hull.Cuts() || CutToHull(run, hull); }
 
 // The pixels a band's rows of one bubble may change, joined over each group
 // of rows the record keeps together: one span per group, not per row. Rows
@@ -163,7 +150,6 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, size_t index, int
   // which then steps from row to row wherever the two meet.
   const auto findBody = [&](int row, TTurnedRun* runs, int* of) {
     TSquare& square = squares[1];
-    if (!group.BodyOneWalk) return find(square, row, runs, of);
     int found = 0;
     for (int k = 0; k < square.Count; ++k) {
       if (square.Triangles[k] && row >= square.Top[k] && row < square.Bottom[k] &&
@@ -171,9 +157,16 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, size_t index, int
         of[found++] = k;
       }
     }
-    found = JoinRuns(runs, of, found);
-    for (int k = 0; k < found; ++k) square.Triangles[std::max(of[k], 0)]->Place(row, runs[k]);
-    return found;
+    if (group.BodyOneWalk) found = JoinRuns(runs, of, found);
+    int kept = 0;
+    for (int k = 0; k < found; ++k) {
+      const int triangle = std::max(of[k], 0);
+      if (!group.BodyCut[triangle].Cut(row, runs[k].Begin, runs[k].End)) continue;
+      runs[kept] = runs[k];
+      of[kept] = of[k];
+      square.Triangles[triangle]->Place(row, runs[kept++]);
+    }
+    return kept;
   };
   // The pixels [from, to) of a run, if any.
   const auto part = [](const TTurnedRun& run, int from, int to, TTurnedRun& piece) {
@@ -206,21 +199,20 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, size_t index, int
   };
   const auto keptRow = [&](int row) { return keptRows + slot(row) * keptWidth; };
   const auto at = [&](uint8_t* kept, int column) { return kept + (column - group.BodyLeft); };
-  // Whether a hull may cut the pair's walk: body's or front's, and the
-  // shadow's where its alphas are kept.
-  const bool pairCuts = body.Hull->Cuts() || front.Hull->Cuts();
-  const bool shadowCuts = keepAlphas && shadow.Hull->Cuts();
-  // Body and front along one walk, keeping the shadow's alphas on the way.
+  // Body runs already cut to where anything shows are walked whole.
+  const bool rowsCut = group.BodyCut[0].Cuts();
+  const bool shadowCuts = keepAlphas && !rowsCut && shadow.Hull->Cuts();
+  // Body and front along one walk, keeping the shadow's alphas on the way,
+  // cut to where any of them shows.
   const auto pair = [&](uint32_t* pixels, TTurnedRun run, uint8_t* kept) {
-    if ((!pairCuts && !(kept && shadowCuts)) ||
-        Visible(run, *body.Hull, front.Hull.get(), kept ? shadow.Hull.get() : nullptr)) {
+    if (rowsCut || Visible(run, kept ? group.PairShadowHull : group.PairHull)) {
       pairBlend_(pixels + run.Begin, *group.Pair, *run.Steps, run.Start, run.End - run.Begin, body.Color,
                  front.Color, kept ? at(kept, run.Begin) : nullptr);
     }
   };
   // A run's kept alphas start 0: the walks keep only where hulls show. Where
   // no hull cuts, the walks over a run keep every one of its alphas.
-  const bool keepsAll = keepAlphas && !pairCuts && !shadowCuts;
+  const bool keepsAll = keepAlphas && (rowsCut || (!group.PairShadowHull.Cuts() && !shadowCuts));
   const auto clear = [&](const TTurnedRun& run, uint8_t* kept) {
     if (!keepsAll) std::memset(at(kept, run.Begin), 0, static_cast<size_t>(run.End - run.Begin));
   };

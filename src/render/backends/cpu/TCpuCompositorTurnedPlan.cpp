@@ -154,6 +154,14 @@ bool TCpuCompositor::MatchTurnedGroup(size_t at, TTurnedGroup& group) {
       group.BodyTop = std::min(group.BodyTop, group.BodyWalk[k].Top);
     }
   }
+  group.PairHull = TVisibleHull::Joined(*body.Hull, *front.Hull);
+  group.PairShadowHull = third ? TVisibleHull::Joined(group.PairHull, *commands_[group.Shadow].Hull) : group.PairHull;
+  const TVisibleHull rows =
+      group.ShadowRows > 0 ? TVisibleHull::Joined(group.PairHull, *commands_[group.Shadow].Hull) : group.PairHull;
+  for (size_t k = 0; k < counts[b]; ++k) {
+    const TCommand& c = commands_[starts[b] + k];
+    group.BodyCut[k] = TRowCut(rows, c.Triangle, c.OnTexture);
+  }
   if (p >= 0) {
     group.Picture = starts[p];
     group.PictureCount = static_cast<int>(counts[p]);
