@@ -205,7 +205,11 @@ class TCpuCompositor {
   // Every pending command over `bands` bands of rows, spread over the
   // threads; afterBand as Flush's.
   void RunBands(int bands, const std::function<void(int top, int bottom, int worker)>& afterBand);
-  int BandTop(int band, int bands) const;
+  // Band edges (bands + 1 of them, in bandEdges_) for `jobs` runs of
+  // neighbouring bands that hold about as much work each, by the pixels the
+  // commands may touch on each row; within a run the bands grow smaller, so
+  // that what one job takes over from another at the end is little.
+  void PlanBandEdges(int bands, int jobs);
   void RunBand(int top, int bottom, int worker, const TBandLinks& links);
   // Every pending command over rows [top, bottom) of a band.
   void RunSlice(int top, int bottom, int worker, const TBandLinks& links);
@@ -314,6 +318,8 @@ class TCpuCompositor {
   // and per band what the band above hands it.
   TCpuBandChains chains_;
   std::vector<TShadowHandOver> handOvers_;
+  std::vector<int> bandEdges_;
+  std::vector<int64_t> rowWork_;
   // Per worker: the pixels its bands found turned bubbles may change.
   std::vector<std::vector<TTouchedRows::TRowSpan>> turnedTouched_;
 };
