@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "render/D3DTypes.h"
@@ -190,6 +191,10 @@ class TCpuCompositor {
   void RecordTouchedLater(bool outsideTurned);
   // Notes what the bands found the turned bubbles may change.
   void RecordTurnedTouched();
+  // Notes what the bands of `worker` found so far, while the other threads
+  // go on drawing: the record is not left to the calling thread alone once
+  // every band is done.
+  void RecordTurnedTouched(int worker);
   // Whether a triangle of these bounds and edges is among the last few
   // noted since the copy; if not, it is remembered as noted now.
   bool NotedAlready(const TRect& bounds, const TEdge* edges);
@@ -319,6 +324,7 @@ class TCpuCompositor {
   TCpuBandChains chains_;
   std::vector<TShadowHandOver> handOvers_;
   std::vector<int> bandEdges_;
+  std::mutex touchedMutex_;
   std::vector<int64_t> rowWork_;
   // Per worker: the pixels its bands found turned bubbles may change.
   std::vector<std::vector<TTouchedRows::TRowSpan>> turnedTouched_;

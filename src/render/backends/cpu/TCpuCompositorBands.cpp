@@ -63,6 +63,7 @@ void TCpuCompositor::RunBands(int bands, const std::function<void(int top, int b
     const int top = bandEdges_[static_cast<size_t>(band)];
     const int bottom = bandEdges_[static_cast<size_t>(band) + 1];
     RunBand(top, bottom, worker, links);
+    RecordTurnedTouched(worker);
     if (afterBand) afterBand(top, bottom, worker);
   };
   if (!handing) {

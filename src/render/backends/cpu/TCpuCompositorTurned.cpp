@@ -78,10 +78,16 @@ class TRowNotes {
 }  // namespace
 
 void TCpuCompositor::RecordTurnedTouched() {
-  for (auto& touched : turnedTouched_) {
-    for (const TTouchedRows::TRowSpan& span : touched) touchedSinceCopy_.Add(span.Row, span.Left, span.Right);
-    touched.clear();
-  }
+  for (size_t worker = 0; worker < turnedTouched_.size(); ++worker) RecordTurnedTouched(static_cast<int>(worker));
+}
+
+void TCpuCompositor::RecordTurnedTouched(int worker) {
+  if (static_cast<size_t>(worker) >= turnedTouched_.size()) return;
+  auto& touched = turnedTouched_[static_cast<size_t>(worker)];
+  if (touched.empty()) return;
+  std::lock_guard lock(touchedMutex_);
+  for (const TTouchedRows::TRowSpan& span : touched) touchedSinceCopy_.Add(span.Row, span.Left, span.Right);
+  touched.clear();
 }
 
 void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, size_t index, int top, int bottom, int worker,
