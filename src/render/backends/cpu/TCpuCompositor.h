@@ -326,6 +326,14 @@ class TCpuCompositor {
   std::vector<int> bandEdges_;
   std::mutex touchedMutex_;
   std::vector<int64_t> rowWork_;
+  // Per worker: a turned body's runs on each of the last ShadowRowsKept + 1
+  // rows, and which of its triangles each is of, for its shadow.
+  struct TKeptRow {
+    int Count = 0;
+    TTurnedRun Runs[2];
+    int Of[2] = {};
+  };
+  std::vector<std::vector<TKeptRow>> keptRows_;
   // Per worker: the pixels its bands found turned bubbles may change.
   std::vector<std::vector<TTouchedRows::TRowSpan>> turnedTouched_;
 };

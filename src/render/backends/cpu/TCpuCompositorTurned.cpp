@@ -231,12 +231,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, size_t index, int
   // The body's runs of the last rows, kept for a shadow that is the body
   // moved down: the shadow takes them from here instead of finding its own
   // (with kept alphas on every row, else from the band's first row on).
-  struct TKeptRow {
-    int Count = 0;
-    TTurnedRun Runs[2];
-    int Of[2] = {};
-  };
-  TKeptRow kept[ShadowRowsKept + 1];
+  TKeptRow* const kept = keptRows_[static_cast<size_t>(worker)].data();
   // What the screen leaves of the shadow, per body triangle a run is of (the
   // last for a joined run: both its triangles' pixels within one viewport).
   TRect shadowWithin[3];

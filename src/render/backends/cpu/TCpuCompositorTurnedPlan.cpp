@@ -188,6 +188,7 @@ void TCpuCompositor::PlanTurnedGroups() {
   }
   turnedTouched_.resize(static_cast<size_t>(pool_.Threads()));
   for (auto& touched : turnedTouched_) touched.clear();
+  keptRows_.resize(static_cast<size_t>(pool_.Threads()), std::vector<TKeptRow>(ShadowRowsKept + 1));
   keptAlphas_.resize(static_cast<size_t>(pool_.Threads()));
   for (auto& kept : keptAlphas_) {
     if (kept.size() < keptWidth * (ShadowRowsKept + 1)) kept.resize(keptWidth * (ShadowRowsKept + 1));
