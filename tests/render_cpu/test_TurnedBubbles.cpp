@@ -376,8 +376,9 @@ TEST_P(PairBlendKernels, ThirdTexturesAlphasAreKeptAlongTheWalk) {
 TEST_P(PairBlendKernels, KeptAlphasBlendAsTheirTexelsWould) {
   const TAlphaBlendSpanFn alphaBlend = AlphaBlendSpanFunction(GetParam());
   std::mt19937 random(37);
-  const uint32_t tints[] = {0xFF000000, 0xFFFFFFFF, 0xFF80C040, 0x00123456};
-  const uint32_t colours[] = {0x000000, 0xFFFFFF, 0x203040, 0xFF102030};
+  // Black tints, black colours and colours that tint to black among them.
+  const uint32_t tints[] = {0xFF000000, 0xFFFFFFFF, 0xFF80C040, 0x00123456, 0xFF7F7F7F};
+  const uint32_t colours[] = {0x000000, 0xFFFFFF, 0x203040, 0xFF102030, 0x010101};
   for (int trial = 0; trial < 300; ++trial) {
     const int count = trial < 50 ? trial : int(random() % 300);
     std::vector<uint8_t> alphas(static_cast<size_t>(count));
@@ -386,7 +387,7 @@ TEST_P(PairBlendKernels, KeptAlphasBlendAsTheirTexelsWould) {
       const int stretch = int(k / 11 + uint32_t(trial)) % 5;
       alphas[k] = stretch == 0 ? 0 : stretch == 1 ? 255 : stretch == 2 ? uint8_t(random() & 1) : uint8_t(random());
     }
-    const uint32_t tint = tints[trial % 4], colour = colours[(trial / 4) % 4];
+    const uint32_t tint = tints[trial % 5], colour = colours[(trial / 5) % 5];
     std::vector<uint32_t> under(size_t(count) + 1);
     for (auto& pixel : under) pixel = uint32_t(random() & 0xFFFFFF);
     std::vector<uint32_t> texels(static_cast<size_t>(count));

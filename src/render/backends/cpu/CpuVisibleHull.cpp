@@ -3,77 +3,79 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "render/backends/cpu/TCpuTexels.h"
 
 namespace {
 
-struct TPoint {
-  int64_t X, Y;
-  bool operator<(const TPoint& o) const { return X < o.X || (X == o.X && Y < o.Y); }
-  bool operator==(const TPoint& o) const { return X == o.X && Y == o.Y; }
-};
-
-int64_t Cross(const TPoint& o, const TPoint& a, const TPoint& b) {
-  return (a.X - o.X) * (b.Y - o.Y) - (a.Y - o.Y) * (b.X - o.X);
-}
-
-// Andrew's monotone chain; counter-clockwise in (x, y), no collinear points.
-std::vector<TPoint> Hull(std::vector<TPoint> points) {
-  std::sort(points.begin(), points.end());
-  points.erase(std::unique(points.begin(), points.end()), points.end());
-  if (points.size() < 3) return points;
-  std::vector<TPoint> hull(2 * points.size());
-  size_t k = 0;
-  for (const TPoint& p : points) {
-    while (k >= 2 && Cross(hull[k - 2], hull[k - 1], p) <= 0) --k;
-    hull[k++] = p;
-  }
-  for (size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
-    while (k >= lower && Cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
-    hull[k++] = points[i];
-  }
-  hull.resize(k - 1);
-  return hull;
-}
+// The directions of the half-planes: across, down and the diagonals.
+constexpr double DirectionU[] = {1, -1, 0, 0, 1, 1, -1, -1};
+constexpr double DirectionV[] = {0, 0, 1, -1, 1, -1, 1, -1};
+constexpr double Root2 = 1.4142135623730951;
+constexpr double DirectionLength[] = {1, 1, 1, 1, Root2, Root2, Root2, Root2};
 
 // Reals are used only to cut pixels away; this many pixels more are kept on
 // each side than the reals say, far more than their rounding could move.
 constexpr int KeptPixels = 2;
+// How far within its bounds a walk must stay for the planes to be used:
+// far more than the reals' rounding.
+constexpr double BoundsSlack = 0.25;
 
 }  // namespace
 
 TVisibleHull::TVisibleHull(const TCpuTexels& texels) {
   const int w = texels.Width, h = texels.Height;
   if (w <= 0 || h <= 0) return;
-  std::vector<TPoint> corners;
+  usable_ = true;
+  std::fill(std::begin(reach_), std::end(reach_), -std::numeric_limits<double>::infinity());
+  bool onEdge = false;
   for (int y = 0; y < h; ++y) {
     const int first = texels.First[static_cast<size_t>(y)];
     const int last = texels.Last[static_cast<size_t>(y)];
     if (first > last) continue;
-    // Visible on the edge: positions off the texture would show it.
-    if (y == 0 || y == h - 1 || first == 0 || last == w - 1) return;
-    // Texel (x, y) is the cell [x, x + 1) x [y, y + 1).
-    corners.push_back({first, y});
-    corners.push_back({first, y + 1});
-    corners.push_back({last + 1, y});
-    corners.push_back({last + 1, y + 1});
+    empty_ = false;
+    // Texel (x, y) is the cell [x, x + 1) x [y, y + 1); one on the edge
+    // also shows at positions beyond it.
+    const bool left = first == 0, right = last == w - 1, top = y == 0, bottom = y == h - 1;
+    onEdge = onEdge || left || right || top || bottom;
+    const double u0 = left ? -Margin : first, u1 = right ? w + Margin : last + 1;
+    const double v0 = top ? -Margin : y, v1 = bottom ? h + Margin : y + 1;
+    for (int d = 0; d < Directions; ++d) {
+      const double a = DirectionU[d], b = DirectionV[d];
+      reach_[d] = std::max(reach_[d], std::max(a * u0, a * u1) + std::max(b * v0, b * v1));
+    }
   }
-  usable_ = true;
-  if (corners.empty()) {
-    empty_ = true;
-    return;
+  if (onEdge) {
+    bounded_ = true;
+    lowU_ = lowV_ = -Margin;
+    highU_ = w + Margin;
+    highV_ = h + Margin;
   }
-  const std::vector<TPoint> hull = Hull(corners);
-  for (size_t i = 0; i < hull.size(); ++i) {
-    const TPoint& p = hull[i];
-    const TPoint& q = hull[(i + 1) % hull.size()];
-    // Inside lies to the left of p -> q: (q - p) x (x - p) >= 0. Pushed
-    // out by half a texel, so that no point of the hull sits on a plane,
-    // where rounding could cut it.
-    const double a = double(q.Y - p.Y), b = -double(q.X - p.X);
-    planes_.push_back(TPlane{a, b, a * double(p.X) + b * double(p.Y) + 0.5 * std::hypot(a, b)});
+}
+
+TVisibleHull TVisibleHull::Joined(const TVisibleHull& a, const TVisibleHull& b) {
+  if (!a.usable_ || !b.usable_) return TVisibleHull{};
+  if (a.empty_) return b;
+  if (b.empty_) return a;
+  TVisibleHull joined = a;
+  for (int d = 0; d < Directions; ++d) joined.reach_[d] = std::max(a.reach_[d], b.reach_[d]);
+  if (b.bounded_) {
+    if (!a.bounded_) {
+      joined.lowU_ = b.lowU_, joined.lowV_ = b.lowV_, joined.highU_ = b.highU_, joined.highV_ = b.highV_;
+    } else {
+      joined.lowU_ = std::max(a.lowU_, b.lowU_), joined.lowV_ = std::max(a.lowV_, b.lowV_);
+      joined.highU_ = std::min(a.highU_, b.highU_), joined.highV_ = std::min(a.highV_, b.highV_);
+    }
+    joined.bounded_ = true;
   }
+  return joined;
+}
+
+void TVisibleHull::Plane(int plane, double& a, double& b, double& c) const {
+  a = DirectionU[plane];
+  b = DirectionV[plane];
+  c = reach_[plane] + 0.5 * DirectionLength[plane];
 }
 
 bool TVisibleHull::Clip(const TWalkSteps& steps, const TTexelWalk& start, int count, int& first, int& last) const {
@@ -86,11 +88,21 @@ bool TVisibleHull::Clip(const TWalkSteps& steps, const TTexelWalk& start, int co
   const double v0 = double(start.V) + double(start.VPart) / double(steps.VDenominator);
   const double du = double(steps.UStep) + double(steps.UStepPart) / double(steps.UDenominator);
   const double dv = double(steps.VStep) + double(steps.VStepPart) / double(steps.VDenominator);
+  if (bounded_) {
+    // A walk is a line: its ends bound every position between.
+    const double u1 = u0 + double(count - 1) * du, v1 = v0 + double(count - 1) * dv;
+    if (std::min(u0, u1) < lowU_ + BoundsSlack || std::max(u0, u1) > highU_ - BoundsSlack ||
+        std::min(v0, v1) < lowV_ + BoundsSlack || std::max(v0, v1) > highV_ - BoundsSlack) {
+      return true;
+    }
+  }
   double low = 0, high = count - 1;
-  for (const TPlane& plane : planes_) {
+  for (int d = 0; d < Directions; ++d) {
     // Inside where at + t x slope <= 0.
-    const double at = plane.A * u0 + plane.B * v0 - plane.C;
-    const double slope = plane.A * du + plane.B * dv;
+    double a = 0, b = 0, c = 0;
+    Plane(d, a, b, c);
+    const double at = a * u0 + b * v0 - c;
+    const double slope = a * du + b * dv;
     if (slope > 0) {
       high = std::min(high, -at / slope);
     } else if (slope < 0) {

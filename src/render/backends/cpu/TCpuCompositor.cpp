@@ -229,6 +229,10 @@ void TCpuCompositor::AddTriangle(const TFixedVertex& a, const TFixedVertex& b, c
                                  TCommand command) {
   command.Kind = TKind::Triangle;
   if (!SetUpTriangle(a, b, c, command.Texels->Width, command.Texels->Height, command.Triangle)) return;
+  const auto onTexture = [](const TFixedVertex& v) {
+    return v.U >= 0 && v.U <= TexCoordOne && v.V >= 0 && v.V <= TexCoordOne;
+  };
+  command.OnTexture = onTexture(a) && onTexture(b) && onTexture(c);
   command.Bounds = Intersect(Intersect(command.Triangle.Bounds, viewport_), TRect{0, 0, width_, height_});
   if (Empty(command.Bounds)) return;
   commands_.push_back(std::move(command));
@@ -259,12 +263,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   RecordTouchedLater(true);
   // Waking another thread costs more than it saves on a light frame.
   const int bands = work < LightFlushPixels ? 1 : BandCount();
-  pool_.Run(bands, [&](int band, int worker) {
-    const int top = static_cast<int>(static_cast<int64_t>(height_) * band / bands);
-    const int bottom = static_cast<int>(static_cast<int64_t>(height_) * (band + 1) / bands);
-    RunBand(top, bottom, worker);
-    if (afterBand) afterBand(top, bottom, worker);
-  });
+  RunBands(bands, afterBand);
   RecordTurnedTouched();
   ForgetCommands();
   scaled_.FlushDone();
@@ -277,19 +276,19 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
 // run slice by slice leaves the same pixels as run whole. A turned bubble
 // sets up its walks afresh for every run, which costs more than a slice
 // saves: a flush with turned bubbles runs its bands whole.
-void TCpuCompositor::RunBand(int top, int bottom, int worker) {
+void TCpuCompositor::RunBand(int top, int bottom, int worker, const TBandLinks& links) {
   const int slice = turned_.empty() ? SliceRows : bottom - top;
   for (int sliceTop = top; sliceTop < bottom; sliceTop += slice) {
-    RunSlice(sliceTop, std::min(bottom, sliceTop + slice), worker);
+    RunSlice(sliceTop, std::min(bottom, sliceTop + slice), worker, links);
   }
 }
 
-void TCpuCompositor::RunSlice(int top, int bottom, int worker) {
+void TCpuCompositor::RunSlice(int top, int bottom, int worker, const TBandLinks& links) {
   uint32_t* scratch = scratch_[static_cast<size_t>(worker)].data();
   for (size_t i = 0; i < commands_.size(); ++i) {
     if (turnedAt_[i] >= 0) {
       const TTurnedGroup& group = turned_[static_cast<size_t>(turnedAt_[i])];
-      RunTurnedGroup(group, top, bottom, worker);
+      RunTurnedGroup(group, static_cast<size_t>(turnedAt_[i]), top, bottom, worker, links);
       i = group.End - 1;
       continue;
     }

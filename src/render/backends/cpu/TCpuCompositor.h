@@ -4,20 +4,24 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "render/D3DTypes.h"
 #include "render/backends/cpu/CpuLayerSpan.h"
 #include "render/backends/cpu/CpuRaster.h"
+#include "render/backends/cpu/CpuRowCut.h"
 #include "render/backends/cpu/CpuSpan.h"
 #include "render/backends/cpu/CpuTurnedBubble.h"
 #include "render/backends/cpu/CpuVisibleHull.h"
+#include "render/backends/cpu/TCpuBandChains.h"
 #include "render/backends/cpu/TCpuTexels.h"
 #include "render/backends/cpu/TCpuTiledPair.h"
 #include "render/backends/cpu/TCpuTiledTexels.h"
 #include "render/backends/cpu/TCpuWorkerPool.h"
 #include "render/backends/cpu/TDamageRegion.h"
 #include "render/backends/cpu/TKeptTextures.h"
+#include "render/backends/cpu/TShadowHandOver.h"
 #include "render/backends/cpu/TTouchedRows.h"
 
 // Composes a back surface in system memory: clears, 1:1 copies and textured
@@ -137,6 +141,8 @@ class TCpuCompositor {
     std::shared_ptr<const TVisibleHull> Hull;
     // Which strip the command came from: the triangles of one square share it.
     uint64_t Strip = 0;
+    // Triangle: its corners' texture coordinates lie within the texture.
+    bool OnTexture = false;
     // A triangle counted as a change whose pixels are not yet noted in
     // touchedSinceCopy_: those of a turned bubble are noted by the bands
     // that draw it, from the rows they find anyway.
@@ -170,6 +176,12 @@ class TCpuCompositor {
     // Whether the body's two triangles map pixels to texels alike: the
     // runs where they meet on a row are walked as one.
     bool BodyOneWalk = false;
+    // Where body or front show, and that or the shadow, where its alphas
+    // come along: what a walk over the pair is cut to.
+    TVisibleHull PairHull, PairShadowHull;
+    // Per body triangle, its rows cut to where body, front or a shadow
+    // taking the body's rows show; walks over those pixels cut no further.
+    TRowCut BodyCut[2];
   };
   static constexpr int ShadowRowsKept = 63;
 
@@ -186,14 +198,33 @@ class TCpuCompositor {
   void RecordTouchedLater(bool outsideTurned);
   // Notes what the bands found the turned bubbles may change.
   void RecordTurnedTouched();
+  // Notes what the bands of `worker` found so far, while the other threads
+  // go on drawing: the record is not left to the calling thread alone once
+  // every band is done.
+  void RecordTurnedTouched(int worker);
   // Whether a triangle of these bounds and edges is among the last few
   // noted since the copy; if not, it is remembered as noted now.
   bool NotedAlready(const TRect& bounds, const TEdge* edges);
   // Drops every pending command (carried out or not wanted).
   void ForgetCommands();
-  void RunBand(int top, int bottom, int worker);
+  // What a band takes from the band above (null unless that one finished
+  // before this one began) and hands to the band below (null when nobody
+  // waits for it).
+  struct TBandLinks {
+    TShadowHandOver* From = nullptr;
+    TShadowHandOver* To = nullptr;
+  };
+  // Every pending command over `bands` bands of rows, spread over the
+  // threads; afterBand as Flush's.
+  void RunBands(int bands, const std::function<void(int top, int bottom, int worker)>& afterBand);
+  // Band edges (bands + 1 of them, in bandEdges_) for `jobs` runs of
+  // neighbouring bands that hold about as much work each, by the pixels the
+  // commands may touch on each row; within a run the bands grow smaller, so
+  // that what one job takes over from another at the end is little.
+  void PlanBandEdges(int bands, int jobs);
+  void RunBand(int top, int bottom, int worker, const TBandLinks& links);
   // Every pending command over rows [top, bottom) of a band.
-  void RunSlice(int top, int bottom, int worker);
+  void RunSlice(int top, int bottom, int worker, const TBandLinks& links);
   void RunRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void RunScaledRect(const TCommand& command, int top, int bottom, uint32_t* scratch);
   void GroupLayers();
@@ -205,7 +236,9 @@ class TCpuCompositor {
   // The commands of the square drawn from the strip at `at`: how many.
   size_t SquareAt(size_t at) const;
   bool MatchTurnedGroup(size_t at, TTurnedGroup& group);
-  void RunTurnedGroup(const TTurnedGroup& group, int top, int bottom, int worker);
+  // The bubble turned_[index].
+  void RunTurnedGroup(const TTurnedGroup& group, size_t index, int top, int bottom, int worker,
+                      const TBandLinks& links);
   void RunCopy(const TCommand& command, int top, int bottom);
   void Put(const TCommand& command, uint32_t* dst, const uint32_t* texels, int count, uint32_t* scratch) const;
   int BandCount() const;
@@ -293,6 +326,21 @@ class TCpuCompositor {
   // Per worker: the shadow alphas a turned body's walk kept, a row of them
   // for each of the last ShadowRowsKept + 1 rows.
   std::vector<std::vector<uint8_t>> keptAlphas_;
+  // Bands of a flush with turned bubbles, handed out in runs of neighbours,
+  // and per band what the band above hands it.
+  TCpuBandChains chains_;
+  std::vector<TShadowHandOver> handOvers_;
+  std::vector<int> bandEdges_;
+  std::mutex touchedMutex_;
+  std::vector<int64_t> rowWork_;
+  // Per worker: a turned body's runs on each of the last ShadowRowsKept + 1
+  // rows, and which of its triangles each is of, for its shadow.
+  struct TKeptRow {
+    int Count = 0;
+    TTurnedRun Runs[2];
+    int Of[2] = {};
+  };
+  std::vector<std::vector<TKeptRow>> keptRows_;
   // Per worker: the pixels its bands found turned bubbles may change.
   std::vector<std::vector<TTouchedRows::TRowSpan>> turnedTouched_;
 };

@@ -30,32 +30,19 @@ int JoinRuns(TTurnedRun* runs, int* of, int count) {
   return 1;
 }
 
-// Cuts a run to the pixels whose texels may show under any of the hulls
-// (null ones left out); false when none may.
-bool CutToHulls(TTurnedRun& run, const TVisibleHull* const* hulls, int count) {
-  const int pixels = run.End - run.Begin;
-  int first = INT_MAX, last = INT_MIN;
-  for (int i = 0; i < count; ++i) {
-    int from = 0, to = 0;
-    if (hulls[i] && hulls[i]->Clip(*run.Steps, run.Start, pixels, from, to)) {
-      first = std::min(first, from);
-      last = std::max(last, to);
-    }
-  }
-  if (first > last) return false;
+// Cuts a run to the pixels whose texels may show under the hull; false
+// when none may.
+bool CutToHull(TTurnedRun& run, const TVisibleHull& hull) {
+  int first = 0, last = 0;
+  if (!hull.Clip(*run.Steps, run.Start, run.End - run.Begin, first, last)) return false;
   if (first > 0) run.Start = WalkFrom(*run.Steps, run.Start, first);
   run.End = run.Begin + last + 1;
   run.Begin += first;
   return true;
 }
 
-// Most runs meet textures without a hull: that test stays inline.
-inline bool Visible(TTurnedRun& run, const TVisibleHull& hull, const TVisibleHull* other = nullptr,
-                    const TVisibleHull* third = nullptr) {
-  if (!hull.Cuts() && (!other || !other->Cuts()) && (!third || !third->Cuts())) return true;
-  const TVisibleHull* hulls[] = {&hull, other, third};
-  return CutToHulls(run, hulls, 3);
-}
+// Runs over textures without a hull are not cut: that test stays inline.
+inline bool Visible(TTurnedRun& run, const TVisibleHull& hull) { return !hull.Cuts() || CutToHull(run, hull); }
 
 // The pixels a band's rows of one bubble may change, joined over each group
 // of rows the record keeps together: one span per group, not per row. Rows
@@ -91,22 +78,38 @@ class TRowNotes {
 }  // namespace
 
 void TCpuCompositor::RecordTurnedTouched() {
-  for (auto& touched : turnedTouched_) {
-    for (const TTouchedRows::TRowSpan& span : touched) touchedSinceCopy_.Add(span.Row, span.Left, span.Right);
-    touched.clear();
-  }
+  for (size_t worker = 0; worker < turnedTouched_.size(); ++worker) RecordTurnedTouched(static_cast<int>(worker));
 }
 
-void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bottom, int worker) {
+void TCpuCompositor::RecordTurnedTouched(int worker) {
+  if (static_cast<size_t>(worker) >= turnedTouched_.size()) return;
+  auto& touched = turnedTouched_[static_cast<size_t>(worker)];
+  if (touched.empty()) return;
+  std::lock_guard lock(touchedMutex_);
+  for (const TTouchedRows::TRowSpan& span : touched) touchedSinceCopy_.Add(span.Row, span.Left, span.Right);
+  touched.clear();
+}
+
+void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, size_t index, int top, int bottom, int worker,
+                                    const TBandLinks& links) {
   const int first = std::max(top, group.Bounds.Top);
   const int last = std::min(bottom, group.Bounds.Bottom);
   if (first >= last) return;
   const int shadowRows = group.ShadowRows;
   // When the pair carries the shadow's alphas, the body's walk keeps them
   // for the shadow's rows further down, which then only blend: from
-  // shadowRows above the band on, rows above the band only keep them.
+  // shadowRows above the band on, rows above the band only keep them,
+  // unless the band above handed them over.
   const bool keepAlphas = group.Pair->HasThird;
   const int bodyFirst = keepAlphas ? std::max(first - shadowRows, std::min(group.Bounds.Top, group.BodyTop)) : first;
+  const long handed = keepAlphas && links.From ? links.From->Find(index) : -1;
+  const bool takesHanded =
+      handed >= 0 && links.From->FirstRow(size_t(handed)) == bodyFirst &&
+      links.From->FirstRow(size_t(handed)) + links.From->Rows(size_t(handed)) == first &&
+      links.From->Width(size_t(handed)) == group.BodyRight - group.BodyLeft;
+  const int walkFirst = takesHanded ? first : bodyFirst;
+  // The band below takes this band's last rows when they are kept for it.
+  const bool handsOver = keepAlphas && links.To && group.Bounds.Bottom > bottom;
   // Per square (shadow, body and front, picture) its triangles, each walked
   // over the rows it covers within the band.
   struct TSquare {
@@ -124,7 +127,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   squares[2].Count = group.PictureCount;
   for (TSquare& square : squares) {
     const bool body = &square == &squares[1];
-    const int from = body ? bodyFirst : first;
+    const int from = body ? walkFirst : first;
     for (int k = 0; k < square.Count; ++k) {
       const TCommand& c = commands_[square.Start + static_cast<size_t>(k)];
       const TRect& walk = body ? group.BodyWalk[k] : c.Bounds;
@@ -153,7 +156,6 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   // which then steps from row to row wherever the two meet.
   const auto findBody = [&](int row, TTurnedRun* runs, int* of) {
     TSquare& square = squares[1];
-    if (!group.BodyOneWalk) return find(square, row, runs, of);
     int found = 0;
     for (int k = 0; k < square.Count; ++k) {
       if (square.Triangles[k] && row >= square.Top[k] && row < square.Bottom[k] &&
@@ -161,9 +163,16 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
         of[found++] = k;
       }
     }
-    found = JoinRuns(runs, of, found);
-    for (int k = 0; k < found; ++k) square.Triangles[std::max(of[k], 0)]->Place(row, runs[k]);
-    return found;
+    if (group.BodyOneWalk) found = JoinRuns(runs, of, found);
+    int kept = 0;
+    for (int k = 0; k < found; ++k) {
+      const int triangle = std::max(of[k], 0);
+      if (!group.BodyCut[triangle].Cut(row, runs[k].Begin, runs[k].End)) continue;
+      runs[kept] = runs[k];
+      of[kept] = of[k];
+      square.Triangles[triangle]->Place(row, runs[kept++]);
+    }
+    return kept;
   };
   // The pixels [from, to) of a run, if any.
   const auto part = [](const TTurnedRun& run, int from, int to, TTurnedRun& piece) {
@@ -196,21 +205,20 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   };
   const auto keptRow = [&](int row) { return keptRows + slot(row) * keptWidth; };
   const auto at = [&](uint8_t* kept, int column) { return kept + (column - group.BodyLeft); };
-  // Whether a hull may cut the pair's walk: body's or front's, and the
-  // shadow's where its alphas are kept.
-  const bool pairCuts = body.Hull->Cuts() || front.Hull->Cuts();
-  const bool shadowCuts = keepAlphas && shadow.Hull->Cuts();
-  // Body and front along one walk, keeping the shadow's alphas on the way.
+  // Body runs already cut to where anything shows are walked whole.
+  const bool rowsCut = group.BodyCut[0].Cuts();
+  const bool shadowCuts = keepAlphas && !rowsCut && shadow.Hull->Cuts();
+  // Body and front along one walk, keeping the shadow's alphas on the way,
+  // cut to where any of them shows.
   const auto pair = [&](uint32_t* pixels, TTurnedRun run, uint8_t* kept) {
-    if ((!pairCuts && !(kept && shadowCuts)) ||
-        Visible(run, *body.Hull, front.Hull.get(), kept ? shadow.Hull.get() : nullptr)) {
+    if (rowsCut || Visible(run, kept ? group.PairShadowHull : group.PairHull)) {
       pairBlend_(pixels + run.Begin, *group.Pair, *run.Steps, run.Start, run.End - run.Begin, body.Color,
                  front.Color, kept ? at(kept, run.Begin) : nullptr);
     }
   };
   // A run's kept alphas start 0: the walks keep only where hulls show. Where
   // no hull cuts, the walks over a run keep every one of its alphas.
-  const bool keepsAll = keepAlphas && !pairCuts && !shadowCuts;
+  const bool keepsAll = keepAlphas && (rowsCut || (!group.PairShadowHull.Cuts() && !shadowCuts));
   const auto clear = [&](const TTurnedRun& run, uint8_t* kept) {
     if (!keepsAll) std::memset(at(kept, run.Begin), 0, static_cast<size_t>(run.End - run.Begin));
   };
@@ -223,12 +231,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
   // The body's runs of the last rows, kept for a shadow that is the body
   // moved down: the shadow takes them from here instead of finding its own
   // (with kept alphas on every row, else from the band's first row on).
-  struct TKeptRow {
-    int Count = 0;
-    TTurnedRun Runs[2];
-    int Of[2] = {};
-  };
-  TKeptRow kept[ShadowRowsKept + 1];
+  TKeptRow* const kept = keptRows_[static_cast<size_t>(worker)].data();
   // What the screen leaves of the shadow, per body triangle a run is of (the
   // last for a joined run: both its triangles' pixels within one viewport).
   TRect shadowWithin[3];
@@ -238,14 +241,28 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     }
     shadowWithin[2] = group.ShadowCount == 2 ? Union(shadowWithin[0], shadowWithin[1]) : shadowWithin[0];
   }
+  if (takesHanded) {
+    for (int row = bodyFirst; row < first; ++row) {
+      const TShadowHandOver::TRow& from = links.From->Row(size_t(handed), row - bodyFirst);
+      TKeptRow& to = kept[slot(row)];
+      to.Count = from.Count;
+      for (int k = 0; k < from.Count; ++k) {
+        to.Runs[k].Begin = from.Begin[k];
+        to.Runs[k].End = from.End[k];
+        to.Of[k] = from.Of[k];
+      }
+      std::memcpy(keptRow(row), links.From->Alphas(size_t(handed), row - bodyFirst), keptWidth);
+    }
+  }
+  // A row whose shadow row lies below the band keeps nothing unless the
+  // band below takes it over; else the band there keeps its own.
+  const int keptBefore = handsOver ? group.Bounds.Bottom : last;
   TRowNotes notes(group.Touch ? &turnedTouched_[static_cast<size_t>(worker)] : nullptr);
   TTurnedRun runs[2], pictureRuns[2], drawn[2];
-  for (int row = bodyFirst; row < last; ++row) {
+  for (int row = walkFirst; row < last; ++row) {
     TKeptRow& keepRow = kept[slot(row)];
     TTurnedRun* bodyRuns = keepRow.Runs;
-    // A row whose shadow row lies below the band keeps nothing: the band
-    // there keeps its own.
-    uint8_t* alphas = keepAlphas && row + shadowRows < last ? keptRow(row) : nullptr;
+    uint8_t* alphas = keepAlphas && row + shadowRows < keptBefore ? keptRow(row) : nullptr;
     if (row < first) {
       // Above the band: the shadow's alphas for its rows within it.
       keepRow.Count = findBody(row, bodyRuns, keepRow.Of);
@@ -345,5 +362,20 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, int top, int bott
     for (int k = 0; k < bodyCount; ++k) {
       if (part(bodyRuns[k], pictureLeft, pictureRight, piece)) blend(pixels, piece, front);
     }
+  }
+  if (!handsOver) return;
+  // The rows whose shadow rows the band below draws, as it would find them.
+  const int from = std::max(last - shadowRows, bodyFirst);
+  const size_t entry = links.To->Add(index, from, last - from, static_cast<int>(keptWidth));
+  for (int row = from; row < last; ++row) {
+    const TKeptRow& source = kept[slot(row)];
+    TShadowHandOver::TRow& to = links.To->Row(entry, row - from);
+    to.Count = source.Count;
+    for (int k = 0; k < source.Count; ++k) {
+      to.Begin[k] = source.Runs[k].Begin;
+      to.End[k] = source.Runs[k].End;
+      to.Of[k] = source.Of[k];
+    }
+    std::memcpy(links.To->Alphas(entry, row - from), keptRow(row), keptWidth);
   }
 }

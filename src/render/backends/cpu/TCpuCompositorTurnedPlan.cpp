@@ -154,6 +154,14 @@ bool TCpuCompositor::MatchTurnedGroup(size_t at, TTurnedGroup& group) {
       group.BodyTop = std::min(group.BodyTop, group.BodyWalk[k].Top);
     }
   }
+  group.PairHull = TVisibleHull::Joined(*body.Hull, *front.Hull);
+  group.PairShadowHull = third ? TVisibleHull::Joined(group.PairHull, *commands_[group.Shadow].Hull) : group.PairHull;
+  const TVisibleHull rows =
+      group.ShadowRows > 0 ? TVisibleHull::Joined(group.PairHull, *commands_[group.Shadow].Hull) : group.PairHull;
+  for (size_t k = 0; k < counts[b]; ++k) {
+    const TCommand& c = commands_[starts[b] + k];
+    group.BodyCut[k] = TRowCut(rows, c.Triangle, c.OnTexture);
+  }
   if (p >= 0) {
     group.Picture = starts[p];
     group.PictureCount = static_cast<int>(counts[p]);
@@ -180,6 +188,7 @@ void TCpuCompositor::PlanTurnedGroups() {
   }
   turnedTouched_.resize(static_cast<size_t>(pool_.Threads()));
   for (auto& touched : turnedTouched_) touched.clear();
+  keptRows_.resize(static_cast<size_t>(pool_.Threads()), std::vector<TKeptRow>(ShadowRowsKept + 1));
   keptAlphas_.resize(static_cast<size_t>(pool_.Threads()));
   for (auto& kept : keptAlphas_) {
     if (kept.size() < keptWidth * (ShadowRowsKept + 1)) kept.resize(keptWidth * (ShadowRowsKept + 1));
