@@ -6,6 +6,8 @@
 #include <bit>
 #include <memory>
 
+#include "platform/x11/XRequestsAccepted.h"
+
 namespace {
 
 struct TDisplayClose {
@@ -15,13 +17,6 @@ struct TDisplayClose {
 struct TImageFree {
     void operator()(XImage* image) const { XDestroyImage(image); }
 };
-
-// A failed request must not end the program, which Xlib's default handler
-// would do; the failure shows as a missing image instead.
-int IgnoreError(Display*, XErrorEvent*)
-{
-    return 0;
-}
 
 // A channel read by its mask, widened or narrowed to 8 bits.
 uint8_t Channel(unsigned long pixel, unsigned long mask)
@@ -46,11 +41,12 @@ std::optional<TBgrPixels> CaptureDesktop()
     int screen = DefaultScreen(display.get());
     int width = DisplayWidth(display.get(), screen);
     int height = DisplayHeight(display.get(), screen);
-    auto previous = XSetErrorHandler(IgnoreError);
-    std::unique_ptr<XImage, TImageFree> image(
-        XGetImage(display.get(), RootWindow(display.get(), screen), 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap));
-    XSync(display.get(), False);
-    XSetErrorHandler(previous);
+    // A refused request shows as a missing image.
+    std::unique_ptr<XImage, TImageFree> image;
+    XRequestsAccepted(display.get(), [&] {
+        image.reset(XGetImage(display.get(), RootWindow(display.get(), screen), 0, 0, unsigned(width), unsigned(height),
+                              AllPlanes, ZPixmap));
+    });
     if (!image) {
         return std::nullopt;
     }

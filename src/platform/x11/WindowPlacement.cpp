@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 
 #include "platform/x11/WindowSystem.h"
+#include "platform/x11/XRequestsAccepted.h"
 
 namespace {
 
@@ -10,21 +11,6 @@ Display* Connection()
 {
     TWindowSystem* system = TWindowSystem::Current();
     return system ? static_cast<Display*>(system->NativeDisplay()) : nullptr;
-}
-
-// A window that vanished meanwhile must not end the program through Xlib's
-// default error handler.
-int IgnoreError(Display*, XErrorEvent*) { return 0; }
-
-template <typename TWork>
-bool Trapped(Display* display, TWork work)
-{
-    XSync(display, False);
-    auto* previous = XSetErrorHandler(IgnoreError);
-    work();
-    XSync(display, False);
-    XSetErrorHandler(previous);
-    return true;
 }
 
 }
@@ -36,7 +22,7 @@ bool GetWindowRect(TWindow window, TWindowRect& rect)
         return false;
     XWindowAttributes attributes{};
     bool got = false;
-    Trapped(display, [&] { got = XGetWindowAttributes(display, window, &attributes) != 0; });
+    XRequestsAccepted(display, [&] { got = XGetWindowAttributes(display, window, &attributes) != 0; });
     if (!got)
         return false;
     rect = {attributes.x, attributes.y, attributes.width, attributes.height};
@@ -48,7 +34,7 @@ void SetWindowRect(TWindow window, const TWindowRect& rect)
     Display* display = Connection();
     if (!display || window == 0 || rect.Width <= 0 || rect.Height <= 0)
         return;
-    Trapped(display, [&] {
+    XRequestsAccepted(display, [&] {
         XMoveResizeWindow(display, window, rect.Left, rect.Top, static_cast<unsigned>(rect.Width),
                           static_cast<unsigned>(rect.Height));
     });
@@ -59,7 +45,7 @@ void SetWindowBorderWidth(TWindow window, int32_t width)
     Display* display = Connection();
     if (!display || window == 0 || width < 0)
         return;
-    Trapped(display, [&] { XSetWindowBorderWidth(display, window, static_cast<unsigned>(width)); });
+    XRequestsAccepted(display, [&] { XSetWindowBorderWidth(display, window, static_cast<unsigned>(width)); });
 }
 
 void ShowDefaultCursor(TWindow window)
@@ -67,7 +53,7 @@ void ShowDefaultCursor(TWindow window)
     Display* display = Connection();
     if (!display || window == 0)
         return;
-    Trapped(display, [&] { XUndefineCursor(display, window); });
+    XRequestsAccepted(display, [&] { XUndefineCursor(display, window); });
 }
 
 bool GetPointerInWindow(TWindow window, TPoint& point)
@@ -84,7 +70,7 @@ bool GetPointerInWindow(TWindow window, TPoint& point)
     int y = 0;
     unsigned int mask = 0;
     bool sameScreen = false;
-    Trapped(display, [&] { sameScreen = XQueryPointer(display, window, &root, &child, &rootX, &rootY, &x, &y, &mask); });
+    XRequestsAccepted(display, [&] { sameScreen = XQueryPointer(display, window, &root, &child, &rootX, &rootY, &x, &y, &mask); });
     if (!sameScreen || x < 0 || y < 0 || x >= rect.Width || y >= rect.Height)
         return false;
     point = {x, y};

@@ -264,7 +264,6 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   // Waking another thread costs more than it saves on a light frame.
   const int bands = work < LightFlushPixels ? 1 : BandCount();
   RunBands(bands, afterBand);
-  RecordTurnedTouched();
   ForgetCommands();
   scaled_.FlushDone();
   tiled_.FlushDone();

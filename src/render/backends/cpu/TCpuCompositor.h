@@ -196,11 +196,9 @@ class TCpuCompositor {
   // Notes what the commands left for later may change; with
   // `outsideTurned`, only those the turned bubbles' bands do not note.
   void RecordTouchedLater(bool outsideTurned);
-  // Notes what the bands found the turned bubbles may change.
-  void RecordTurnedTouched();
-  // Notes what the bands of `worker` found so far, while the other threads
-  // go on drawing: the record is not left to the calling thread alone once
-  // every band is done.
+  // Notes what the bands of `worker` found the turned bubbles may change,
+  // after each band, while the other threads go on drawing: the record is
+  // not left to the calling thread alone once every band is done.
   void RecordTurnedTouched(int worker);
   // Whether a triangle of these bounds and edges is among the last few
   // noted since the copy; if not, it is remembered as noted now.

@@ -77,10 +77,6 @@ class TRowNotes {
 
 }  // namespace
 
-void TCpuCompositor::RecordTurnedTouched() {
-  for (size_t worker = 0; worker < turnedTouched_.size(); ++worker) RecordTurnedTouched(static_cast<int>(worker));
-}
-
 void TCpuCompositor::RecordTurnedTouched(int worker) {
   if (static_cast<size_t>(worker) >= turnedTouched_.size()) return;
   auto& touched = turnedTouched_[static_cast<size_t>(worker)];

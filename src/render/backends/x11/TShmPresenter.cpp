@@ -10,33 +10,13 @@
 
 #include <algorithm>
 
+#include "platform/x11/XRequestsAccepted.h"
+
 namespace {
 
 constexpr unsigned long RedMask = 0x00FF0000;
 constexpr unsigned long GreenMask = 0x0000FF00;
 constexpr unsigned long BlueMask = 0x000000FF;
-
-// Set by the error handler while a request is tried (a server on another
-// machine refuses to attach our memory, a window may be gone already).
-bool Refused = false;
-
-int NoteRefusal(Display*, XErrorEvent*) {
-  Refused = true;
-  return 0;
-}
-
-// Whether the server carried out the requests `work` makes, whatever the
-// program's own error handler would do with a refusal.
-template <class TWork>
-bool Accepted(Display* display, TWork work) {
-  XSync(display, False);
-  Refused = false;
-  XErrorHandler previous = XSetErrorHandler(NoteRefusal);
-  work();
-  XSync(display, False);
-  XSetErrorHandler(previous);
-  return !Refused;
-}
 
 // A server reached through a local socket shares this machine's memory; one
 // across the network might even accept a segment number that means another
@@ -118,7 +98,7 @@ struct TShmPresenter::TImpl {
     }
     Segment.shmaddr = Image->data = static_cast<char*>(memory);
     Segment.readOnly = False;
-    Attached = Accepted(Dpy, [&] { XShmAttach(Dpy, &Segment); });
+    Attached = XRequestsAccepted(Dpy, [&] { XShmAttach(Dpy, &Segment); });
     // Marked for removal now: it goes once both sides have let it go, even
     // if this process does not live to detach it.
     shmctl(Segment.shmid, IPC_RMID, nullptr);
@@ -142,7 +122,7 @@ std::unique_ptr<TShmPresenter> TShmPresenter::Open(SDL_Window* window) {
   impl->Target = info.info.x11.window;
   XWindowAttributes attributes{};
   Status got = 0;
-  if (!Accepted(impl->Dpy, [&] { got = XGetWindowAttributes(impl->Dpy, impl->Target, &attributes); }) || !got ||
+  if (!XRequestsAccepted(impl->Dpy, [&] { got = XGetWindowAttributes(impl->Dpy, impl->Target, &attributes); }) || !got ||
       !attributes.visual) {
     return nullptr;
   }
@@ -156,7 +136,7 @@ std::unique_ptr<TShmPresenter> TShmPresenter::Open(SDL_Window* window) {
   // No exposure events: nothing here would read them.
   XGCValues values{};
   values.graphics_exposures = False;
-  if (!Accepted(impl->Dpy, [&] { impl->Gc = XCreateGC(impl->Dpy, impl->Target, GCGraphicsExposures, &values); })) {
+  if (!XRequestsAccepted(impl->Dpy, [&] { impl->Gc = XCreateGC(impl->Dpy, impl->Target, GCGraphicsExposures, &values); })) {
     return nullptr;
   }
   // A window whose shared image cannot even be made at its size is shown
