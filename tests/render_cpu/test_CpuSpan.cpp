@@ -236,11 +236,28 @@ TEST_P(CpuSpanKernels, WalkAndBlendInOnePassLeaveWhatTheyLeaveOneAfterTheOther) 
   }
 }
 
-TEST(CpuSpanCopy, MaskedCopyClearsTheTopByteOnly) {
-  std::vector<uint32_t> source = {0xFF123456, 0x01ABCDEF, 0x00000001, 0x80FFFFFF, 0x7F000000};
-  std::vector<uint32_t> copy(source.size(), 0xDEADBEEF);
-  CopySpanMasked(copy.data(), source.data(), int(source.size()));
-  EXPECT_EQ(copy, (std::vector<uint32_t>{0x123456, 0xABCDEF, 0x000001, 0xFFFFFF, 0x000000}));
+TEST_P(CpuSpanKernels, MaskedCopyClearsTheTopByteOnlyWithinTheSpan) {
+  // Every length up to a few vector groups past a whole one, from every
+  // offset within a group, over pixels whose top bytes are all set: the tail
+  // stops exactly at the span's end and the pixels either side stay.
+  const TCopySpanFn copy = CopySpanFunction(GetParam());
+  constexpr int Guard = 9;
+  std::mt19937 random(17);
+  std::vector<uint32_t> source(64 + 2 * Guard);
+  for (auto& p : source) p = random() | 0x01000000u;
+  source[Guard] = 0xFF000000u;
+  source[Guard + 1] = 0x00FFFFFFu;
+  for (int offset = 0; offset < 8; ++offset) {
+    for (int length = 0; length + offset <= 64 - 8 + 1; ++length) {
+      std::vector<uint32_t> got(source.size(), 0xDEADBEEFu);
+      copy(got.data() + Guard + offset, source.data() + Guard + offset, length);
+      for (int i = 0; i < int(got.size()); ++i) {
+        const bool inside = i >= Guard + offset && i < Guard + offset + length;
+        ASSERT_EQ(got[size_t(i)], inside ? source[size_t(i)] & 0x00FFFFFFu : 0xDEADBEEFu)
+            << "offset " << offset << " length " << length << " pixel " << i;
+      }
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(All, CpuSpanKernels, EveryKernelLevel(), KernelLevelName);

@@ -262,3 +262,7 @@ void CopySpanMasked(uint32_t* dst, const uint32_t* src, int count) {
   }
   for (; i < count; ++i) dst[i] = src[i] & ColourMask;
 }
+
+TCopySpanFn CopySpanFunction(TSpanKernel kernel) {
+  return PickSpanKernel(kernel, &CopySpanMasked, &CopySpanMasked, &CopySpanMaskedAvx2);
+}

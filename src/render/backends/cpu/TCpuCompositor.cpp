@@ -60,6 +60,7 @@ TCpuCompositor::TCpuCompositor(int threads, TSpanKernel kernel)
       layers_(LayerSpanFunction(kernel)),
       pairBlend_(PairBlendSpanFunction(kernel)),
       alphaBlend_(AlphaBlendSpanFunction(kernel)),
+      copy_(CopySpanFunction(kernel)),
       pool_(threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))) {
   scratch_.resize(static_cast<size_t>(pool_.Threads()));
 }

@@ -249,6 +249,7 @@ class TCpuCompositor {
   TLayerSpanFn layers_;
   TPairBlendSpanFn pairBlend_;
   TAlphaBlendSpanFn alphaBlend_;
+  TCopySpanFn copy_;
   TCpuWorkerPool pool_;
   int width_ = 0;
   int height_ = 0;
