@@ -207,9 +207,10 @@ namespace {
 template <TCpuTiledTexels::TLayout layout, bool clamp>
 VECTOR_HELPER __m256i Gather(const uint8_t* tiles, const TLanes8& u, const TLanes8& v, __m256i lastColumn,
                              __m256i lastRow, __m256i tileRow) {
-  const __m256i raw = _mm256_i32gather_epi32(reinterpret_cast<const int*>(tiles),
-                                             avx2::TiledIndex<clamp>(u, v, lastColumn, lastRow, tileRow),
-                                             static_cast<int>(layout));
+  const __m256i index = avx2::TiledIndex<clamp>(u, v, lastColumn, lastRow, tileRow);
+  const __m256i raw = avx2::LoadEight(tiles, layout == TCpuTiledTexels::Alpha       ? index
+                                             : layout == TCpuTiledTexels::GreyAlpha ? _mm256_slli_epi32(index, 1)
+                                                                                    : _mm256_slli_epi32(index, 2));
   // Alpha alone comes back in byte 0, as the one-colour blend takes it.
   if constexpr (layout == TCpuTiledTexels::Alpha) return raw;
   if constexpr (layout == TCpuTiledTexels::GreyAlpha) {

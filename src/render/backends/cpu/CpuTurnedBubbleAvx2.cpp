@@ -35,12 +35,8 @@ template <int scale, bool clamp>
 VECTOR_HELPER __m256i Gather(const uint8_t* texels, const TLanes8& u, const TLanes8& v, __m256i lastColumn,
                              __m256i lastRow, __m256i tileRow) {
   const __m256i index = avx2::TiledIndex<clamp>(u, v, lastColumn, lastRow, tileRow);
-  // Three bytes a texel: a gather scales by powers of two only.
-  if constexpr (scale == 3) {
-    return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels),
-                                   _mm256_add_epi32(index, _mm256_add_epi32(index, index)), 1);
-  }
-  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), index, scale == 3 ? 1 : scale);
+  if constexpr (scale == 3) return avx2::LoadEight(texels, _mm256_add_epi32(index, _mm256_add_epi32(index, index)));
+  return avx2::LoadEight(texels, _mm256_slli_epi32(index, scale == 2 ? 1 : 2));
 }
 
 // What a run's blend keeps in registers: the blend's constants and, per
