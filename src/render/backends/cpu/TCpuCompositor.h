@@ -190,7 +190,11 @@ class TCpuCompositor {
   bool BlendFrom(const TRenderStates& states, TCommand& command) const;
   void AddRect(const TFixedVertex* corners, TCommand command);
   void AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c, TCommand command);
+  // Queues the changes of the commands not yet counted for the damage
+  // regions; CountDamage hands them over. A flush counts them on one thread
+  // while the others draw, off the way to the first band.
   void Commit();
+  void CountDamage();
   // Notes in touchedSinceCopy_ the pixels a command may change, row by row.
   void RecordTouched(const TCommand& command);
   // Notes what the commands left for later may change; with
@@ -281,6 +285,13 @@ class TCpuCompositor {
   TNotedTriangle notedTriangles_[NotedTrianglesKept];
   size_t notedTriangleCount_ = 0;
   TDamageRegion sincePresent_;
+  // Changes queued for the damage regions, in the order they were made: for
+  // both, or (SinceCopyToo false) for sincePresent_ alone.
+  struct TUncounted {
+    TRect Rect;
+    bool SinceCopyToo = true;
+  };
+  std::vector<TUncounted> uncounted_;
   std::vector<TTouchedRows::TRowSpan> copySpans_;
   // Textures drawn as straight squares, kept at the sizes they were drawn
   // at: a bubble drawn at one size frame after frame then reads its texels
