@@ -88,6 +88,30 @@ AVX2_PART __m256i LoadEight(const uint8_t* bytes, __m256i offsets) {
   return _mm256_inserti128_si256(_mm256_castsi128_si256(x), y, 1);
 }
 
+// The first `count` (0..7) of eight bytes, read or written in pieces of
+// four, two and one: a copy of a length not known in advance becomes a
+// library call, once per run.
+inline uint64_t LoadBytes(const uint8_t* from, int count) {
+  uint64_t bytes = 0;
+  int at = 0;
+  for (int piece = 4; piece > 0; piece /= 2) {
+    if (!(count & piece)) continue;
+    uint32_t word = 0;
+    std::memcpy(&word, from + at, static_cast<size_t>(piece));
+    bytes |= uint64_t(word) << (8 * at);
+    at += piece;
+  }
+  return bytes;
+}
+inline void StoreBytes(uint8_t* to, uint64_t bytes, int count) {
+  for (int piece = 4; piece > 0; piece /= 2) {
+    if (!(count & piece)) continue;
+    std::memcpy(to, &bytes, static_cast<size_t>(piece));
+    to += piece;
+    bytes >>= 8 * piece;
+  }
+}
+
 // All lanes below `rest` set.
 AVX2_PART __m256i Inside(int rest) {
   return _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));

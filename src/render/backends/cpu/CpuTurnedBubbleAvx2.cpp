@@ -156,7 +156,7 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   const __m256i inside = avx2::Inside(rest);
   if constexpr (keep) {
     const uint64_t last = static_cast<uint64_t>(_mm_cvtsi128_si64(ThirdAlphas(texels)));
-    std::memcpy(thirdAlphas + i, &last, static_cast<size_t>(rest));
+    avx2::StoreBytes(thirdAlphas + i, last, rest);
   }
   if constexpr (blend) {
     // The last few pixels read through a lane mask and are written one by one.

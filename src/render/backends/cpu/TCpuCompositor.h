@@ -350,6 +350,11 @@ class TCpuCompositor {
     int Of[2] = {};
   };
   std::vector<std::vector<TKeptRow>> keptRows_;
-  // Per worker: the pixels its bands found turned bubbles may change.
-  std::vector<std::vector<TTouchedRows::TRowSpan>> turnedTouched_;
+  // Per worker: the pixels its bands found turned bubbles may change, each
+  // worker's list on a cache line of its own: the workers add to theirs all
+  // the time, and lists side by side would pass one line back and forth.
+  struct alignas(64) TWorkerTouched {
+    std::vector<TTouchedRows::TRowSpan> Spans;
+  };
+  std::vector<TWorkerTouched> turnedTouched_;
 };

@@ -79,7 +79,7 @@ class TRowNotes {
 
 void TCpuCompositor::RecordTurnedTouched(int worker) {
   if (static_cast<size_t>(worker) >= turnedTouched_.size()) return;
-  auto& touched = turnedTouched_[static_cast<size_t>(worker)];
+  auto& touched = turnedTouched_[static_cast<size_t>(worker)].Spans;
   if (touched.empty()) return;
   std::lock_guard lock(touchedMutex_);
   for (const TTouchedRows::TRowSpan& span : touched) touchedSinceCopy_.Add(span.Row, span.Left, span.Right);
@@ -253,7 +253,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, size_t index, int
   // A row whose shadow row lies below the band keeps nothing unless the
   // band below takes it over; else the band there keeps its own.
   const int keptBefore = handsOver ? group.Bounds.Bottom : last;
-  TRowNotes notes(group.Touch ? &turnedTouched_[static_cast<size_t>(worker)] : nullptr);
+  TRowNotes notes(group.Touch ? &turnedTouched_[static_cast<size_t>(worker)].Spans : nullptr);
   TTurnedRun runs[2], pictureRuns[2], drawn[2];
   for (int row = walkFirst; row < last; ++row) {
     TKeptRow& keepRow = kept[slot(row)];
