@@ -46,6 +46,9 @@ VECTOR_HELPER __m256i Gather(const uint8_t* texels, const TLanes8& u, const TLan
 struct TPairConstants : avx2::TBlendConstants {
   __m256i FirstAlpha, SecondAlpha, FirstGrey, SecondGrey;
   __m256i FirstColour, SecondColour;
+  // The second's colour byte, less 128, in the low half of each 16-bit lane
+  // and 0x80 in the high half (two textures of one colour each).
+  __m256i SecondPairs;
 };
 
 // One texture of the pair laid on `under`, its alpha in byte `alpha` of
@@ -61,6 +64,40 @@ VECTOR_HELPER __m256i Lay(__m256i texels, __m256i under, __m256i alphaPattern, _
   return avx2::BlendBytes(flipped, alpha, under, k);
 }
 
+// Both textures of one colour each laid on `under`, the first's result
+// kept in 16-bit lanes for the second: each lane of a layer's result is
+// x + 128 over 255 rounded, a byte, which becomes the second's "under"
+// byte, less 128, in the high half of the lane whose low half holds the
+// second's colour byte, less 128 (`secondPairs`: that byte with 0x80 in
+// the high half). The rounding to 8 bits between the two stays as two draws
+// leave it; only the packing and unpacking in between are left out.
+VECTOR_HELPER __m256i BothOneColour(__m256i texels, __m256i under, __m256i secondPairs, const TPairConstants& k) {
+  const __m256i firstAlpha = _mm256_shuffle_epi8(texels, k.FirstAlpha);
+  const __m256i firstInverse = _mm256_xor_si256(firstAlpha, k.Ones);
+  const __m256i below = _mm256_xor_si256(under, k.Flip);
+  const __m256i firstLow = avx2::Div255Rounded(
+      _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(firstAlpha, firstInverse),
+                                            _mm256_unpacklo_epi8(k.FirstColour, below)),
+                       k.Offset),
+      k);
+  const __m256i firstHigh = avx2::Div255Rounded(
+      _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(firstAlpha, firstInverse),
+                                            _mm256_unpackhi_epi8(k.FirstColour, below)),
+                       k.Offset),
+      k);
+  const __m256i secondAlpha = _mm256_shuffle_epi8(texels, k.SecondAlpha);
+  const __m256i secondInverse = _mm256_xor_si256(secondAlpha, k.Ones);
+  const __m256i low = _mm256_add_epi16(
+      _mm256_maddubs_epi16(_mm256_unpacklo_epi8(secondAlpha, secondInverse),
+                           _mm256_xor_si256(_mm256_slli_epi16(firstLow, 8), secondPairs)),
+      k.Offset);
+  const __m256i high = _mm256_add_epi16(
+      _mm256_maddubs_epi16(_mm256_unpackhi_epi8(secondAlpha, secondInverse),
+                           _mm256_xor_si256(_mm256_slli_epi16(firstHigh, 8), secondPairs)),
+      k.Offset);
+  return _mm256_packus_epi16(avx2::Div255Rounded(low, k), avx2::Div255Rounded(high, k));
+}
+
 // Eight pixels of `under` under the first texture and then the second, each
 // rounded to 8 bits as its own draw would leave it; a texture clear over
 // all eight leaves them as they are, as the rule does.
@@ -68,12 +105,14 @@ template <bool firstGrey, bool secondGrey>
 VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, const TPairConstants& k) {
   // The third texture's alpha, when there is one, sits above both alphas.
   using TLayout = TPairLayout<firstGrey, secondGrey>;
-  if (!_mm256_testz_si256(texels, _mm256_set1_epi32(0xFF << (8 * TLayout::FirstAlpha)))) {
-    under = Lay<firstGrey>(texels, under, k.FirstAlpha, k.FirstGrey, k.FirstColour, k);
+  const bool first = !_mm256_testz_si256(texels, _mm256_set1_epi32(0xFF << (8 * TLayout::FirstAlpha)));
+  const bool second =
+      !_mm256_testz_si256(texels, _mm256_set1_epi32(static_cast<int>(0xFFu << (8 * TLayout::SecondAlpha))));
+  if constexpr (!firstGrey && !secondGrey) {
+    if (first && second) return BothOneColour(texels, under, k.SecondPairs, k);
   }
-  if (!_mm256_testz_si256(texels, _mm256_set1_epi32(static_cast<int>(0xFFu << (8 * TLayout::SecondAlpha))))) {
-    under = Lay<secondGrey>(texels, under, k.SecondAlpha, k.SecondGrey, k.SecondColour, k);
-  }
+  if (first) under = Lay<firstGrey>(texels, under, k.FirstAlpha, k.FirstGrey, k.FirstColour, k);
+  if (second) under = Lay<secondGrey>(texels, under, k.SecondAlpha, k.SecondGrey, k.SecondColour, k);
   return under;
 }
 
@@ -97,6 +136,7 @@ VECTOR_HELPER TPairConstants MakePairConstants(const TCpuTiledPair& pair, uint32
   k.SecondGrey = avx2::SpreadPattern(TLayout::SecondAlpha - 1);
   k.FirstColour = LayColour<firstGrey>(pair.FirstColour, firstTint, k);
   k.SecondColour = LayColour<secondGrey>(pair.SecondColour, secondTint, k);
+  k.SecondPairs = _mm256_xor_si256(_mm256_unpacklo_epi8(k.SecondColour, k.Zero), _mm256_set1_epi16(-32768));
   return k;
 }
 
