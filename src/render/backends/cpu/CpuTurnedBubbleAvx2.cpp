@@ -175,8 +175,8 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   // to the third texture.
   const __m256i alphas = _mm256_set1_epi32(static_cast<int>(TLayout::Narrow ? 0x0000FFFFu : 0xFF00FF00u));
   const uint8_t* words = pair.Texels();
-  // A gather takes far longer to deliver than to issue: the next group's
-  // goes out before this one is blended. Reading one group ahead stays on
+  // Texel reads take far longer to deliver than to issue: the next group's
+  // go out before this one is blended. Reading one group ahead stays on
   // the texture, clamped or not (the caller checked the walk's reach).
   __m256i texels = Gather<TLayout::Scale, clamp>(words, u, v, lastColumn, lastRow, tileRow);
   int i = 0;
