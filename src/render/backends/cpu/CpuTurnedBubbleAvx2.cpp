@@ -98,21 +98,39 @@ VECTOR_HELPER __m256i BothOneColour(__m256i texels, __m256i under, __m256i secon
   return _mm256_packus_epi16(avx2::Div255Rounded(low, k), avx2::Div255Rounded(high, k));
 }
 
-// Eight pixels of `under` under the first texture and then the second, each
-// rounded to 8 bits as its own draw would leave it; a texture clear over
-// all eight leaves them as they are, as the rule does.
+// Whether each texture shows anything on eight pixels.
+struct TShown {
+  bool First, Second;
+};
+
 template <bool firstGrey, bool secondGrey>
-VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, const TPairConstants& k) {
+VECTOR_HELPER TShown Shown(__m256i texels) {
   // The third texture's alpha, when there is one, sits above both alphas.
   using TLayout = TPairLayout<firstGrey, secondGrey>;
-  const bool first = !_mm256_testz_si256(texels, _mm256_set1_epi32(0xFF << (8 * TLayout::FirstAlpha)));
-  const bool second =
-      !_mm256_testz_si256(texels, _mm256_set1_epi32(static_cast<int>(0xFFu << (8 * TLayout::SecondAlpha))));
-  if constexpr (!firstGrey && !secondGrey) {
-    if (first && second) return BothOneColour(texels, under, k.SecondPairs, k);
+  if constexpr (TLayout::Narrow) {
+    // One mask of the clear alpha bytes answers both: a vector test a
+    // texture costs more where these loops are held up. The upper half of
+    // a narrow read belongs to the next texel, or to the third texture.
+    const __m256i alphas = _mm256_and_si256(texels, _mm256_set1_epi32(0xFFFF));
+    const auto clear = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(alphas, _mm256_setzero_si256())));
+    constexpr uint32_t FirstBytes = 0x11111111u << TLayout::FirstAlpha;
+    constexpr uint32_t SecondBytes = 0x11111111u << TLayout::SecondAlpha;
+    return TShown{(clear & FirstBytes) != FirstBytes, (clear & SecondBytes) != SecondBytes};
   }
-  if (first) under = Lay<firstGrey>(texels, under, k.FirstAlpha, k.FirstGrey, k.FirstColour, k);
-  if (second) under = Lay<secondGrey>(texels, under, k.SecondAlpha, k.SecondGrey, k.SecondColour, k);
+  return TShown{!_mm256_testz_si256(texels, _mm256_set1_epi32(0xFF << (8 * TLayout::FirstAlpha))),
+                !_mm256_testz_si256(texels, _mm256_set1_epi32(static_cast<int>(0xFFu << (8 * TLayout::SecondAlpha))))};
+}
+
+// Eight pixels of `under` under the first texture and then the second, each
+// rounded to 8 bits as its own draw would leave it; a texture clear over
+// all eight (`shown`) leaves them as they are, as the rule does.
+template <bool firstGrey, bool secondGrey>
+VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, TShown shown, const TPairConstants& k) {
+  if constexpr (!firstGrey && !secondGrey) {
+    if (shown.First && shown.Second) return BothOneColour(texels, under, k.SecondPairs, k);
+  }
+  if (shown.First) under = Lay<firstGrey>(texels, under, k.FirstAlpha, k.FirstGrey, k.FirstColour, k);
+  if (shown.Second) under = Lay<secondGrey>(texels, under, k.SecondAlpha, k.SecondGrey, k.SecondColour, k);
   return under;
 }
 
@@ -171,9 +189,6 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   TPairConstants k;
   if constexpr (blend) k = MakePairConstants<firstGrey, secondGrey>(pair, firstTintColour, secondTintColour);
   using TLayout = TPairLayout<firstGrey, secondGrey, third>;
-  // Both alphas; a narrow read's upper half belongs to the next texel, or
-  // to the third texture.
-  const __m256i alphas = _mm256_set1_epi32(static_cast<int>(TLayout::Narrow ? 0x0000FFFFu : 0xFF00FF00u));
   const uint8_t* words = pair.Texels();
   // Texel reads take far longer to deliver than to issue: the next group's
   // go out before this one is blended. Reading one group ahead stays on
@@ -185,9 +200,12 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
     v.Advance();
     const __m256i next = Gather<TLayout::Scale, clamp>(words, u, v, lastColumn, lastRow, tileRow);
     if constexpr (keep) _mm_storel_epi64(reinterpret_cast<__m128i*>(thirdAlphas + i), ThirdAlphas(texels));
-    if (blend && !_mm256_testz_si256(texels, alphas)) {
-      __m256i* out = reinterpret_cast<__m256i*>(dst + i);
-      _mm256_storeu_si256(out, Blended<firstGrey, secondGrey>(texels, _mm256_loadu_si256(out), k));
+    if constexpr (blend) {
+      const TShown shown = Shown<firstGrey, secondGrey>(texels);
+      if (shown.First || shown.Second) {
+        __m256i* out = reinterpret_cast<__m256i*>(dst + i);
+        _mm256_storeu_si256(out, Blended<firstGrey, secondGrey>(texels, _mm256_loadu_si256(out), shown, k));
+      }
     }
     texels = next;
   }
@@ -201,7 +219,10 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   if constexpr (blend) {
     // The last few pixels read through a lane mask and are written one by one.
     const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), inside);
-    StoreTail(dst + i, Blended<firstGrey, secondGrey>(_mm256_and_si256(texels, inside), under, k), rest);
+    const __m256i shownTexels = _mm256_and_si256(texels, inside);
+    StoreTail(dst + i,
+              Blended<firstGrey, secondGrey>(shownTexels, under, Shown<firstGrey, secondGrey>(shownTexels), k),
+              rest);
   }
 }
 
