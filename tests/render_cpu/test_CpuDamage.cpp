@@ -166,4 +166,60 @@ TEST(TCpuCompositorDamage, WorkAlreadyPresentedIsNotPresentedAgain) {
   EXPECT_TRUE(compositor.PresentDamage().None());
 }
 
+// A bubble's texels in one colour, as the style images are kept.
+std::shared_ptr<TCpuTexels> OneColour(uint32_t seed, uint32_t colour) {
+  auto texels = BubbleTexels(256, seed);
+  for (uint32_t& texel : texels->Pixels) texel = (texel & 0xFF000000u) | colour;
+  texels->Measure();
+  return texels;
+}
+
+// A frame heavy enough to be drawn in bands on several threads, which then
+// count its damage while they draw: shadow, body and front of bubbles
+// straight, or turned (bands then hand shadow rows down), at full-HD size.
+void HeavyFrame(TCpuCompositor& compositor, const std::vector<uint32_t>& background, int frame, bool turned) {
+  constexpr int Width = 1920, Height = 1080;
+  static const auto shadow = OneColour(3, 0), body = OneColour(2, 0xFFFFFF), front = OneColour(4, 0xFFFFFF);
+  compositor.Copy(background.data(), Width, Height, TRect{0, 0, Width, Height}, 0, 0, 9, 1);
+  for (int i = 0; i < 40; ++i) {
+    const float x = float((i * 197 + frame * 13) % Width), y = float((i * 113 + frame * 7) % Height);
+    const float angle = turned ? 0.05f * float(i + frame) : 0.0f;
+    TD3DTLVertex v[4];
+    Square(v, x + 20, y + 30, 300, angle, 0xFF000000u);
+    compositor.DrawStrip(v, 4, shadow, AlphaBlend());
+    Square(v, x, y, 300, angle, 0xFF000000u | uint32_t(i * 0x030507 + 0x404040));
+    compositor.DrawStrip(v, 4, body, AlphaBlend());
+    Square(v, x, y, 300, angle, 0xFFFFFFFFu);
+    compositor.DrawStrip(v, 4, front, AlphaBlend());
+  }
+  compositor.Flush();
+}
+
+TEST(TCpuCompositorDamage, DamageCountedWhileBandsDrawIsWhatOneThreadCounts) {
+  constexpr int Width = 1920, Height = 1080;
+  const auto background = Noise(Width, Height, 23);
+  for (const bool turned : {false, true}) {
+    TCpuCompositor alone(1), banded(3);
+    alone.Resize(Width, Height);
+    banded.Resize(Width, Height);
+    for (int frame = 0; frame < 4; ++frame) {
+      const std::vector<uint32_t> before(banded.Pixels(), banded.Pixels() + size_t(Width) * Height);
+      HeavyFrame(alone, background, frame, turned);
+      HeavyFrame(banded, background, frame, turned);
+      const auto& rects = banded.PresentDamage().Rects();
+      ASSERT_EQ(rects, alone.PresentDamage().Rects()) << "turned " << turned << ", frame " << frame;
+      if (frame > 0) {
+        const auto covered = Coverage(rects, Width, Height);
+        for (size_t i = 0; i < before.size(); ++i) {
+          if (before[i] != banded.Pixels()[i]) {
+            ASSERT_EQ(covered[i], 1) << "pixel " << i % Width << "," << i / Width;
+          }
+        }
+      }
+      alone.PresentDamage().Reset();
+      banded.PresentDamage().Reset();
+    }
+  }
+}
+
 }  // namespace

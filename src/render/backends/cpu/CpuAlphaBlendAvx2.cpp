@@ -44,8 +44,7 @@ AVX2_FUNCTION void AlphaBlendSpanAvx2(uint32_t* dst, const uint8_t* alphas, int 
   }
   const int rest = count - i;
   if (rest == 0) return;
-  uint64_t last = 0;
-  std::memcpy(&last, alphas + i, static_cast<size_t>(rest));
+  const uint64_t last = avx2::LoadBytes(alphas + i, rest);
   avx2::StoreTail(dst + i,
                   Blended(_mm_cvtsi64_si128(static_cast<long long>(last)), avx2::LoadTail(dst + i, rest), flipped,
                           spread, colourMask, k),

@@ -1,7 +1,6 @@
 #include "render/backends/cpu/CpuRowCut.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -10,6 +9,17 @@ namespace {
 // within the hull's bounds, far more than their rounding could move.
 constexpr int KeptPixels = 2;
 constexpr double BoundsSlack = 0.25;
+
+// floor and ceil of a value within the range of int, without the library's
+// rounding, which without SSE4.1 takes a dozen instructions.
+int FloorToInt(double x) {
+  const int whole = static_cast<int>(x);
+  return whole - (x < whole ? 1 : 0);
+}
+int CeilToInt(double x) {
+  const int whole = static_cast<int>(x);
+  return whole + (x > whole ? 1 : 0);
+}
 
 }  // namespace
 
@@ -57,8 +67,9 @@ bool TRowCut::Cut(int row, int& begin, int& end) const {
   double low = begin, high = end - 1;
   for (int i = 0; i < last_.Count; ++i) high = std::min(high, last_.At[i] + last_.Step[i] * y);
   for (int i = 0; i < first_.Count; ++i) low = std::max(low, first_.At[i] + first_.Step[i] * y);
+  // Past this test both lie within 2 x KeptPixels of [begin, end).
   if (low > high + 2 * KeptPixels) return false;
-  begin = std::max(begin, static_cast<int>(std::floor(low)) - KeptPixels);
-  end = std::min(end, static_cast<int>(std::ceil(high)) + 1 + KeptPixels);
+  begin = std::max(begin, FloorToInt(low) - KeptPixels);
+  end = std::min(end, CeilToInt(high) + 1 + KeptPixels);
   return begin < end;
 }

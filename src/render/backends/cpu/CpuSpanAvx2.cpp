@@ -207,9 +207,10 @@ namespace {
 template <TCpuTiledTexels::TLayout layout, bool clamp>
 VECTOR_HELPER __m256i Gather(const uint8_t* tiles, const TLanes8& u, const TLanes8& v, __m256i lastColumn,
                              __m256i lastRow, __m256i tileRow) {
-  const __m256i raw = _mm256_i32gather_epi32(reinterpret_cast<const int*>(tiles),
-                                             avx2::TiledIndex<clamp>(u, v, lastColumn, lastRow, tileRow),
-                                             static_cast<int>(layout));
+  const __m256i index = avx2::TiledIndex<clamp>(u, v, lastColumn, lastRow, tileRow);
+  const __m256i raw = avx2::LoadEight(tiles, layout == TCpuTiledTexels::Alpha       ? index
+                                             : layout == TCpuTiledTexels::GreyAlpha ? _mm256_slli_epi32(index, 1)
+                                                                                    : _mm256_slli_epi32(index, 2));
   // Alpha alone comes back in byte 0, as the one-colour blend takes it.
   if constexpr (layout == TCpuTiledTexels::Alpha) return raw;
   if constexpr (layout == TCpuTiledTexels::GreyAlpha) {
@@ -245,8 +246,8 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
   const __m256i opaqueColour = _mm256_and_si256(_mm256_packus_epi16(colour16, colour16),
                                                 _mm256_set1_epi32(tint == TTint::Black ? 0 : int(ColourMask)));
   const uint8_t* tiles = texels.Bytes();
-  // A gather takes far longer to deliver than to issue. The next group's
-  // gather goes out before this group is blended, so its wait overlaps the
+  // Texel reads take far longer to deliver than to issue. The next group's
+  // reads go out before this group is blended, so their wait overlaps the
   // blend instead of following it. Positions past the run are still clamped
   // onto the texture (or the caller made sure they stay on it), so reading
   // one group ahead never leaves it.
@@ -256,7 +257,7 @@ __attribute__((target("avx2"))) void WalkBlendAvx2(uint32_t* dst, const TCpuTile
     u.Advance();
     v.Advance();
     const __m256i next = Gather<layout, clamp>(tiles, u, v, lastColumn, lastRow, tileRow);
-    // Clear groups are skipped and opaque ones copied: with the gather
+    // Clear groups are skipped and opaque ones copied: with the reads
     // issued a group ahead, a branch on its texels no longer waits for them,
     // and inside a bubble long runs of groups take the same way.
     if constexpr (oneColour) {

@@ -35,12 +35,8 @@ template <int scale, bool clamp>
 VECTOR_HELPER __m256i Gather(const uint8_t* texels, const TLanes8& u, const TLanes8& v, __m256i lastColumn,
                              __m256i lastRow, __m256i tileRow) {
   const __m256i index = avx2::TiledIndex<clamp>(u, v, lastColumn, lastRow, tileRow);
-  // Three bytes a texel: a gather scales by powers of two only.
-  if constexpr (scale == 3) {
-    return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels),
-                                   _mm256_add_epi32(index, _mm256_add_epi32(index, index)), 1);
-  }
-  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), index, scale == 3 ? 1 : scale);
+  if constexpr (scale == 3) return avx2::LoadEight(texels, _mm256_add_epi32(index, _mm256_add_epi32(index, index)));
+  return avx2::LoadEight(texels, _mm256_slli_epi32(index, scale == 2 ? 1 : 2));
 }
 
 // What a run's blend keeps in registers: the blend's constants and, per
@@ -50,6 +46,9 @@ VECTOR_HELPER __m256i Gather(const uint8_t* texels, const TLanes8& u, const TLan
 struct TPairConstants : avx2::TBlendConstants {
   __m256i FirstAlpha, SecondAlpha, FirstGrey, SecondGrey;
   __m256i FirstColour, SecondColour;
+  // The second's colour byte, less 128, in the low half of each 16-bit lane
+  // and 0x80 in the high half (two textures of one colour each).
+  __m256i SecondPairs;
 };
 
 // One texture of the pair laid on `under`, its alpha in byte `alpha` of
@@ -65,19 +64,73 @@ VECTOR_HELPER __m256i Lay(__m256i texels, __m256i under, __m256i alphaPattern, _
   return avx2::BlendBytes(flipped, alpha, under, k);
 }
 
-// Eight pixels of `under` under the first texture and then the second, each
-// rounded to 8 bits as its own draw would leave it; a texture clear over
-// all eight leaves them as they are, as the rule does.
+// Both textures of one colour each laid on `under`, the first's result
+// kept in 16-bit lanes for the second: each lane of a layer's result is
+// x + 128 over 255 rounded, a byte, which becomes the second's "under"
+// byte, less 128, in the high half of the lane whose low half holds the
+// second's colour byte, less 128 (`secondPairs`: that byte with 0x80 in
+// the high half). The rounding to 8 bits between the two stays as two draws
+// leave it; only the packing and unpacking in between are left out.
+VECTOR_HELPER __m256i BothOneColour(__m256i texels, __m256i under, __m256i secondPairs, const TPairConstants& k) {
+  const __m256i firstAlpha = _mm256_shuffle_epi8(texels, k.FirstAlpha);
+  const __m256i firstInverse = _mm256_xor_si256(firstAlpha, k.Ones);
+  const __m256i below = _mm256_xor_si256(under, k.Flip);
+  const __m256i firstLow = avx2::Div255Rounded(
+      _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(firstAlpha, firstInverse),
+                                            _mm256_unpacklo_epi8(k.FirstColour, below)),
+                       k.Offset),
+      k);
+  const __m256i firstHigh = avx2::Div255Rounded(
+      _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(firstAlpha, firstInverse),
+                                            _mm256_unpackhi_epi8(k.FirstColour, below)),
+                       k.Offset),
+      k);
+  const __m256i secondAlpha = _mm256_shuffle_epi8(texels, k.SecondAlpha);
+  const __m256i secondInverse = _mm256_xor_si256(secondAlpha, k.Ones);
+  const __m256i low = _mm256_add_epi16(
+      _mm256_maddubs_epi16(_mm256_unpacklo_epi8(secondAlpha, secondInverse),
+                           _mm256_xor_si256(_mm256_slli_epi16(firstLow, 8), secondPairs)),
+      k.Offset);
+  const __m256i high = _mm256_add_epi16(
+      _mm256_maddubs_epi16(_mm256_unpackhi_epi8(secondAlpha, secondInverse),
+                           _mm256_xor_si256(_mm256_slli_epi16(firstHigh, 8), secondPairs)),
+      k.Offset);
+  return _mm256_packus_epi16(avx2::Div255Rounded(low, k), avx2::Div255Rounded(high, k));
+}
+
+// Whether each texture shows anything on eight pixels.
+struct TShown {
+  bool First, Second;
+};
+
 template <bool firstGrey, bool secondGrey>
-VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, const TPairConstants& k) {
+VECTOR_HELPER TShown Shown(__m256i texels) {
   // The third texture's alpha, when there is one, sits above both alphas.
   using TLayout = TPairLayout<firstGrey, secondGrey>;
-  if (!_mm256_testz_si256(texels, _mm256_set1_epi32(0xFF << (8 * TLayout::FirstAlpha)))) {
-    under = Lay<firstGrey>(texels, under, k.FirstAlpha, k.FirstGrey, k.FirstColour, k);
+  if constexpr (TLayout::Narrow) {
+    // One mask of the clear alpha bytes answers both: a vector test a
+    // texture costs more where these loops are held up. The upper half of
+    // a narrow read belongs to the next texel, or to the third texture.
+    const __m256i alphas = _mm256_and_si256(texels, _mm256_set1_epi32(0xFFFF));
+    const auto clear = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(alphas, _mm256_setzero_si256())));
+    constexpr uint32_t FirstBytes = 0x11111111u << TLayout::FirstAlpha;
+    constexpr uint32_t SecondBytes = 0x11111111u << TLayout::SecondAlpha;
+    return TShown{(clear & FirstBytes) != FirstBytes, (clear & SecondBytes) != SecondBytes};
   }
-  if (!_mm256_testz_si256(texels, _mm256_set1_epi32(static_cast<int>(0xFFu << (8 * TLayout::SecondAlpha))))) {
-    under = Lay<secondGrey>(texels, under, k.SecondAlpha, k.SecondGrey, k.SecondColour, k);
+  return TShown{!_mm256_testz_si256(texels, _mm256_set1_epi32(0xFF << (8 * TLayout::FirstAlpha))),
+                !_mm256_testz_si256(texels, _mm256_set1_epi32(static_cast<int>(0xFFu << (8 * TLayout::SecondAlpha))))};
+}
+
+// Eight pixels of `under` under the first texture and then the second, each
+// rounded to 8 bits as its own draw would leave it; a texture clear over
+// all eight (`shown`) leaves them as they are, as the rule does.
+template <bool firstGrey, bool secondGrey>
+VECTOR_HELPER __m256i Blended(__m256i texels, __m256i under, TShown shown, const TPairConstants& k) {
+  if constexpr (!firstGrey && !secondGrey) {
+    if (shown.First && shown.Second) return BothOneColour(texels, under, k.SecondPairs, k);
   }
+  if (shown.First) under = Lay<firstGrey>(texels, under, k.FirstAlpha, k.FirstGrey, k.FirstColour, k);
+  if (shown.Second) under = Lay<secondGrey>(texels, under, k.SecondAlpha, k.SecondGrey, k.SecondColour, k);
   return under;
 }
 
@@ -101,6 +154,7 @@ VECTOR_HELPER TPairConstants MakePairConstants(const TCpuTiledPair& pair, uint32
   k.SecondGrey = avx2::SpreadPattern(TLayout::SecondAlpha - 1);
   k.FirstColour = LayColour<firstGrey>(pair.FirstColour, firstTint, k);
   k.SecondColour = LayColour<secondGrey>(pair.SecondColour, secondTint, k);
+  k.SecondPairs = _mm256_xor_si256(_mm256_unpacklo_epi8(k.SecondColour, k.Zero), _mm256_set1_epi16(-32768));
   return k;
 }
 
@@ -135,12 +189,9 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   TPairConstants k;
   if constexpr (blend) k = MakePairConstants<firstGrey, secondGrey>(pair, firstTintColour, secondTintColour);
   using TLayout = TPairLayout<firstGrey, secondGrey, third>;
-  // Both alphas; a narrow read's upper half belongs to the next texel, or
-  // to the third texture.
-  const __m256i alphas = _mm256_set1_epi32(static_cast<int>(TLayout::Narrow ? 0x0000FFFFu : 0xFF00FF00u));
   const uint8_t* words = pair.Texels();
-  // A gather takes far longer to deliver than to issue: the next group's
-  // goes out before this one is blended. Reading one group ahead stays on
+  // Texel reads take far longer to deliver than to issue: the next group's
+  // go out before this one is blended. Reading one group ahead stays on
   // the texture, clamped or not (the caller checked the walk's reach).
   __m256i texels = Gather<TLayout::Scale, clamp>(words, u, v, lastColumn, lastRow, tileRow);
   int i = 0;
@@ -149,9 +200,12 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
     v.Advance();
     const __m256i next = Gather<TLayout::Scale, clamp>(words, u, v, lastColumn, lastRow, tileRow);
     if constexpr (keep) _mm_storel_epi64(reinterpret_cast<__m128i*>(thirdAlphas + i), ThirdAlphas(texels));
-    if (blend && !_mm256_testz_si256(texels, alphas)) {
-      __m256i* out = reinterpret_cast<__m256i*>(dst + i);
-      _mm256_storeu_si256(out, Blended<firstGrey, secondGrey>(texels, _mm256_loadu_si256(out), k));
+    if constexpr (blend) {
+      const TShown shown = Shown<firstGrey, secondGrey>(texels);
+      if (shown.First || shown.Second) {
+        __m256i* out = reinterpret_cast<__m256i*>(dst + i);
+        _mm256_storeu_si256(out, Blended<firstGrey, secondGrey>(texels, _mm256_loadu_si256(out), shown, k));
+      }
     }
     texels = next;
   }
@@ -160,12 +214,15 @@ AVX2_FUNCTION void PairBlend(uint32_t* dst, const TCpuTiledPair& pair, const TWa
   const __m256i inside = avx2::Inside(rest);
   if constexpr (keep) {
     const uint64_t last = static_cast<uint64_t>(_mm_cvtsi128_si64(ThirdAlphas(texels)));
-    std::memcpy(thirdAlphas + i, &last, static_cast<size_t>(rest));
+    avx2::StoreBytes(thirdAlphas + i, last, rest);
   }
   if constexpr (blend) {
     // The last few pixels read through a lane mask and are written one by one.
     const __m256i under = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), inside);
-    StoreTail(dst + i, Blended<firstGrey, secondGrey>(_mm256_and_si256(texels, inside), under, k), rest);
+    const __m256i shownTexels = _mm256_and_si256(texels, inside);
+    StoreTail(dst + i,
+              Blended<firstGrey, secondGrey>(shownTexels, under, Shown<firstGrey, secondGrey>(shownTexels), k),
+              rest);
   }
 }
 

@@ -190,7 +190,11 @@ class TCpuCompositor {
   bool BlendFrom(const TRenderStates& states, TCommand& command) const;
   void AddRect(const TFixedVertex* corners, TCommand command);
   void AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c, TCommand command);
+  // Queues the changes of the commands not yet counted for the damage
+  // regions; CountDamage hands them over. A flush counts them on one thread
+  // while the others draw, off the way to the first band.
   void Commit();
+  void CountDamage();
   // Notes in touchedSinceCopy_ the pixels a command may change, row by row.
   void RecordTouched(const TCommand& command);
   // Notes what the commands left for later may change; with
@@ -282,6 +286,13 @@ class TCpuCompositor {
   TNotedTriangle notedTriangles_[NotedTrianglesKept];
   size_t notedTriangleCount_ = 0;
   TDamageRegion sincePresent_;
+  // Changes queued for the damage regions, in the order they were made: for
+  // both, or (SinceCopyToo false) for sincePresent_ alone.
+  struct TUncounted {
+    TRect Rect;
+    bool SinceCopyToo = true;
+  };
+  std::vector<TUncounted> uncounted_;
   std::vector<TTouchedRows::TRowSpan> copySpans_;
   // Textures drawn as straight squares, kept at the sizes they were drawn
   // at: a bubble drawn at one size frame after frame then reads its texels
@@ -340,6 +351,11 @@ class TCpuCompositor {
     int Of[2] = {};
   };
   std::vector<std::vector<TKeptRow>> keptRows_;
-  // Per worker: the pixels its bands found turned bubbles may change.
-  std::vector<std::vector<TTouchedRows::TRowSpan>> turnedTouched_;
+  // Per worker: the pixels its bands found turned bubbles may change, each
+  // worker's list on a cache line of its own: the workers add to theirs all
+  // the time, and lists side by side would pass one line back and forth.
+  struct alignas(64) TWorkerTouched {
+    std::vector<TTouchedRows::TRowSpan> Spans;
+  };
+  std::vector<TWorkerTouched> turnedTouched_;
 };

@@ -16,10 +16,7 @@
 void TCpuCompositor::Commit() {
   TRect joined;
   bool pending = false;
-  const auto hand = [this](const TRect& rect) {
-    sinceCopy_.Add(rect);
-    sincePresent_.Add(rect);
-  };
+  const auto hand = [this](const TRect& rect) { uncounted_.push_back(TUncounted{rect, true}); };
   for (TCommand& command : commands_) {
     if (command.Counted) continue;
     command.Counted = true;
@@ -114,8 +111,17 @@ bool TCpuCompositor::NotedAlready(const TRect& bounds, const TEdge* edges) {
   return false;
 }
 
+void TCpuCompositor::CountDamage() {
+  for (const TUncounted& change : uncounted_) {
+    if (change.SinceCopyToo) sinceCopy_.Add(change.Rect);
+    sincePresent_.Add(change.Rect);
+  }
+  uncounted_.clear();
+}
+
 TDamageRegion& TCpuCompositor::PresentDamage() {
   Commit();
+  CountDamage();
   return sincePresent_;
 }
 
@@ -134,6 +140,7 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   // Work already counted as a change stays: it runs, and the copy covers it.
   std::erase_if(commands_, [&](const TCommand& c) { return !c.Counted && Intersect(c.Bounds, to) == c.Bounds; });
   Commit();
+  CountDamage();
   const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
   // What the draws before the copy may change is restored by it.
   RecordTouchedLater(false);
@@ -141,10 +148,10 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   if (sourceId != 0 && key == lastCopy_ && !sinceCopy_.All() && !touchedSinceCopy_.All()) {
     // The present is sent rectangles; the copy restores only the pixels the
     // draws since the last copy may have changed.
-    for (const TRect& changed : sinceCopy_.Rects()) sincePresent_.Add(Intersect(changed, to));
+    for (const TRect& changed : sinceCopy_.Rects()) uncounted_.push_back(TUncounted{Intersect(changed, to), false});
     touchedSinceCopy_.Collect(to, copySpans_);
   } else {
-    sincePresent_.Add(to);
+    uncounted_.push_back(TUncounted{to, false});
     for (int row = to.Top; row < to.Bottom; ++row) copySpans_.push_back(TTouchedRows::TRowSpan{row, to.Left, to.Right});
   }
   lastCopy_ = sourceId != 0 ? key : TCopyKey{};

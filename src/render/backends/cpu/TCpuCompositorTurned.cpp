@@ -79,7 +79,7 @@ class TRowNotes {
 
 void TCpuCompositor::RecordTurnedTouched(int worker) {
   if (static_cast<size_t>(worker) >= turnedTouched_.size()) return;
-  auto& touched = turnedTouched_[static_cast<size_t>(worker)];
+  auto& touched = turnedTouched_[static_cast<size_t>(worker)].Spans;
   if (touched.empty()) return;
   std::lock_guard lock(touchedMutex_);
   for (const TTouchedRows::TRowSpan& span : touched) touchedSinceCopy_.Add(span.Row, span.Left, span.Right);
@@ -253,7 +253,7 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, size_t index, int
   // A row whose shadow row lies below the band keeps nothing unless the
   // band below takes it over; else the band there keeps its own.
   const int keptBefore = handsOver ? group.Bounds.Bottom : last;
-  TRowNotes notes(group.Touch ? &turnedTouched_[static_cast<size_t>(worker)] : nullptr);
+  TRowNotes notes(group.Touch ? &turnedTouched_[static_cast<size_t>(worker)].Spans : nullptr);
   TTurnedRun runs[2], pictureRuns[2], drawn[2];
   for (int row = walkFirst; row < last; ++row) {
     TKeptRow& keepRow = kept[slot(row)];
@@ -269,6 +269,29 @@ void TCpuCompositor::RunTurnedGroup(const TTurnedGroup& group, size_t index, int
       continue;
     }
     uint32_t* pixels = MutableRow(row);
+    if (row + 1 < last) {
+      // The next row's pixels where its shadow and (about where the last
+      // row's was) its body lie are asked for a row ahead: restoring the
+      // whole band has pushed them out of the nearest caches, and each run
+      // starts where the processor cannot guess.
+      int left = INT_MAX, right = INT_MIN;
+      const auto span = [&](const TKeptRow& runs, int shift) {
+        for (int k = 0; k < runs.Count; ++k) {
+          left = std::min(left, runs.Runs[k].Begin + shift);
+          right = std::max(right, runs.Runs[k].End + shift);
+        }
+      };
+      if (row > walkFirst) span(kept[slot(row - 1)], 0);
+      // (A shadow one row down takes this row's runs, not found yet.)
+      if (shadowRows > 1 && row + 1 - shadowRows >= bodyFirst) {
+        span(kept[slot(row + 1 - shadowRows)], group.ShadowColumns);
+      }
+      left = std::max(left, 0);
+      right = std::min(right, width_);
+      const uint32_t* next = MutableRow(row + 1);
+      constexpr int LinePixels = 64 / sizeof(uint32_t);
+      for (int x = left; x < right; x += LinePixels) __builtin_prefetch(next + x, 1);
+    }
     if (shadowRows > 0 && row - shadowRows >= bodyFirst) {
       const int from = row - shadowRows;
       const TKeptRow& above = kept[slot(from)];

@@ -187,7 +187,7 @@ void TCpuCompositor::PlanTurnedGroups() {
     turned_.push_back(std::move(group));
   }
   turnedTouched_.resize(static_cast<size_t>(pool_.Threads()));
-  for (auto& touched : turnedTouched_) touched.clear();
+  for (auto& touched : turnedTouched_) touched.Spans.clear();
   keptRows_.resize(static_cast<size_t>(pool_.Threads()), std::vector<TKeptRow>(ShadowRowsKept + 1));
   keptAlphas_.resize(static_cast<size_t>(pool_.Threads()));
   for (auto& kept : keptAlphas_) {

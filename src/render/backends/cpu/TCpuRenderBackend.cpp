@@ -119,6 +119,10 @@ bool TCpuRenderBackend::DrawsInWindow(const SDL_Surface* surface, const TRect& d
 
 bool TCpuRenderBackend::PresentInPlace(SDL_Surface* surface, const TRect& dest) {
   const TRect window{0, 0, surface->w, surface->h};
+  // Drawn in the window, the frame needs its damage only once drawn: the
+  // flush counts it while the bands are drawn instead of before.
+  const bool inWindow = compositor_.Pixels() == surface->pixels;
+  if (inWindow) compositor_.Flush();
   // The changed parts of the back surface, where they land in the window.
   windowRects_.clear();
   for (const TRect& changed : compositor_.PresentDamage().Rects()) {
@@ -127,12 +131,9 @@ bool TCpuRenderBackend::PresentInPlace(SDL_Surface* surface, const TRect& dest) 
     if (to.Right > to.Left && to.Bottom > to.Top) windowRects_.push_back(SDL_Rect{to.Left, to.Top, to.Width(), to.Height()});
   }
   compositor_.PresentDamage().Reset();
+  if (inWindow) return true;
   int64_t shown = 0;
   for (const SDL_Rect& to : windowRects_) shown += int64_t(to.w) * to.h;
-  if (compositor_.Pixels() == surface->pixels) {
-    compositor_.Flush();
-    return true;
-  }
   auto* base = static_cast<uint8_t*>(surface->pixels);
   // Each band goes to the window as soon as it is final, while it is still
   // in the cache of the thread that drew it.
