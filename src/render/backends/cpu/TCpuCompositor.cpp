@@ -73,7 +73,6 @@ void TCpuCompositor::Resize(int width, int height) {
   base_ = own_.get();
   viewport_ = TRect{0, 0, width_, height_};
   lastCopy_ = TCopyKey{};
-  sinceCopy_.Resize(width_, height_);
   touchedSinceCopy_.Resize(width_, height_);
   notedTriangleCount_ = 0;
   sincePresent_.Resize(width_, height_);

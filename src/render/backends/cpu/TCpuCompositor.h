@@ -191,7 +191,8 @@ class TCpuCompositor {
   void AddRect(const TFixedVertex* corners, TCommand command);
   void AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c, TCommand command);
   void Commit();
-  // Notes in touchedSinceCopy_ the pixels a command may change, row by row.
+  // Notes in touchedSinceCopy_ (before the first copy: in sincePresent_)
+  // the pixels a command may change, row by row.
   void RecordTouched(const TCommand& command);
   // Notes what the commands left for later may change; with
   // `outsideTurned`, only those the turned bubbles' bands do not note.
@@ -201,7 +202,8 @@ class TCpuCompositor {
   // not left to the calling thread alone once every band is done.
   void RecordTurnedTouched(int worker);
   // Whether a triangle of these bounds and edges is among the last few
-  // noted since the copy; if not, it is remembered as noted now.
+  // noted since the copy and the present's last reset; if not, it is
+  // remembered as noted now.
   bool NotedAlready(const TRect& bounds, const TEdge* edges);
   // Drops every pending command (carried out or not wanted).
   void ForgetCommands();
@@ -265,11 +267,9 @@ class TCpuCompositor {
   std::vector<TCommand> commands_;
   std::vector<uint16_t> columns_;
   std::vector<TFixedVertex> fixed_;
-  // The last copy and what changed since (as rectangles for the present,
-  // and row by row for the next copy), and what changed since the last
-  // present.
+  // The last copy and, row by row, what changed since (what the next copy
+  // restores), and what changed since the last present.
   TCopyKey lastCopy_;
-  TDamageRegion sinceCopy_;
   TTouchedRows touchedSinceCopy_;
   // The triangles last noted there: a turned bubble's front lies exactly on
   // its body, and noting it again would only cost the time.
@@ -280,6 +280,7 @@ class TCpuCompositor {
   static constexpr size_t NotedTrianglesKept = 4;
   TNotedTriangle notedTriangles_[NotedTrianglesKept];
   size_t notedTriangleCount_ = 0;
+  uint64_t notedPresentResets_ = 0;
   TDamageRegion sincePresent_;
   std::vector<TTouchedRows::TRowSpan> copySpans_;
   // Textures drawn as straight squares, kept at the sizes they were drawn
