@@ -15,8 +15,10 @@ using namespace fixtures;
 
 constexpr int W = 300;
 constexpr int H = 200;
-// From a rectangle per pixel row to one rectangle for everything.
-constexpr int64_t Prices[] = {1, 128, 4096, int64_t(1) << 40};
+using TCost = TDamageRegion::TSendCost;
+// From a rectangle per group of rows to one rectangle for everything.
+constexpr TCost Prices[] = {{1, 0}, {128, 128}, {4096, 0}, {int64_t(1) << 40, 0}};
+constexpr TCost Moderate{128, 0};
 
 // Marks every pixel the rectangles cover, and checks what every sender of
 // them relies on: within the surface, none overlapping, in bands of rows
@@ -64,10 +66,10 @@ TEST(TDamageRegion, RectanglesCoverEveryChangeOnceInBandsAtAnyPrice) {
   TDamageRegion region;
   region.Resize(W, H);
   EXPECT_TRUE(region.All());
-  EXPECT_EQ(region.Rects(128), (std::vector<TRect>{{0, 0, W, H}}));
+  EXPECT_EQ(region.Rects(Moderate), (std::vector<TRect>{{0, 0, W, H}}));
   region.Reset();
   EXPECT_TRUE(region.None());
-  EXPECT_TRUE(region.Rects(128).empty());
+  EXPECT_TRUE(region.Rects(Moderate).empty());
   std::mt19937 random(5);
   std::vector<int> mask(size_t(W) * H, 0);
   for (int i = 0; i < 40; ++i) {
@@ -84,11 +86,11 @@ TEST(TDamageRegion, RectanglesCoverEveryChangeOnceInBandsAtAnyPrice) {
       AddDisc(region, mask, x, y, 3 + int(random() % 40));
     }
   }
-  for (const int64_t price : Prices) {
+  for (const TCost& price : Prices) {
     const auto covered = Coverage(region.Rects(price), W, H);
     for (size_t i = 0; i < mask.size(); ++i) {
       if (mask[i]) {
-        ASSERT_EQ(covered[i], 1) << "price " << price << ": " << i % W << "," << i / W << " left out";
+        ASSERT_EQ(covered[i], 1) << "price " << price.Rect << ": " << i % W << "," << i / W << " left out";
       }
     }
   }
@@ -116,19 +118,22 @@ TEST(TDamageRegion, ARoundPatchIsSentInStripsFollowingItsOutlineAsFarAsTheyPay) 
   const int group = TTouchedRows::GroupRows;
   box.Top = box.Top / group * group;
   box.Bottom = (box.Bottom + group - 1) / group * group;
-  EXPECT_EQ(region.Rects(int64_t(1) << 40), std::vector<TRect>{box});
+  EXPECT_EQ(region.Rects(TCost{int64_t(1) << 40, 0}), std::vector<TRect>{box});
   // At a moderate price a few strips send far less than each bubble's box.
-  auto covered = Coverage(region.Rects(128), W, H);
+  auto covered = Coverage(region.Rects(Moderate), W, H);
   EXPECT_LT(Sum(covered), boxes * 85 / 100);
-  EXPECT_LE(region.Rects(128).size(), 40u);
+  EXPECT_LE(region.Rects(Moderate).size(), 40u);
   // Almost free, the strips are the spans of each group of rows.
-  covered = Coverage(region.Rects(1), W, H);
+  covered = Coverage(region.Rects(TCost{1, 0}), W, H);
   EXPECT_LT(Sum(covered), drawn * 105 / 100);
-  // The gap between the two bubbles costs more than a rectangle more.
-  for (const int64_t price : {int64_t(1), int64_t(128)}) {
+  // The gap between the two bubbles costs more than a rectangle more, until
+  // each row of a rectangle costs more than the gap.
+  for (const TCost& price : {TCost{1, 0}, Moderate, TCost{128, 32}}) {
     covered = Coverage(region.Rects(price), W, H);
-    EXPECT_EQ(covered[size_t(90) * W + 200], 0) << "price " << price;
+    EXPECT_EQ(covered[size_t(90) * W + 200], 0) << "price " << price.Rect << ", " << price.Row;
   }
+  covered = Coverage(region.Rects(TCost{128, 100}), W, H);
+  EXPECT_EQ(covered[size_t(90) * W + 200], 1);
 }
 
 // Frames of bubbles that move, overlap, turn and leave the surface, over a
@@ -251,7 +256,7 @@ TEST_P(TCpuCompositorDamage, ATurnedBubbleRetintedInPlaceIsSentEveryFrame) {
     compositor.DrawStrip(v, 4, texels, AlphaBlend());
     compositor.Flush();
     TDamageRegion& damage = compositor.PresentDamage();
-    const auto covered = Coverage(damage.Rects(128), W, H);
+    const auto covered = Coverage(damage.Rects(Moderate), W, H);
     damage.Reset();
     for (size_t i = 0; i < shown.size(); ++i) {
       if (compositor.Pixels()[i] != shown[i]) {
@@ -289,7 +294,7 @@ TEST(TCpuCompositorDamageSize, MovingBubblesAreSentInFarLessThanTheirBoundingBox
     }
     compositor.Flush();
     TDamageRegion& damage = compositor.PresentDamage();
-    const int64_t sent = Sum(Coverage(damage.Rects(128), W, H));
+    const int64_t sent = Sum(Coverage(damage.Rects(Moderate), W, H));
     damage.Reset();
     int64_t boxes = 0;
     for (size_t p = 0; p < now.size(); ++p) boxes += now[p] | last[p];
@@ -313,7 +318,7 @@ TEST(TCpuCompositorDamageSize, WorkAlreadyPresentedIsNotPresentedAgain) {
   compositor.DrawStrip(v, 4, texels, AlphaBlend());
   Square(v, 120, 120, 91, 0.0f, 0xFF808080u);
   compositor.DrawStrip(v, 4, texels, AlphaBlend());
-  const auto covered = Coverage(compositor.PresentDamage().Rects(128), W, H);
+  const auto covered = Coverage(compositor.PresentDamage().Rects(Moderate), W, H);
   EXPECT_EQ(covered[size_t(90) * W + 100], 1);
   EXPECT_EQ(covered[size_t(120) * W + 120], 1);
   compositor.PresentDamage().Reset();

@@ -19,26 +19,33 @@ int64_t Area(const TRect& r) {
   return r.Right > r.Left && r.Bottom > r.Top ? int64_t(r.Right - r.Left) * int64_t(r.Bottom - r.Top) : 0;
 }
 
-// Columns of a band `rows` high sent as rectangles: neighbours whose gap
-// costs less than a rectangle more are sent as one.
+using TSendCost = TDamageRegion::TSendCost;
+
+// Neighbouring columns of a band `rows` high are sent as one rectangle when
+// the gap between them costs less than a rectangle and its rows.
+bool Bridged(int32_t gap, int rows, const TSendCost& cost) {
+  return int64_t(gap) * rows < cost.Rect + cost.Row * rows;
+}
+
+// What sending the columns of a band `rows` high costs beyond the price of
+// its rectangles, and how many rectangles it takes.
 struct TBandCost {
-  int64_t Area = 0;
+  int64_t Cost = 0;
   int64_t Rects = 0;
 };
 
-bool Bridged(int32_t gap, int rows, int64_t rectPixels) { return int64_t(gap) * rows < rectPixels; }
-
-TBandCost CostOf(const std::vector<TSpan>& columns, int rows, int64_t rectPixels) {
-  TBandCost cost;
+TBandCost CostOf(const std::vector<TSpan>& columns, int rows, const TSendCost& cost) {
+  TBandCost band;
   for (size_t i = 0; i < columns.size(); ++i) {
-    cost.Area += int64_t(columns[i].Right - columns[i].Left) * rows;
-    if (i > 0 && Bridged(columns[i].Left - columns[i - 1].Right, rows, rectPixels)) {
-      cost.Area += int64_t(columns[i].Left - columns[i - 1].Right) * rows;
+    band.Cost += int64_t(columns[i].Right - columns[i].Left) * rows;
+    if (i > 0 && Bridged(columns[i].Left - columns[i - 1].Right, rows, cost)) {
+      band.Cost += int64_t(columns[i].Left - columns[i - 1].Right) * rows;
     } else {
-      ++cost.Rects;
+      band.Cost += cost.Row * rows;
+      ++band.Rects;
     }
   }
-  return cost;
+  return band;
 }
 
 // The columns of `a` and `b`, each left to right, as one list left to right
@@ -56,10 +63,11 @@ void JoinColumns(const std::vector<TSpan>& a, std::span<const TSpan> b, std::vec
   }
 }
 
-int64_t Pixels(std::span<const TSpan> spans) {
+// What sending a group's spans row by row would cost, rectangles aside.
+int64_t SpansCost(std::span<const TSpan> spans, int rows, const TSendCost& cost) {
   int64_t pixels = 0;
-  for (const TSpan& span : spans) pixels += span.Right - span.Left;
-  return pixels;
+  for (const TSpan& span : spans) pixels += span.Right - span.Left + cost.Row;
+  return pixels * rows;
 }
 
 }  // namespace
@@ -83,7 +91,7 @@ void TDamageRegion::Reset() {
   ++resets_;
 }
 
-const std::vector<TRect>& TDamageRegion::Rects(int64_t rectPixels) {
+const std::vector<TRect>& TDamageRegion::Rects(const TSendCost& cost) {
   rects_.clear();
   open_.clear();
   const int height = rows_.Height();
@@ -91,42 +99,42 @@ const std::vector<TRect>& TDamageRegion::Rects(int64_t rectPixels) {
     if (rows_.Width() > 0 && height > 0) rects_.push_back(TRect{0, 0, rows_.Width(), height});
     return rects_;
   }
-  rectPixels = std::max<int64_t>(rectPixels, 1);
   // Walked top to bottom, a group joins the band above while what the band
-  // would then send for nothing stays within its price: on a round patch
-  // bands grow tall where the outline runs steeply and short where it
-  // turns, each wasting about what a rectangle costs.
+  // would then cost beyond its rows' own spans stays within the price of
+  // its rectangles: on a round patch bands grow tall where the outline runs
+  // steeply and short where it turns, each wasting about what a rectangle
+  // costs; where bubbles crowd, their gaps are bridged and bands grow wide.
   int bandTop = 0, bandBottom = 0;
-  int64_t covered = 0;
+  int64_t spansCost = 0;
   for (int group = rows_.FirstGroup(); group < rows_.EndGroup(); ++group) {
     const std::span<const TSpan> spans = rows_.GroupSpans(group);
     const int top = group * TTouchedRows::GroupRows;
     const int bottom = std::min(top + TTouchedRows::GroupRows, height);
-    const int64_t added = Pixels(spans) * (bottom - top);
+    const int64_t added = SpansCost(spans, bottom - top, cost);
     if (!open_.empty()) {
       JoinColumns(open_, spans, joined_);
-      const TBandCost cost = CostOf(joined_, bottom - bandTop, rectPixels);
-      if (cost.Area - (covered + added) <= rectPixels * cost.Rects) {
+      const TBandCost band = CostOf(joined_, bottom - bandTop, cost);
+      if (band.Cost - (spansCost + added) <= cost.Rect * band.Rects) {
         open_.swap(joined_);
         bandBottom = bottom;
-        covered += added;
+        spansCost += added;
         continue;
       }
-      CloseBand(bandTop, bandBottom, rectPixels);
+      CloseBand(bandTop, bandBottom, cost);
     }
     open_.assign(spans.begin(), spans.end());
     bandTop = top;
     bandBottom = bottom;
-    covered = added;
+    spansCost = added;
   }
-  CloseBand(bandTop, bandBottom, rectPixels);
+  CloseBand(bandTop, bandBottom, cost);
   return rects_;
 }
 
-void TDamageRegion::CloseBand(int top, int bottom, int64_t rectPixels) {
+void TDamageRegion::CloseBand(int top, int bottom, const TSendCost& cost) {
   const int rows = bottom - top;
   for (size_t i = 0; i < open_.size(); ++i) {
-    if (i > 0 && Bridged(open_[i].Left - open_[i - 1].Right, rows, rectPixels)) {
+    if (i > 0 && Bridged(open_[i].Left - open_[i - 1].Right, rows, cost)) {
       rects_.back().Right = open_[i].Right;
     } else {
       rects_.push_back(TRect{open_[i].Left, top, open_[i].Right, bottom});

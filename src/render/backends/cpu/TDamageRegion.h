@@ -24,14 +24,20 @@ class TDamageRegion {
   // Counts the resets: whoever skips noting a change it noted before can
   // tell whether the damage forgot it since.
   uint64_t Resets() const { return resets_; }
+  // What sending a rectangle costs beyond its pixels, said in pixels sent:
+  // a price for each rectangle, and one for each of its rows (a row starts
+  // somewhere new in memory, where a copy cannot stream on from the last).
+  struct TSendCost {
+    int64_t Rect = 0;
+    int64_t Row = 0;
+  };
   // Rectangles within the surface, none overlapping another, that cover the
   // damage: in bands of rows top to bottom, all of a band's rectangles
-  // sharing its rows, left to right. A band ends where the pixels its
-  // rectangles would send for nothing pass `rectPixels` per rectangle, and
-  // two rectangles of a band become one where the gap between them costs
-  // less than that: `rectPixels` is what one rectangle more costs whoever
-  // sends them, said in pixels sent.
-  const std::vector<TRect>& Rects(int64_t rectPixels);
+  // sharing its rows, left to right. Two rectangles of a band become one
+  // where the gap between them costs less than sending them apart, and a
+  // band ends where what it would cost beyond sending each row's changed
+  // spans alone passes the price of its rectangles.
+  const std::vector<TRect>& Rects(const TSendCost& cost);
 
   // Whether the bounding box of a and b adds so little to what they cover
   // that one rectangle serves better than two.
@@ -39,7 +45,7 @@ class TDamageRegion {
 
  private:
   // Sends the band open_ holds, rows [top, bottom), to rects_.
-  void CloseBand(int top, int bottom, int64_t rectPixels);
+  void CloseBand(int top, int bottom, const TSendCost& cost);
 
   TTouchedRows rows_;
   uint64_t resets_ = 0;

@@ -15,8 +15,9 @@ constexpr uint32_t TexelFormat = 1;
 // window lost without telling us (one a second at the frame rate).
 constexpr int FullPresentFrames = 25;
 // Each changed rectangle is a call of its own into the system, which costs
-// about as much as copying this many pixels.
-constexpr int64_t GdiRectPixels = 2048;
+// about as much as copying a few thousand pixels, and each of its rows
+// starts somewhere new in memory.
+constexpr TDamageRegion::TSendCost GdiSendCost{2048, 128};
 
 BITMAPINFO BackSurfaceInfo(int width, int height) {
   BITMAPINFO info{};
@@ -93,7 +94,7 @@ bool TGdiRenderBackend::Present(const TRect& dest, bool) {
     // SetDIBitsToDevice counts source rows from the bottom of the image
     // even for a top-down bitmap: handing it the band's rows alone keeps
     // the arithmetic plain.
-    for (const TRect& changed : damage.Rects(GdiRectPixels)) {
+    for (const TRect& changed : damage.Rects(GdiSendCost)) {
       const int left = std::max(changed.Left, 0);
       const int top = std::max(changed.Top, 0);
       const int right = std::min(changed.Right, width);
