@@ -74,11 +74,9 @@ void TCpuCompositor::Resize(int width, int height) {
   base_ = own_.get();
   viewport_ = TRect{0, 0, width_, height_};
   lastCopy_ = TCopyKey{};
-  sinceCopy_.Resize(width_, height_);
   touchedSinceCopy_.Resize(width_, height_);
   notedTriangleCount_ = 0;
   sincePresent_.Resize(width_, height_);
-  uncounted_.clear();
 }
 
 void TCpuCompositor::UseMemory(uint32_t* memory) {
@@ -266,7 +264,6 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   // Waking another thread costs more than it saves on a light frame.
   const int bands = work < LightFlushPixels ? 1 : BandCount();
   RunBands(bands, afterBand);
-  CountDamage();
   ForgetCommands();
   scaled_.FlushDone();
   tiled_.FlushDone();

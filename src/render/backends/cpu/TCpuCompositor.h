@@ -190,12 +190,9 @@ class TCpuCompositor {
   bool BlendFrom(const TRenderStates& states, TCommand& command) const;
   void AddRect(const TFixedVertex* corners, TCommand command);
   void AddTriangle(const TFixedVertex& a, const TFixedVertex& b, const TFixedVertex& c, TCommand command);
-  // Queues the changes of the commands not yet counted for the damage
-  // regions; CountDamage hands them over. A flush counts them on one thread
-  // while the others draw, off the way to the first band.
   void Commit();
-  void CountDamage();
-  // Notes in touchedSinceCopy_ the pixels a command may change, row by row.
+  // Notes in touchedSinceCopy_ (before the first copy: in sincePresent_)
+  // the pixels a command may change, row by row.
   void RecordTouched(const TCommand& command);
   // Notes what the commands left for later may change; with
   // `outsideTurned`, only those the turned bubbles' bands do not note.
@@ -205,7 +202,8 @@ class TCpuCompositor {
   // not left to the calling thread alone once every band is done.
   void RecordTurnedTouched(int worker);
   // Whether a triangle of these bounds and edges is among the last few
-  // noted since the copy; if not, it is remembered as noted now.
+  // noted since the copy and the present's last reset; if not, it is
+  // remembered as noted now.
   bool NotedAlready(const TRect& bounds, const TEdge* edges);
   // Drops every pending command (carried out or not wanted).
   void ForgetCommands();
@@ -270,11 +268,9 @@ class TCpuCompositor {
   std::vector<TCommand> commands_;
   std::vector<uint16_t> columns_;
   std::vector<TFixedVertex> fixed_;
-  // The last copy and what changed since (as rectangles for the present,
-  // and row by row for the next copy), and what changed since the last
-  // present.
+  // The last copy and, row by row, what changed since (what the next copy
+  // restores), and what changed since the last present.
   TCopyKey lastCopy_;
-  TDamageRegion sinceCopy_;
   TTouchedRows touchedSinceCopy_;
   // The triangles last noted there: a turned bubble's front lies exactly on
   // its body, and noting it again would only cost the time.
@@ -285,14 +281,8 @@ class TCpuCompositor {
   static constexpr size_t NotedTrianglesKept = 4;
   TNotedTriangle notedTriangles_[NotedTrianglesKept];
   size_t notedTriangleCount_ = 0;
+  uint64_t notedPresentResets_ = 0;
   TDamageRegion sincePresent_;
-  // Changes queued for the damage regions, in the order they were made: for
-  // both, or (SinceCopyToo false) for sincePresent_ alone.
-  struct TUncounted {
-    TRect Rect;
-    bool SinceCopyToo = true;
-  };
-  std::vector<TUncounted> uncounted_;
   std::vector<TTouchedRows::TRowSpan> copySpans_;
   // Textures drawn as straight squares, kept at the sizes they were drawn
   // at: a bubble drawn at one size frame after frame then reads its texels

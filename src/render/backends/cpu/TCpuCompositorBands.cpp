@@ -66,24 +66,14 @@ void TCpuCompositor::RunBands(int bands, const std::function<void(int top, int b
     RecordTurnedTouched(worker);
     if (afterBand) afterBand(top, bottom, worker);
   };
-  // The damage is counted as one more job, the first taken: the calling
-  // thread counts it while the other threads wake up and start drawing.
-  const int counting = bands > 1 && !uncounted_.empty() ? 1 : 0;
   if (!handing) {
-    pool_.Run(bands + counting, [&](int index, int worker) {
-      if (index < counting) {
-        CountDamage();
-      } else {
-        run(index - counting, worker, TBandLinks{});
-      }
-    });
+    pool_.Run(bands, [&](int band, int worker) { run(band, worker, TBandLinks{}); });
     return;
   }
   if (handOvers_.size() < static_cast<size_t>(bands)) handOvers_.resize(static_cast<size_t>(bands));
   for (TShadowHandOver& handOver : handOvers_) handOver.Clear();
   chains_.Reset(bands, jobs);
   pool_.Run(jobs, [&](int job, int worker) {
-    if (job < counting) CountDamage();
     for (TCpuBandChains::TTake take = chains_.Take(job); take.Band >= 0; take = chains_.Take(job)) {
       TBandLinks links;
       if (take.AboveFinished) links.From = &handOvers_[static_cast<size_t>(take.Band)];

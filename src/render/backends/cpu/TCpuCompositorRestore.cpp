@@ -9,40 +9,30 @@
 
 // Pending work counts as a change once it is certain to run: a copy may
 // still drop it unseen. Each command counts once, however often this runs
-// before the flush. The draws of one bubble overlap almost wholly, so
-// neighbours in the list are joined here first: the damage regions, whose
-// cost grows with every rectangle they are handed, get about one per bubble
-// instead of one per draw.
+// before the flush.
 void TCpuCompositor::Commit() {
-  TRect joined;
-  bool pending = false;
-  const auto hand = [this](const TRect& rect) { uncounted_.push_back(TUncounted{rect, true}); };
   for (TCommand& command : commands_) {
     if (command.Counted) continue;
     command.Counted = true;
-    // Triangles are noted when the flush knows which make turned bubbles.
-    if (command.Kind == TKind::Triangle) {
+    // Triangles are noted when the flush knows which make turned bubbles,
+    // unless they are noted for the present alone.
+    if (command.Kind == TKind::Triangle && !touchedSinceCopy_.All()) {
       command.TouchLater = true;
     } else {
       RecordTouched(command);
     }
-    if (pending && TDamageRegion::WorthJoining(joined, command.Bounds)) {
-      joined = Union(joined, command.Bounds);
-      continue;
-    }
-    if (pending) hand(joined);
-    joined = command.Bounds;
-    pending = true;
   }
-  if (pending) hand(joined);
 }
 
 // Per row, the pixels a draw may change are those its run would visit: a
 // straight square blended by alpha only between the first and last texel of
 // the row that are not clear, a turned one only within its edges. Anything
-// else counts its bounding box.
+// else counts its bounding box. The present takes what changed since the
+// copy from this record; before the first copy there is none, and the
+// present's own record takes it.
 void TCpuCompositor::RecordTouched(const TCommand& command) {
-  if (touchedSinceCopy_.All()) return;
+  TTouchedRows& touched = touchedSinceCopy_.All() ? sincePresent_.Rows() : touchedSinceCopy_;
+  if (touched.All()) return;
   const TRect& bounds = command.Bounds;
   if (command.Kind == TKind::Rect && command.Blend == TBlend::Alpha && command.Scaled) {
     const TCpuTexels& texels = *command.Scaled;
@@ -54,12 +44,12 @@ void TCpuCompositor::RecordTouched(const TCommand& command) {
       const TTouchedRows::TShape& shape = shapes_.Find(&texels, command.Scaled, [&] {
         return TTouchedRows::MakeShape(texels.First.data(), texels.Last.data(), texels.Height);
       });
-      touchedSinceCopy_.AddShape(shape, command.ScaledLeft, command.ScaledTop);
+      touched.AddShape(shape, command.ScaledLeft, command.ScaledTop);
       return;
     }
     const int32_t* first = command.Scaled->First.data() - command.ScaledTop;
     const int32_t* last = command.Scaled->Last.data() - command.ScaledTop;
-    touchedSinceCopy_.AddRows(bounds.Top, bounds.Bottom, [&](int row) {
+    touched.AddRows(bounds.Top, bounds.Bottom, [&](int row) {
       return TTouchedRows::TSpan{std::max(bounds.Left, command.ScaledLeft + first[row]),
                                  std::min(bounds.Right, command.ScaledLeft + last[row] + 1)};
     });
@@ -70,7 +60,7 @@ void TCpuCompositor::RecordTouched(const TCommand& command) {
     if (NotedAlready(bounds, t.Edges)) return;
     TEdgeRows edges[3];
     for (int i = 0; i < 3; ++i) edges[i] = TEdgeRows(t.Edges[i], bounds.Top);
-    touchedSinceCopy_.AddRows(bounds.Top, bounds.Bottom, [&](int) {
+    touched.AddRows(bounds.Top, bounds.Bottom, [&](int) {
       int64_t begin = bounds.Left;
       int64_t end = bounds.Right;
       for (TEdgeRows& edge : edges) {
@@ -81,7 +71,7 @@ void TCpuCompositor::RecordTouched(const TCommand& command) {
     });
     return;
   }
-  touchedSinceCopy_.Add(bounds);
+  touched.Add(bounds);
 }
 
 void TCpuCompositor::RecordTouchedLater(bool outsideTurned) {
@@ -98,6 +88,11 @@ void TCpuCompositor::RecordTouchedLater(bool outsideTurned) {
 }
 
 bool TCpuCompositor::NotedAlready(const TRect& bounds, const TEdge* edges) {
+  // What the present's record forgot is noted again.
+  if (notedPresentResets_ != sincePresent_.Resets()) {
+    notedPresentResets_ = sincePresent_.Resets();
+    notedTriangleCount_ = 0;
+  }
   const auto same = [&](const TNotedTriangle& noted) {
     return noted.Bounds == bounds && std::equal(edges, edges + 3, noted.Edges);
   };
@@ -111,17 +106,14 @@ bool TCpuCompositor::NotedAlready(const TRect& bounds, const TEdge* edges) {
   return false;
 }
 
-void TCpuCompositor::CountDamage() {
-  for (const TUncounted& change : uncounted_) {
-    if (change.SinceCopyToo) sinceCopy_.Add(change.Rect);
-    sincePresent_.Add(change.Rect);
-  }
-  uncounted_.clear();
-}
-
 TDamageRegion& TCpuCompositor::PresentDamage() {
   Commit();
-  CountDamage();
+  // Asked before the flush, the triangles its bands would note are noted
+  // here instead.
+  RecordTouchedLater(false);
+  // Since the copy, changes are noted once, for the restore; a present
+  // takes them from there (again, should two presents follow one copy).
+  if (!touchedSinceCopy_.All()) sincePresent_.Rows().AddFrom(touchedSinceCopy_, TRect{0, 0, width_, height_});
   return sincePresent_;
 }
 
@@ -140,22 +132,22 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   // Work already counted as a change stays: it runs, and the copy covers it.
   std::erase_if(commands_, [&](const TCommand& c) { return !c.Counted && Intersect(c.Bounds, to) == c.Bounds; });
   Commit();
-  CountDamage();
   const TCopyKey key{source, sourceId, sourceVersion, sourceWidth, sourceHeight, sourceRect, x, y};
   // What the draws before the copy may change is restored by it.
   RecordTouchedLater(false);
   const size_t firstSpan = copySpans_.size();
-  if (sourceId != 0 && key == lastCopy_ && !sinceCopy_.All() && !touchedSinceCopy_.All()) {
-    // The present is sent rectangles; the copy restores only the pixels the
-    // draws since the last copy may have changed.
-    for (const TRect& changed : sinceCopy_.Rects()) uncounted_.push_back(TUncounted{Intersect(changed, to), false});
+  // The next present shows what the draws since the last copy changed,
+  // restored by this copy or not.
+  if (!touchedSinceCopy_.All()) sincePresent_.Rows().AddFrom(touchedSinceCopy_, TRect{0, 0, width_, height_});
+  if (sourceId != 0 && key == lastCopy_ && !touchedSinceCopy_.All()) {
+    // The copy restores only the pixels the draws since the last copy may
+    // have changed.
     touchedSinceCopy_.Collect(to, copySpans_);
   } else {
-    uncounted_.push_back(TUncounted{to, false});
+    sincePresent_.Add(to);
     for (int row = to.Top; row < to.Bottom; ++row) copySpans_.push_back(TTouchedRows::TRowSpan{row, to.Left, to.Right});
   }
   lastCopy_ = sourceId != 0 ? key : TCopyKey{};
-  sinceCopy_.Reset();
   touchedSinceCopy_.Reset();
   notedTriangleCount_ = 0;
   if (copySpans_.size() == firstSpan) return true;
@@ -211,6 +203,6 @@ void TCpuCompositor::RunCopy(const TCommand& command, int top, int bottom) {
         __builtin_prefetch(dst + at, 1);
       }
     }
-    copy_(MutableRow(span->Row) + span->Left, from(*span), span->Right - span->Left);
+    CopySpanMasked(MutableRow(span->Row) + span->Left, from(*span), span->Right - span->Left);
   }
 }

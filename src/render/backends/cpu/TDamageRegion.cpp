@@ -1,16 +1,15 @@
 #include "render/backends/cpu/TDamageRegion.h"
 
-#include "render/backends/cpu/CpuRects.h"
-
 #include <algorithm>
 #include <cstdint>
+#include <span>
+
+#include "render/backends/cpu/CpuRects.h"
 
 namespace {
 
-// More rectangles than this cost more to walk than the pixels they spare: a
-// change then joins the rectangle it grows least, and past twice as many
-// (pieces left by cutting) the damage becomes their bounding box.
-constexpr size_t MaxRects = 128;
+using TSpan = TTouchedRows::TSpan;
+
 // Two rectangles are joined when their bounding box adds no more than an
 // eighth to the area they cover together.
 constexpr int64_t JoinSlackNumerator = 9;
@@ -20,17 +19,55 @@ int64_t Area(const TRect& r) {
   return r.Right > r.Left && r.Bottom > r.Top ? int64_t(r.Right - r.Left) * int64_t(r.Bottom - r.Top) : 0;
 }
 
-// The parts of `from` outside `cut`, appended to `out`.
-void Subtract(const TRect& from, const TRect& cut, std::vector<TRect>& out) {
-  const TRect meet = Intersect(from, cut);
-  if (Area(meet) == 0) {
-    out.push_back(from);
-    return;
+using TSendCost = TDamageRegion::TSendCost;
+
+// Neighbouring columns of a band `rows` high are sent as one rectangle when
+// the gap between them costs less than a rectangle and its rows.
+bool Bridged(int32_t gap, int rows, const TSendCost& cost) {
+  return int64_t(gap) * rows < cost.Rect + cost.Row * rows;
+}
+
+// What sending the columns of a band `rows` high costs beyond the price of
+// its rectangles, and how many rectangles it takes.
+struct TBandCost {
+  int64_t Cost = 0;
+  int64_t Rects = 0;
+};
+
+TBandCost CostOf(const std::vector<TSpan>& columns, int rows, const TSendCost& cost) {
+  TBandCost band;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    band.Cost += int64_t(columns[i].Right - columns[i].Left) * rows;
+    if (i > 0 && Bridged(columns[i].Left - columns[i - 1].Right, rows, cost)) {
+      band.Cost += int64_t(columns[i].Left - columns[i - 1].Right) * rows;
+    } else {
+      band.Cost += cost.Row * rows;
+      ++band.Rects;
+    }
   }
-  if (from.Top < meet.Top) out.push_back(TRect{from.Left, from.Top, from.Right, meet.Top});
-  if (meet.Bottom < from.Bottom) out.push_back(TRect{from.Left, meet.Bottom, from.Right, from.Bottom});
-  if (from.Left < meet.Left) out.push_back(TRect{from.Left, meet.Top, meet.Left, meet.Bottom});
-  if (meet.Right < from.Right) out.push_back(TRect{meet.Right, meet.Top, from.Right, meet.Bottom});
+  return band;
+}
+
+// The columns of `a` and `b`, each left to right, as one list left to right
+// with those that meet made one.
+void JoinColumns(const std::vector<TSpan>& a, std::span<const TSpan> b, std::vector<TSpan>& out) {
+  out.clear();
+  size_t i = 0, j = 0;
+  while (i < a.size() || j < b.size()) {
+    const TSpan next = j == b.size() || (i < a.size() && a[i].Left <= b[j].Left) ? a[i++] : b[j++];
+    if (!out.empty() && next.Left <= out.back().Right) {
+      out.back().Right = std::max(out.back().Right, next.Right);
+    } else {
+      out.push_back(next);
+    }
+  }
+}
+
+// What sending a group's spans row by row would cost, rectangles aside.
+int64_t SpansCost(std::span<const TSpan> spans, int rows, const TSendCost& cost) {
+  int64_t pixels = 0;
+  for (const TSpan& span : spans) pixels += span.Right - span.Left + cost.Row;
+  return pixels * rows;
 }
 
 }  // namespace
@@ -45,70 +82,63 @@ bool TDamageRegion::WorthJoining(const TRect& a, const TRect& b) {
 }
 
 void TDamageRegion::Resize(int width, int height) {
-  width_ = std::max(width, 0);
-  height_ = std::max(height, 0);
-  rects_.clear();
-  all_ = true;
+  rows_.Resize(width, height);
+  ++resets_;
 }
-
-void TDamageRegion::Add(const TRect& rect) {
-  if (all_) return;
-  TRect added = Intersect(rect, TRect{0, 0, width_, height_});
-  if (Area(added) == 0) return;
-  for (;;) {
-    // Joining can make the rectangle reach others worth joining in turn.
-    for (size_t i = 0; i < rects_.size();) {
-      if (WorthJoining(rects_[i], added)) {
-        added = Union(rects_[i], added);
-        rects_.erase(rects_.begin() + static_cast<std::ptrdiff_t>(i));
-        i = 0;
-      } else {
-        ++i;
-      }
-    }
-    if (rects_.size() < MaxRects) break;
-    size_t closest = 0;
-    int64_t leastGrowth = INT64_MAX;
-    for (size_t i = 0; i < rects_.size(); ++i) {
-      const int64_t growth = Area(Union(rects_[i], added)) - Area(rects_[i]);
-      if (growth < leastGrowth) {
-        leastGrowth = growth;
-        closest = i;
-      }
-    }
-    added = Union(rects_[closest], added);
-    rects_.erase(rects_.begin() + static_cast<std::ptrdiff_t>(closest));
-  }
-  pieces_.assign(1, added);
-  for (const TRect& kept : rects_) {
-    // Most kept rectangles lie apart from every piece, which then stay as
-    // they are.
-    const bool cuts = std::any_of(pieces_.begin(), pieces_.end(),
-                                  [&](const TRect& piece) { return Area(Intersect(piece, kept)) != 0; });
-    if (!cuts) continue;
-    next_.clear();
-    for (const TRect& piece : pieces_) Subtract(piece, kept, next_);
-    pieces_.swap(next_);
-    if (pieces_.empty()) return;
-  }
-  rects_.insert(rects_.end(), pieces_.begin(), pieces_.end());
-  if (rects_.size() > 2 * MaxRects) {
-    TRect box = rects_.front();
-    for (const TRect& r : rects_) box = Union(box, r);
-    rects_.assign(1, box);
-  }
-}
-
-void TDamageRegion::AddAll() { all_ = true; }
 
 void TDamageRegion::Reset() {
-  rects_.clear();
-  all_ = false;
+  rows_.Reset();
+  ++resets_;
 }
 
-const std::vector<TRect>& TDamageRegion::Rects() {
-  if (!all_) return rects_;
-  whole_.clear();
-  if (width_ > 0 && height_ > 0) whole_.push_back(TRect{0, 0, width_, height_});
-  return whole_;
+const std::vector<TRect>& TDamageRegion::Rects(const TSendCost& cost) {
+  rects_.clear();
+  open_.clear();
+  const int height = rows_.Height();
+  if (rows_.All()) {
+    if (rows_.Width() > 0 && height > 0) rects_.push_back(TRect{0, 0, rows_.Width(), height});
+    return rects_;
+  }
+  // Walked top to bottom, a group joins the band above while what the band
+  // would then cost beyond its rows' own spans stays within the price of
+  // its rectangles: on a round patch bands grow tall where the outline runs
+  // steeply and short where it turns, each wasting about what a rectangle
+  // costs; where bubbles crowd, their gaps are bridged and bands grow wide.
+  int bandTop = 0, bandBottom = 0;
+  int64_t spansCost = 0;
+  for (int group = rows_.FirstGroup(); group < rows_.EndGroup(); ++group) {
+    const std::span<const TSpan> spans = rows_.GroupSpans(group);
+    const int top = group * TTouchedRows::GroupRows;
+    const int bottom = std::min(top + TTouchedRows::GroupRows, height);
+    const int64_t added = SpansCost(spans, bottom - top, cost);
+    if (!open_.empty()) {
+      JoinColumns(open_, spans, joined_);
+      const TBandCost band = CostOf(joined_, bottom - bandTop, cost);
+      if (band.Cost - (spansCost + added) <= cost.Rect * band.Rects) {
+        open_.swap(joined_);
+        bandBottom = bottom;
+        spansCost += added;
+        continue;
+      }
+      CloseBand(bandTop, bandBottom, cost);
+    }
+    open_.assign(spans.begin(), spans.end());
+    bandTop = top;
+    bandBottom = bottom;
+    spansCost = added;
+  }
+  CloseBand(bandTop, bandBottom, cost);
+  return rects_;
+}
+
+void TDamageRegion::CloseBand(int top, int bottom, const TSendCost& cost) {
+  const int rows = bottom - top;
+  for (size_t i = 0; i < open_.size(); ++i) {
+    if (i > 0 && Bridged(open_[i].Left - open_[i - 1].Right, rows, cost)) {
+      rects_.back().Right = open_[i].Right;
+    } else {
+      rects_.push_back(TRect{open_[i].Left, top, open_[i].Right, bottom});
+    }
+  }
+  open_.clear();
 }

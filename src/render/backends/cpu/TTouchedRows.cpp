@@ -111,3 +111,21 @@ void TTouchedRows::Collect(const TRect& within, std::vector<TRowSpan>& out) cons
     }
   }
 }
+
+void TTouchedRows::AddFrom(const TTouchedRows& other, const TRect& within) {
+  if (all_) return;
+  if (other.all_) {
+    Add(within);
+    return;
+  }
+  const int left = std::max(within.Left, 0);
+  const int right = std::min(within.Right, width_);
+  const int top = std::max(other.top_, std::max(within.Top, 0) / GroupRows);
+  const int bottom = std::min(other.bottom_, (std::min(within.Bottom, height_) + GroupRows - 1) / GroupRows);
+  for (int group = top; group < bottom; ++group) {
+    for (const TSpan& span : other.GroupSpans(group)) {
+      const TSpan cut{std::max(span.Left, left), std::min(span.Right, right)};
+      if (cut.Left < cut.Right) AddToGroup(group, cut);
+    }
+  }
+}

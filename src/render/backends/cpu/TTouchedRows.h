@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "render/D3DTypes.h"
@@ -76,6 +77,23 @@ class TTouchedRows {
   // Appends the changed spans within `within`, rows top to bottom, left to
   // right; the whole of it while everything counts as changed.
   void Collect(const TRect& within, std::vector<TRowSpan>& out) const;
+
+  // The groups that may hold spans are [FirstGroup(), EndGroup()); a group
+  // g covers rows [g * GroupRows, (g + 1) * GroupRows) within the surface.
+  // Meaningless while everything counts as changed.
+  bool Empty() const { return !all_ && top_ == bottom_; }
+  int FirstGroup() const { return top_; }
+  int EndGroup() const { return bottom_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // A group's spans, left to right, apart from one another.
+  std::span<const TSpan> GroupSpans(int group) const {
+    return {spans_.data() + static_cast<size_t>(group) * MaxSpans, counts_[static_cast<size_t>(group)]};
+  }
+  // Adds the spans of `other` (of the same size) within the columns of
+  // `within`, in the groups its rows reach: whole groups, so rows of a group
+  // that `within` leaves out may come along.
+  void AddFrom(const TTouchedRows& other, const TRect& within);
 
  private:
   // Spans a group keeps apart; more rarely pay for themselves.

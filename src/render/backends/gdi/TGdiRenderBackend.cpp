@@ -14,6 +14,10 @@ constexpr uint32_t TexelFormat = 1;
 // Frames between two presents of the whole surface, which mend anything the
 // window lost without telling us (one a second at the frame rate).
 constexpr int FullPresentFrames = 25;
+// Each changed rectangle is a call of its own into the system, which costs
+// about as much as copying a few thousand pixels, and each of its rows
+// starts somewhere new in memory.
+constexpr TDamageRegion::TSendCost GdiSendCost{2048, 128};
 
 BITMAPINFO BackSurfaceInfo(int width, int height) {
   BITMAPINFO info{};
@@ -67,6 +71,7 @@ void TGdiRenderBackend::ReleaseTarget() {
 bool TGdiRenderBackend::Present(const TRect& dest, bool) {
   if (!hasTarget_ || !window_) return false;
   compositor_.Flush();
+  TDamageRegion& damage = compositor_.PresentDamage();
   HWND window = static_cast<HWND>(window_->Window);
   HDC dc = GetDC(window);
   if (!dc) return false;
@@ -89,7 +94,7 @@ bool TGdiRenderBackend::Present(const TRect& dest, bool) {
     // SetDIBitsToDevice counts source rows from the bottom of the image
     // even for a top-down bitmap: handing it the band's rows alone keeps
     // the arithmetic plain.
-    for (const TRect& changed : compositor_.PresentDamage().Rects()) {
+    for (const TRect& changed : damage.Rects(GdiSendCost)) {
       const int left = std::max(changed.Left, 0);
       const int top = std::max(changed.Top, 0);
       const int right = std::min(changed.Right, width);
@@ -103,7 +108,7 @@ bool TGdiRenderBackend::Present(const TRect& dest, bool) {
       ++lastRects_;
     }
   }
-  compositor_.PresentDamage().Reset();
+  damage.Reset();
   ReleaseDC(window, dc);
   return shown;
 }

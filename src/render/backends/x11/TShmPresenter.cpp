@@ -9,6 +9,8 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #include "platform/x11/XRequestsAccepted.h"
 
@@ -17,6 +19,8 @@ namespace {
 constexpr unsigned long RedMask = 0x00FF0000;
 constexpr unsigned long GreenMask = 0x0000FF00;
 constexpr unsigned long BlueMask = 0x000000FF;
+// A SetClipRectangles request before its rectangles.
+constexpr long ClipRequestBytes = 12;
 
 // A server reached through a local socket shares this machine's memory; one
 // across the network might even accept a segment number that means another
@@ -43,6 +47,9 @@ struct TShmPresenter::TImpl {
   // The last image shown, and whether the server may still be reading it.
   unsigned long LastShown = 0;
   bool Reading = false;
+  // Whether the GC clips to rectangles, and room to hand them over.
+  bool Clipped = false;
+  std::vector<XRectangle> ClipRects;
 
   ~TImpl() {
     DropImage();
@@ -167,14 +174,34 @@ void TShmPresenter::WaitUntilRead() { impl_->WaitUntilRead(); }
 
 bool TShmPresenter::Show(const SDL_Rect* rects, int count) {
   if (!impl_->Surface) return false;
-  for (int i = 0; i < count; ++i) {
-    const SDL_Rect& rect = rects[i];
-    // Only the last one asks to be told when it is read: the server reads
-    // them in order.
-    XShmPutImage(impl_->Dpy, impl_->Target, impl_->Gc, impl_->Image, rect.x, rect.y, rect.x, rect.y,
-                 static_cast<unsigned>(rect.w), static_cast<unsigned>(rect.h), i == count - 1 ? True : False);
+  if (count <= 0) return true;
+  // Every request costs the server a fixed price, each box of a clip far
+  // less: the rectangles clip one put of their bounding box. Past what one
+  // request can carry, the box is sent whole: the image holds the frame
+  // there too.
+  int left = rects[0].x, top = rects[0].y, right = left + rects[0].w, bottom = top + rects[0].h;
+  for (int i = 1; i < count; ++i) {
+    left = std::min(left, rects[i].x);
+    top = std::min(top, rects[i].y);
+    right = std::max(right, rects[i].x + rects[i].w);
+    bottom = std::max(bottom, rects[i].y + rects[i].h);
   }
-  if (count == 0) return true;
+  const long clipRoom = (XMaxRequestSize(impl_->Dpy) * 4 - ClipRequestBytes) / static_cast<long>(sizeof(uint32_t) * 2);
+  if (count > 1 && count <= clipRoom) {
+    impl_->ClipRects.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      impl_->ClipRects[static_cast<size_t>(i)] =
+          XRectangle{static_cast<short>(rects[i].x), static_cast<short>(rects[i].y),
+                     static_cast<unsigned short>(rects[i].w), static_cast<unsigned short>(rects[i].h)};
+    }
+    XSetClipRectangles(impl_->Dpy, impl_->Gc, 0, 0, impl_->ClipRects.data(), count, Unsorted);
+    impl_->Clipped = true;
+  } else if (impl_->Clipped) {
+    XSetClipMask(impl_->Dpy, impl_->Gc, None);
+    impl_->Clipped = false;
+  }
+  XShmPutImage(impl_->Dpy, impl_->Target, impl_->Gc, impl_->Image, left, top, left, top,
+               static_cast<unsigned>(right - left), static_cast<unsigned>(bottom - top), True);
   impl_->LastShown = NextRequest(impl_->Dpy) - 1;
   impl_->Reading = true;
   XFlush(impl_->Dpy);

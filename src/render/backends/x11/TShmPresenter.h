@@ -1,6 +1,7 @@
 #pragma once
 #include <SDL.h>
 
+#include <cstdint>
 #include <memory>
 
 // Shows frames in an X11 window through an image in memory shared with the
@@ -12,6 +13,15 @@
 // the server may still read it holds through WaitUntilRead.
 class TShmPresenter {
  public:
+  // What a rectangle handed to Show costs the X server beyond its pixels,
+  // said in pixels copied: each rectangle, and each of its rows. The
+  // rectangles only clip a single put of their bounding box, which the
+  // server copies box by box and row by row; a row that starts somewhere
+  // new costs about as much as copying another RowPixels (measured under
+  // Xvfb: about 25 ns against 0.2 ns a pixel).
+  static constexpr int64_t RectPixels = 128;
+  static constexpr int64_t RowPixels = 128;
+
   // Null when the window is not an X11 one or the server cannot share memory
   // with this process (another machine's display, no MIT-SHM).
   static std::unique_ptr<TShmPresenter> Open(SDL_Window* window);
@@ -27,7 +37,9 @@ class TShmPresenter {
   SDL_Surface* Surface(int width, int height);
   // Returns once the server has read every image shown so far.
   void WaitUntilRead();
-  // Sends those parts of the surface to the window, without waiting.
+  // Sends those parts of the surface to the window, without waiting. The
+  // rectangles may overlap; parts of the surface between them may be sent
+  // too.
   bool Show(const SDL_Rect* rects, int count);
 
  private:
