@@ -203,6 +203,6 @@ void TCpuCompositor::RunCopy(const TCommand& command, int top, int bottom) {
         __builtin_prefetch(dst + at, 1);
       }
     }
-    CopySpanMasked(MutableRow(span->Row) + span->Left, from(*span), span->Right - span->Left);
+    copy_(MutableRow(span->Row) + span->Left, from(*span), span->Right - span->Left);
   }
 }
