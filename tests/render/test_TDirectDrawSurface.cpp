@@ -91,6 +91,32 @@ TEST(TDirectDrawSurface, PicturesAreCopiedAndStretched) {
   EXPECT_THROW(surface.StretchPicture(palette, 4, 4, TRect{0, 0, 5, 1}), EDirectDrawSurfaceError);
 }
 
+// 24-bit rows are read a few pixels at a time: every pixel of a row, from
+// any column on, must come out as its own colour.
+TEST(TDirectDrawSurface, EveryPixelOfATrueColourRowKeepsItsColourWhereverTheRowStarts) {
+  TDIB dib;
+  dib.SetSize(13, 2, 24);
+  for (int32_t y = 0; y < 2; ++y) {
+    for (int32_t x = 0; x < 13; ++x) {
+      const uint32_t n = uint32_t(y * 13 + x);
+      dib.SetColor(x, y, (n * 3 + 1) << 16 | (n * 5 + 2) << 8 | (n * 7 + 3));
+    }
+  }
+  TDirectDrawSurface surface;
+  surface.CopyPicture(dib);
+  for (int32_t y = 0; y < 2; ++y) {
+    for (int32_t x = 0; x < 13; ++x) EXPECT_EQ(surface.Pixel(x, y), dib.GetColor(x, y) & 0xFFFFFF) << x << "," << y;
+  }
+  for (int32_t left = 1; left < 4; ++left) {
+    surface.StretchPicture(dib, 0, 0, TRect{left, 0, 13, 2});
+    for (int32_t y = 0; y < 2; ++y) {
+      for (int32_t x = 0; x < 13 - left; ++x) {
+        EXPECT_EQ(surface.Pixel(x, y), dib.GetColor(x + left, y) & 0xFFFFFF) << "from " << left << ": " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(TDirectDrawSurface, PicturesOfTheSurfacesOwnSizeReuseItsMemoryAndOverwriteEveryPixel) {
   TDIB dib;
   dib.SetSize(5, 3, 24);
