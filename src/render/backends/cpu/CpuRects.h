@@ -1,5 +1,6 @@
 #pragma once
 #include <algorithm>
+#include <cstdint>
 
 #include "render/D3DTypes.h"
 
@@ -21,4 +22,21 @@ inline bool Empty(const TRect& r) { return r.Right <= r.Left || r.Bottom <= r.To
 inline TRect Union(const TRect& a, const TRect& b) {
   return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
                std::max(a.Bottom, b.Bottom)};
+}
+
+inline int64_t Area(const TRect& r) {
+  return r.Right > r.Left && r.Bottom > r.Top ? int64_t(r.Right - r.Left) * int64_t(r.Bottom - r.Top) : 0;
+}
+
+// Whether the bounding box of a and b adds so little to what they cover
+// (no more than an eighth) that one rectangle serves better than two.
+inline bool WorthJoining(const TRect& a, const TRect& b) {
+  constexpr int64_t SlackNumerator = 9;
+  constexpr int64_t SlackDenominator = 8;
+  const int64_t apart = Area(a) + Area(b);
+  const int64_t bound = Area(Union(a, b));
+  // What they cover together is at most both areas: rectangles far apart,
+  // most of those compared, are turned away before their overlap is sought.
+  if (bound * SlackDenominator > apart * SlackNumerator) return false;
+  return bound * SlackDenominator <= (apart - Area(Intersect(a, b))) * SlackNumerator;
 }

@@ -137,8 +137,8 @@ void WalkBlendSpanSse2(uint32_t* dst, const TCpuTiledTexels& texels, const TWalk
 void WalkBlendSpanAvx2(uint32_t* dst, const TCpuTiledTexels& texels, const TWalkSteps& steps,
                        const TTexelWalk& start, int count, uint32_t tint);
 
-// Copies pixels with the top byte cleared, as every back-surface pixel has it.
 using TCopySpanFn = void (*)(uint32_t* dst, const uint32_t* src, int count);
 TCopySpanFn CopySpanFunction(TSpanKernel kernel);
+// Copies pixels with the top byte cleared, as every back-surface pixel has it.
 void CopySpanMasked(uint32_t* dst, const uint32_t* src, int count);
 void CopySpanMaskedAvx2(uint32_t* dst, const uint32_t* src, int count);

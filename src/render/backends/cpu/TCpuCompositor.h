@@ -194,6 +194,8 @@ class TCpuCompositor {
   // Notes in touchedSinceCopy_ (before the first copy: in sincePresent_)
   // the pixels a command may change, row by row.
   void RecordTouched(const TCommand& command);
+  // Adds what changed since the copy to what the next present sends.
+  void PresentTouchedSinceCopy();
   // Notes what the commands left for later may change; with
   // `outsideTurned`, only those the turned bubbles' bands do not note.
   void RecordTouchedLater(bool outsideTurned);

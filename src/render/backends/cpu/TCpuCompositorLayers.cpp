@@ -20,7 +20,7 @@ void TCpuCompositor::GroupLayers() {
     if (layer(commands_[i])) {
       TRect joined = commands_[i].Bounds;
       for (; end < commands_.size() && end - i < size_t(MaxLayers) && layer(commands_[end]) &&
-             TDamageRegion::WorthJoining(joined, commands_[end].Bounds);
+             WorthJoining(joined, commands_[end].Bounds);
            ++end) {
         joined = Union(joined, commands_[end].Bounds);
       }

@@ -106,6 +106,11 @@ bool TCpuCompositor::NotedAlready(const TRect& bounds, const TEdge* edges) {
   return false;
 }
 
+void TCpuCompositor::PresentTouchedSinceCopy() {
+  // Before the first copy the changes went to the present's record itself.
+  if (!touchedSinceCopy_.All()) sincePresent_.Rows().AddFrom(touchedSinceCopy_, TRect{0, 0, width_, height_});
+}
+
 TDamageRegion& TCpuCompositor::PresentDamage() {
   Commit();
   // Asked before the flush, the triangles its bands would note are noted
@@ -113,7 +118,7 @@ TDamageRegion& TCpuCompositor::PresentDamage() {
   RecordTouchedLater(false);
   // Since the copy, changes are noted once, for the restore; a present
   // takes them from there (again, should two presents follow one copy).
-  if (!touchedSinceCopy_.All()) sincePresent_.Rows().AddFrom(touchedSinceCopy_, TRect{0, 0, width_, height_});
+  PresentTouchedSinceCopy();
   return sincePresent_;
 }
 
@@ -138,7 +143,7 @@ bool TCpuCompositor::Copy(const uint32_t* source, int sourceWidth, int sourceHei
   const size_t firstSpan = copySpans_.size();
   // The next present shows what the draws since the last copy changed,
   // restored by this copy or not.
-  if (!touchedSinceCopy_.All()) sincePresent_.Rows().AddFrom(touchedSinceCopy_, TRect{0, 0, width_, height_});
+  PresentTouchedSinceCopy();
   if (sourceId != 0 && key == lastCopy_ && !touchedSinceCopy_.All()) {
     // The copy restores only the pixels the draws since the last copy may
     // have changed.

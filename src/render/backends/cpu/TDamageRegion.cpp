@@ -4,20 +4,9 @@
 #include <cstdint>
 #include <span>
 
-#include "render/backends/cpu/CpuRects.h"
-
 namespace {
 
 using TSpan = TTouchedRows::TSpan;
-
-// Two rectangles are joined when their bounding box adds no more than an
-// eighth to the area they cover together.
-constexpr int64_t JoinSlackNumerator = 9;
-constexpr int64_t JoinSlackDenominator = 8;
-
-int64_t Area(const TRect& r) {
-  return r.Right > r.Left && r.Bottom > r.Top ? int64_t(r.Right - r.Left) * int64_t(r.Bottom - r.Top) : 0;
-}
 
 using TSendCost = TDamageRegion::TSendCost;
 
@@ -71,15 +60,6 @@ int64_t SpansCost(std::span<const TSpan> spans, int rows, const TSendCost& cost)
 }
 
 }  // namespace
-
-bool TDamageRegion::WorthJoining(const TRect& a, const TRect& b) {
-  const int64_t apart = Area(a) + Area(b);
-  const int64_t bound = Area(Union(a, b));
-  // What they cover together is at most both areas: rectangles far apart,
-  // most of those compared, are turned away before their overlap is sought.
-  if (bound * JoinSlackDenominator > apart * JoinSlackNumerator) return false;
-  return bound * JoinSlackDenominator <= (apart - Area(Intersect(a, b))) * JoinSlackNumerator;
-}
 
 void TDamageRegion::Resize(int width, int height) {
   rows_.Resize(width, height);

@@ -39,10 +39,6 @@ class TDamageRegion {
   // spans alone passes the price of its rectangles.
   const std::vector<TRect>& Rects(const TSendCost& cost);
 
-  // Whether the bounding box of a and b adds so little to what they cover
-  // that one rectangle serves better than two.
-  static bool WorthJoining(const TRect& a, const TRect& b);
-
  private:
   // Sends the band open_ holds, rows [top, bottom), to rects_.
   void CloseBand(int top, int bottom, const TSendCost& cost);
