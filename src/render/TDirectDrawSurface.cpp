@@ -30,6 +30,9 @@ int32_t NearestSource(int32_t dest, int32_t destLength, int32_t sourceLength) {
   return static_cast<int32_t>(((2 * int64_t{dest} + 1) * sourceLength) / (2 * int64_t{destLength}));
 }
 
+// The colour bytes at `bits`, blue first, as 0x00RRGGBB.
+uint32_t ColourAt(const uint8_t* bits) { return bits[0] | (uint32_t{bits[1]} << 8) | (uint32_t{bits[2]} << 16); }
+
 // `count` pixels of a DIB row from `left` on, as 0x00RRGGBB, quickly for the
 // 24- and 32-bit layouts the pictures use and through the DIB's own colour
 // reading otherwise.
@@ -50,12 +53,12 @@ void ReadDIBRow(const TDIB& dib, int32_t y, int32_t left, int32_t count, uint32_
       out[x + 3] = words[2] >> 8;
     }
     for (; x < count; ++x, bits += 3) {
-      out[x] = bits[0] | (uint32_t{bits[1]} << 8) | (uint32_t{bits[2]} << 16);
+      out[x] = ColourAt(bits);
     }
   } else if (dib.BitCount() == 32 && standardMasks) {
     const uint8_t* bits = dib.ScanLine(y) + 4 * static_cast<size_t>(left);
     for (int32_t x = 0; x < count; ++x, bits += 4) {
-      out[x] = bits[0] | (uint32_t{bits[1]} << 8) | (uint32_t{bits[2]} << 16);
+      out[x] = ColourAt(bits);
     }
   } else {
     for (int32_t x = 0; x < count; ++x) out[x] = dib.GetColor(left + x, y) & 0xFFFFFF;
