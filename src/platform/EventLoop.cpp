@@ -256,11 +256,11 @@ bool TEventLoop::RunReady()
     return ranAny;
 }
 
-bool TEventLoop::SetTimer(TWindow owner, uintptr_t id, uint32_t intervalMs, TTimerProc proc)
+bool TEventLoop::SetTimer(TWindow owner, uintptr_t id, uint32_t intervalMs, TTimerProc proc, uint32_t toleranceMs)
 {
     if (!IsWindow(owner) && !(owner == 0 && proc))
         return false;
-    Timers.Set(owner, id, intervalMs, std::move(proc), MonotonicMs());
+    Timers.Set(owner, id, intervalMs, std::move(proc), MonotonicMs(), toleranceMs);
     return true;
 }
 

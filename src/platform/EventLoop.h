@@ -85,7 +85,9 @@ public:
 
     // Window timers. Without `proc` a tick is WM_TIMER (first parameter the
     // identifier) to the owner's procedure; with it, `proc` runs instead.
-    bool SetTimer(TWindow owner, uintptr_t id, uint32_t intervalMs, TTimerProc proc = {});
+    // A tick may wait up to `toleranceMs` for the loop to wake anyway (see
+    // TTimerTable).
+    bool SetTimer(TWindow owner, uintptr_t id, uint32_t intervalMs, TTimerProc proc = {}, uint32_t toleranceMs = 0);
     bool KillTimer(TWindow owner, uintptr_t id);
 
     void AddEventSource(IEventSource* source);

@@ -15,9 +15,10 @@ std::vector<TTimerTable::TEntry>::const_iterator TTimerTable::Find(TWindow owner
                         [&](const TEntry& entry) { return entry.Owner == owner && entry.Id == id; });
 }
 
-void TTimerTable::Set(TWindow owner, uintptr_t id, uint32_t intervalMs, TTimerProc proc, uint64_t now)
+void TTimerTable::Set(TWindow owner, uintptr_t id, uint32_t intervalMs, TTimerProc proc, uint64_t now,
+                      uint32_t toleranceMs)
 {
-    TEntry entry{owner, id, intervalMs, now + intervalMs, NextOrder++, std::move(proc)};
+    TEntry entry{owner, id, intervalMs, toleranceMs, now + intervalMs, NextOrder++, std::move(proc)};
     if (auto found = Find(owner, id); found != Entries.end())
         *found = std::move(entry);
     else
@@ -59,7 +60,10 @@ std::optional<TTimerTick> TTimerTable::TakeDue(uint64_t now, uint32_t fired, uin
     }
     if (!first)
         return std::nullopt;
-    first->Due = now + first->Interval;
+    // A tolerant timer that waited for a wake-up must not fall behind for it;
+    // one late by more than a period must not burst to catch up.
+    const bool keepsRhythm = first->Tolerance > 0 && first->Due + first->Interval > now;
+    first->Due = (keepsRhythm ? first->Due : now) + first->Interval;
     first->Order = NextOrder++;
     return TTimerTick{first->Owner, first->Id, first->Interval};
 }
@@ -70,7 +74,8 @@ std::optional<uint64_t> TTimerTable::TimeToNext(uint64_t now) const
     for (const auto& entry : Entries) {
         if (entry.Interval == 0)
             continue;
-        const uint64_t wait = entry.Due > now ? entry.Due - now : 0;
+        const uint64_t latest = entry.Due + entry.Tolerance;
+        const uint64_t wait = latest > now ? latest - now : 0;
         if (!next || wait < *next)
             next = wait;
     }

@@ -22,10 +22,15 @@ struct TTimerTick {
 // - an interval of 0 never fires;
 // - setting a timer that exists (same owner and identifier) replaces it and
 //   starts its count again;
-// - a stopped timer is gone at once, so nothing of it can fire afterwards.
+// - a stopped timer is gone at once, so nothing of it can fire afterwards;
+// - a timer given a tolerance may wait that long past its time for the loop
+//   to wake for something else, and then keeps its own rhythm: its next tick
+//   is counted from when it was due (from when it fired, if that too has
+//   passed already).
 class TTimerTable {
 public:
-    void Set(TWindow owner, uintptr_t id, uint32_t intervalMs, TTimerProc proc, uint64_t now);
+    void Set(TWindow owner, uintptr_t id, uint32_t intervalMs, TTimerProc proc, uint64_t now,
+             uint32_t toleranceMs = 0);
     bool Kill(TWindow owner, uintptr_t id);
     void KillAll(TWindow owner);
     bool Exists(TWindow owner, uintptr_t id) const;
@@ -40,8 +45,9 @@ public:
     // apart are brought back into step, so the loop wakes once a period for
     // them all instead of once for each.
     std::optional<TTimerTick> TakeDue(uint64_t now, uint32_t fired = 0, uint64_t woke = 0);
-    // Milliseconds until the next timer is due (0 when one is due now); none
-    // when no timer will ever fire.
+    // Milliseconds until the loop must wake for a timer: the nearest time a
+    // timer is due, or for a tolerant one the end of its tolerance (0 when
+    // that has come); none when no timer will ever fire.
     std::optional<uint64_t> TimeToNext(uint64_t now) const;
 
 private:
@@ -49,6 +55,7 @@ private:
         TWindow Owner;
         uintptr_t Id;
         uint32_t Interval;
+        uint32_t Tolerance;
         uint64_t Due;
         uint64_t Order;   // breaks ties between timers due at the same moment
         TTimerProc Proc;

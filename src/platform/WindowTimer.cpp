@@ -28,6 +28,14 @@ void TWindowTimer::SetInterval(uint32_t intervalMs)
     Update();
 }
 
+void TWindowTimer::SetTolerance(uint32_t toleranceMs)
+{
+    if (toleranceMs == ToleranceMs)
+        return;
+    ToleranceMs = toleranceMs;
+    Update();
+}
+
 void TWindowTimer::SetEnabled(bool enabled)
 {
     if (enabled == IsEnabled)
@@ -46,5 +54,5 @@ void TWindowTimer::Update()
 {
     Loop.KillTimer(Handle, TimerId);
     if (IsEnabled && IntervalMs > 0 && OnTimer)
-        Loop.SetTimer(Handle, TimerId, IntervalMs);
+        Loop.SetTimer(Handle, TimerId, IntervalMs, {}, ToleranceMs);
 }

@@ -11,7 +11,9 @@ class TEventLoop;
 // enabled with an interval of 1000 ms when made, and runs only while it is
 // enabled, has a handler and an interval above 0. Changing the interval or the
 // handler starts the count again. Switching it off, or releasing it, stops it
-// at once: no handler of it runs afterwards.
+// at once: no handler of it runs afterwards. A tolerance lets a tick wait that
+// long for the loop to wake for something else, so that timers share
+// wake-ups; the timer keeps its interval's rhythm all the same.
 class TWindowTimer {
 public:
     TWindowTimer();   // on UiLoop()
@@ -22,6 +24,7 @@ public:
 
     void SetInterval(uint32_t intervalMs);
     uint32_t Interval() const { return IntervalMs; }
+    void SetTolerance(uint32_t toleranceMs);
     void SetEnabled(bool enabled);
     bool Enabled() const { return IsEnabled; }
     void SetOnTimer(std::function<void()> handler);
@@ -35,6 +38,7 @@ private:
     TEventLoop& Loop;
     TWindow Handle;
     uint32_t IntervalMs = DefaultInterval;
+    uint32_t ToleranceMs = 0;
     bool IsEnabled = true;
     std::function<void()> OnTimer;
 };

@@ -142,6 +142,47 @@ TEST(TimerTable, TimersOfOnePeriodFallIntoStepWhileOthersKeepTheirOwn)
     EXPECT_EQ(take(150, 50, 120), 0u);
 }
 
+TEST(TimerTable, TolerantTimerRidesOnOtherWakeUpsAndKeepsItsRhythm)
+{
+    // A 40 ms frame timer and a 50 ms timer that may wait 40 ms: over two
+    // seconds the loop wakes only for the frames, and the other still fires
+    // once per 50 ms, never before its time nor more than 40 ms after it.
+    TTimerTable table;
+    table.Set(1, 1, 40, {}, 0);
+    table.Set(1, 2, 50, {}, 0, 40);
+    uint64_t now = 0;
+    int wakes = 0, frames = 0, blows = 0;
+    while (now < 2000) {
+        now += *table.TimeToNext(now);
+        ++wakes;
+        while (auto tick = table.TakeDue(now)) {
+            if (tick->Id == 1) {
+                ++frames;
+                continue;
+            }
+            ++blows;
+            const uint64_t due = 50 * static_cast<uint64_t>(blows);
+            EXPECT_GE(now, due);
+            EXPECT_LE(now, due + 40);
+        }
+    }
+    EXPECT_EQ(wakes, frames);
+    EXPECT_EQ(frames, 50);
+    EXPECT_GE(blows, 39);
+    EXPECT_LE(blows, 40);
+
+    // Alone it wakes the loop itself at the end of its tolerance; a loop
+    // later than a whole period gets one tick, not a burst.
+    TTimerTable alone;
+    alone.Set(1, 3, 50, {}, 0, 40);
+    EXPECT_EQ(alone.TimeToNext(0), 90u);
+    EXPECT_TRUE(alone.TakeDue(90));
+    EXPECT_EQ(alone.TimeToNext(90), 50u);
+    EXPECT_TRUE(alone.TakeDue(400));
+    EXPECT_FALSE(alone.TakeDue(400));
+    EXPECT_EQ(alone.TimeToNext(400), 90u);
+}
+
 TEST(TickCount, WrapsAroundAt32BitsAndDifferencesSurviveTheWrap)
 {
     TManualClock clock((uint64_t{1} << 32) - 10);
@@ -184,6 +225,21 @@ TEST_F(TimerComponent, RunsOnlyWhileEnabledWithHandlerAndInterval)
     Loop.RunReady();
     EXPECT_EQ(ticks, 1);
     Clock.Advance(1);
+    Loop.RunReady();
+    EXPECT_EQ(ticks, 2);
+}
+
+TEST_F(TimerComponent, TolerantTimerCountsFromWhenItWasDue)
+{
+    TWindowTimer timer(Loop);
+    int ticks = 0;
+    timer.SetOnTimer([&] { ++ticks; });
+    timer.SetInterval(50);
+    timer.SetTolerance(40);
+    Clock.Advance(80);   // run 30 ms late, as on another timer's wake-up
+    Loop.RunReady();
+    EXPECT_EQ(ticks, 1);
+    Clock.Advance(20);   // 100: its next time, not 50 ms after it fired
     Loop.RunReady();
     EXPECT_EQ(ticks, 2);
 }
