@@ -9,11 +9,12 @@ class TEventLoop;
 // A timer component on the user-interface loop, in the manner of a form's
 // timer: an interval in milliseconds, an enabled switch and a handler. It is
 // enabled with an interval of 1000 ms when made, and runs only while it is
-// enabled, has a handler and an interval above 0. Changing the interval or the
-// handler starts the count again. Switching it off, or releasing it, stops it
-// at once: no handler of it runs afterwards. A tolerance lets a tick wait that
-// long for the loop to wake for something else, so that timers share
-// wake-ups; the timer keeps its interval's rhythm all the same.
+// enabled, has a handler and an interval above 0. Changing the interval, the
+// tolerance or the handler starts the count again. Switching it off, or
+// releasing it, stops it at once: no handler of it runs afterwards. A
+// tolerance lets a tick wait that long for the loop to wake for something
+// else, so that timers share wake-ups; the timer keeps its interval's rhythm
+// all the same.
 class TWindowTimer {
 public:
     TWindowTimer();   // on UiLoop()
