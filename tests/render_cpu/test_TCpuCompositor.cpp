@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <utility>
 #include <vector>
@@ -377,6 +378,36 @@ TEST(TCpuCompositor, ClearsAndCopiesKeepTheirOrderAndClipping) {
   EXPECT_EQ(compositor.Row(5)[5], 0x445566u);
   EXPECT_EQ(compositor.Row(1)[1], 0x778899u);
   EXPECT_EQ(compositor.Row(2)[2], 0x445566u);
+}
+
+// The surface moves between memory of its own and the window's, before and
+// after anything is drawn, and always shows what it showed.
+TEST(TCpuCompositor, MovingBetweenMemoriesCarriesThePictureOrTheBlackOfANewSurface) {
+  constexpr int W = 8, H = 6;
+  const auto all = [](const uint32_t* pixels, uint32_t value) {
+    return std::all_of(pixels, pixels + W * H, [&](uint32_t p) { return p == value; });
+  };
+  TCpuCompositor compositor(1);
+  compositor.Resize(W, H);
+  std::vector<uint32_t> window(W * H, 0xDEADBEEF);
+  compositor.UseMemory(window.data());
+  EXPECT_EQ(compositor.Pixels(), window.data());
+  EXPECT_TRUE(all(window.data(), 0)) << "a new surface is black in the memory it moves to";
+
+  compositor.Clear(TRect{0, 0, W, H}, 0x00445566);
+  compositor.Flush();
+  compositor.UseOwnMemory();
+  EXPECT_TRUE(all(compositor.Pixels(), 0x445566)) << "the drawn picture moves back with the surface";
+  std::vector<uint32_t> other(W * H, 0xDEADBEEF);
+  compositor.UseMemory(other.data());
+  EXPECT_TRUE(all(other.data(), 0x445566));
+
+  // Resized, it is new again, wherever it goes next.
+  compositor.Resize(W, H);
+  compositor.UseMemory(window.data());
+  EXPECT_TRUE(all(window.data(), 0));
+  compositor.UseOwnMemory();
+  EXPECT_TRUE(all(compositor.Pixels(), 0));
 }
 
 TEST(TCpuCompositor, BlendingOffAndUntexturedDrawsFollowTheDiffuseRules) {

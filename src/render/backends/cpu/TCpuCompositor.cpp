@@ -72,6 +72,7 @@ void TCpuCompositor::Resize(int width, int height) {
   own_.reset(static_cast<uint32_t*>(std::calloc(std::max<size_t>(PixelCount(), 1), sizeof(uint32_t))));
   if (!own_) throw std::bad_alloc();
   base_ = own_.get();
+  blank_ = true;
   viewport_ = TRect{0, 0, width_, height_};
   lastCopy_ = TCopyKey{};
   touchedSinceCopy_.Resize(width_, height_);
@@ -81,16 +82,25 @@ void TCpuCompositor::Resize(int width, int height) {
 
 void TCpuCompositor::UseMemory(uint32_t* memory) {
   if (!memory || memory == base_) return;
-  std::copy_n(base_, PixelCount(), memory);
+  if (blank_) {
+    std::fill_n(memory, PixelCount(), 0u);
+  } else {
+    std::copy_n(base_, PixelCount(), memory);
+  }
   own_.reset();
   base_ = memory;
 }
 
 void TCpuCompositor::UseOwnMemory() {
   if (InOwnMemory()) return;
-  own_.reset(static_cast<uint32_t*>(std::malloc(std::max<size_t>(PixelCount(), 1) * sizeof(uint32_t))));
-  if (!own_) throw std::bad_alloc();
-  std::copy_n(base_, PixelCount(), own_.get());
+  if (blank_) {
+    own_.reset(static_cast<uint32_t*>(std::calloc(std::max<size_t>(PixelCount(), 1), sizeof(uint32_t))));
+    if (!own_) throw std::bad_alloc();
+  } else {
+    own_.reset(static_cast<uint32_t*>(std::malloc(std::max<size_t>(PixelCount(), 1) * sizeof(uint32_t))));
+    if (!own_) throw std::bad_alloc();
+    std::copy_n(base_, PixelCount(), own_.get());
+  }
   base_ = own_.get();
 }
 
@@ -263,6 +273,7 @@ void TCpuCompositor::Flush(const std::function<void(int top, int bottom, int wor
   RecordTouchedLater(true);
   // Waking another thread costs more than it saves on a light frame.
   const int bands = work < LightFlushPixels ? 1 : BandCount();
+  blank_ = false;
   RunBands(bands, afterBand);
   ForgetCommands();
   scaled_.FlushDone();

@@ -267,6 +267,10 @@ class TCpuCompositor {
   std::unique_ptr<uint32_t[], TFree> own_;
   // own_, or the memory UseMemory was given.
   uint32_t* base_ = nullptr;
+  // Nothing drawn since Resize: the surface is all black, and a move to other
+  // memory blacks that memory instead of reading a screenful of untouched
+  // pages, each of which the system would have to map first.
+  bool blank_ = true;
   std::vector<TCommand> commands_;
   std::vector<uint16_t> columns_;
   std::vector<TFixedVertex> fixed_;
