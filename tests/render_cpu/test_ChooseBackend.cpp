@@ -15,3 +15,26 @@ TEST(ChooseBackend, SoftwareRasterisersAreToldFromHardware) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ChooseBackend, OnlyADisplayWithoutAWayToGraphicsHardwareSparesTheProbe) {
+  TOpenGLSigns xvfb;
+  xvfb.DisplayRead = true;
+  xvfb.Glx = true;
+  EXPECT_FALSE(HardwareOpenGLPossible(xvfb));
+  TOpenGLSigns noGlx;
+  noGlx.DisplayRead = true;
+  EXPECT_FALSE(HardwareOpenGLPossible(noGlx));
+
+  // Any one of these may lead to graphics hardware, and so to the probe.
+  EXPECT_TRUE(HardwareOpenGLPossible(TOpenGLSigns{}));
+  for (bool TOpenGLSigns::*sign : {&TOpenGLSigns::DirectRendering, &TOpenGLSigns::VendorGlx,
+                                   &TOpenGLSigns::DriverNamed, &TOpenGLSigns::WindowsGpu}) {
+    TOpenGLSigns signs = xvfb;
+    signs.*sign = true;
+    EXPECT_TRUE(HardwareOpenGLPossible(signs));
+  }
+}
+
+}  // namespace

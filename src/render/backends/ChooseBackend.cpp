@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,9 @@
 #include "platform/Verbose.h"
 #include "render/backends/cpu/TCpuRenderBackend.h"
 #include "render/backends/sdl/TSdlRenderBackend.h"
+
+// Last: its macros (None, Status, ...) would rewrite the headers above.
+#include <X11/Xlib.h>
 
 extern char** environ;
 
@@ -133,7 +137,37 @@ std::string OpenGLRenderer() {
   return answer.Asked ? answer.Renderer : OpenGLRendererHere();
 }
 
+TOpenGLSigns ReadOpenGLSigns() {
+  TOpenGLSigns signs;
+  // Each of these picks a driver or a vendor library of its own.
+  for (const char* name : {"GALLIUM_DRIVER", "MESA_LOADER_DRIVER_OVERRIDE", "__GLX_VENDOR_LIBRARY_NAME",
+                           "LIBGL_ALWAYS_INDIRECT"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) signs.DriverNamed = true;
+  }
+  signs.WindowsGpu = access("/dev/dxg", F_OK) == 0;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return signs;
+  signs.DisplayRead = true;
+  int count = 0;
+  if (char** names = XListExtensions(display, &count)) {
+    const auto has = [&](const char* wanted) {
+      return std::any_of(names, names + count, [&](const char* name) { return std::strcmp(name, wanted) == 0; });
+    };
+    signs.Glx = has("GLX");
+    signs.DirectRendering = has("DRI3") || has("DRI2");
+    signs.VendorGlx = has("NV-GLX");
+    XFreeExtensionList(names);
+  }
+  XCloseDisplay(display);
+  return signs;
+}
+
 }  // namespace
+
+bool HardwareOpenGLPossible(const TOpenGLSigns& signs) {
+  return !signs.DisplayRead || signs.DirectRendering || signs.VendorGlx || signs.DriverNamed || signs.WindowsGpu;
+}
 
 bool OpenGLProbeAsked() {
   const char* value = std::getenv(ProbeVariable);
@@ -162,10 +196,19 @@ std::unique_ptr<IRenderBackend> ChooseRenderBackend() {
     if (verbose) std::cerr << "tessaly renderer: SDL's renderer \"" << named << "\" (SDL_RENDER_DRIVER)\n";
     return std::make_unique<TSdlRenderBackend>();
   }
-  const std::string renderer = OpenGLRenderer();
-  if (!renderer.empty() && !IsSoftwareOpenGL(renderer)) {
-    if (verbose) std::cerr << "tessaly renderer: SDL's OpenGL renderer on " << renderer << "\n";
-    return std::make_unique<TSdlRenderBackend>();
+  // Asking costs a copy of the program loading an OpenGL driver, most of the
+  // start-up time on a machine that has only a software one; the display
+  // often shows without it that this is all there can be.
+  const TOpenGLSigns signs = ReadOpenGLSigns();
+  std::string renderer;
+  if (HardwareOpenGLPossible(signs)) {
+    renderer = OpenGLRenderer();
+    if (!renderer.empty() && !IsSoftwareOpenGL(renderer)) {
+      if (verbose) std::cerr << "tessaly renderer: SDL's OpenGL renderer on " << renderer << "\n";
+      return std::make_unique<TSdlRenderBackend>();
+    }
+  } else if (signs.Glx) {
+    renderer = "a rasteriser on the processor, as the display offers no direct rendering";
   }
   auto backend = std::make_unique<TCpuRenderBackend>();
   // The window it draws into then needs no OpenGL either.
