@@ -8,9 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
