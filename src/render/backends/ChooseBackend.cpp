@@ -148,9 +148,9 @@ TOpenGLSigns ReadOpenGLSigns() {
   signs.WindowsGpu = access("/dev/dxg", F_OK) == 0;
   Display* display = XOpenDisplay(nullptr);
   if (!display) return signs;
-  signs.DisplayRead = true;
   int count = 0;
   if (char** names = XListExtensions(display, &count)) {
+    signs.DisplayRead = true;
     const auto has = [&](const char* wanted) {
       return std::any_of(names, names + count, [&](const char* name) { return std::strcmp(name, wanted) == 0; });
     };
