@@ -69,9 +69,7 @@ void TCpuCompositor::Resize(int width, int height) {
   ForgetCommands();
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
-  own_.reset(static_cast<uint32_t*>(std::calloc(std::max<size_t>(PixelCount(), 1), sizeof(uint32_t))));
-  if (!own_) throw std::bad_alloc();
-  base_ = own_.get();
+  TakeOwnMemory(true);
   blank_ = true;
   viewport_ = TRect{0, 0, width_, height_};
   lastCopy_ = TCopyKey{};
@@ -93,14 +91,16 @@ void TCpuCompositor::UseMemory(uint32_t* memory) {
 
 void TCpuCompositor::UseOwnMemory() {
   if (InOwnMemory()) return;
-  if (blank_) {
-    own_.reset(static_cast<uint32_t*>(std::calloc(std::max<size_t>(PixelCount(), 1), sizeof(uint32_t))));
-    if (!own_) throw std::bad_alloc();
-  } else {
-    own_.reset(static_cast<uint32_t*>(std::malloc(std::max<size_t>(PixelCount(), 1) * sizeof(uint32_t))));
-    if (!own_) throw std::bad_alloc();
-    std::copy_n(base_, PixelCount(), own_.get());
-  }
+  const uint32_t* shown = base_;
+  TakeOwnMemory(blank_);
+  if (!blank_) std::copy_n(shown, PixelCount(), base_);
+}
+
+void TCpuCompositor::TakeOwnMemory(bool black) {
+  const size_t count = std::max<size_t>(PixelCount(), 1);
+  own_.reset(static_cast<uint32_t*>(black ? std::calloc(count, sizeof(uint32_t))
+                                          : std::malloc(count * sizeof(uint32_t))));
+  if (!own_) throw std::bad_alloc();
   base_ = own_.get();
 }
 

@@ -265,6 +265,8 @@ class TCpuCompositor {
     void operator()(uint32_t* memory) const { std::free(memory); }
   };
   std::unique_ptr<uint32_t[], TFree> own_;
+  // Draws into fresh memory of its own, zeroed when `black`.
+  void TakeOwnMemory(bool black);
   // own_, or the memory UseMemory was given.
   uint32_t* base_ = nullptr;
   // Nothing drawn since Resize: the surface is all black, and a move to other
